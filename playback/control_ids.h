@@ -1,0 +1,47 @@
+#pragma once
+// Numeric IDs of the main dialog's controls and menu commands. The core
+// addresses the dialog through these, as the widgets and tests do.
+namespace bv {
+
+enum ControlId : int {
+  IDC_VIDEO_AREA = 1001,
+  IDC_POSITION_SLIDER = 1002,
+  IDC_PAUSE = 1003,
+  IDC_PLAY_BACKWARD = 1004,
+  IDC_STOP = 1005,
+  IDC_SPEED_SLIDER = 1006,
+  IDC_STEP_FORWARD = 1007,
+  IDC_STEP_BACKWARD = 1008,
+  IDC_LAST_RECORD = 1009,
+  IDC_FIRST_RECORD = 1010,
+  IDC_PLAY_FORWARD = 1012,
+  IDC_FRAME = 1015,
+  IDC_CAMERA_TITLE = 1016,
+  IDC_LOCATION = 1017,
+  IDC_CODEC_NAME = 1018,
+  IDC_PICTURE_SIZE = 1019,
+  IDC_HIDDEN_EDIT = 1020,
+  IDC_OPEN = 1021,
+  IDC_SAVE_SNAPSHOT = 1022,
+  IDC_PRINT = 1023,
+  IDC_STRIP = 1026,
+};
+
+enum MenuCommandId : int {
+  ID_FILE_OPEN = 32771,
+  ID_FILE_EXIT = 32772,
+  ID_OPTION_OVERLAY = 32773,
+  ID_FILE_SHOW_INFORMATION = 32774,
+  ID_SHOW_CAM_NUMBER = 32780,
+  ID_SHOW_IMAGE_SIZE = 32781,
+  ID_SHOW_DATE_TIME = 32782,
+};
+
+// The system's fixed message texts.
+inline constexpr const char* kFileError = "File Error #1";
+inline constexpr const char* kSaveError = "Save Error #1";
+inline constexpr const char* kPrintError = "Print Error #1";
+inline constexpr const char* kSoundDeviceError = "Cannot Open Sound Device!";
+inline constexpr const char* kApplicationTitle = "Backup Viewer";
+
+}  // namespace bv

@@ -1,0 +1,191 @@
+#include "playback/playback_controller.h"
+
+#include <strings.h>
+
+#include "playback/backup_constants.h"
+#include "playback/control_ids.h"
+
+namespace bv {
+namespace {
+
+// The backup directory: the opened path up to and including its last
+// separator; empty when it has none.
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The ".sav" beside an ".idx": the path minus its last four characters.
+std::string DataFileOfIndex(const std::string& path) {
+  return (path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string()) + ".sav";
+}
+
+constexpr int kPlaybackButtons[] = {IDC_STEP_FORWARD, IDC_STEP_BACKWARD, IDC_PLAY_FORWARD,
+                                    IDC_STOP,         IDC_PAUSE,         IDC_FIRST_RECORD,
+                                    IDC_LAST_RECORD,  IDC_PLAY_BACKWARD, IDC_SAVE_SNAPSHOT,
+                                    IDC_PRINT};
+
+}  // namespace
+
+OpenPathKind ClassifyOpenPath(const std::string& path) {
+  const char* ext = path.size() >= 4 ? path.c_str() + path.size() - 4 : "";
+  if (strcasecmp(ext, ".bmp") == 0) return OpenPathKind::kBmp;
+  if (strcasecmp(ext, ".jpg") == 0) return OpenPathKind::kJpg;
+  if (strcasecmp(ext, ".zrv") == 0) return OpenPathKind::kZrv;
+  if (strcasecmp(ext, ".idx") == 0) return OpenPathKind::kIdx;
+  return OpenPathKind::kNone;
+}
+
+CPlaybackController::CPlaybackController(IViewerHost& host) : host_(host) { engine_.SetOwner(this); }
+
+uint32_t CPlaybackController::IndexBase() const { return selfContained_ ? kProgramFileLength : 0; }
+
+bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
+  // Applying the presentation of the menu also resets the viewer, so the
+  // previous backup is closed before anything is read.
+  engine_.SetDisplayMode(host_.IsMenuItemChecked(ID_OPTION_OVERLAY));
+
+  IndexReadOutcome read = ReadBackupIndex(path, oldFormat, IndexBase());
+  if (read.result == IndexReadResult::kCannotOpen) return false;
+  path_ = path;
+  if (read.result == IndexReadResult::kFileError) {
+    host_.ShowMessage(kFileError);
+    return false;
+  }
+  indexLength_ = oldFormat ? 0 : read.indexLength;
+  index_ = std::move(read.index);
+  count_ = index_.size();
+
+  engine_.SetBackupDirectory(DirectoryOf(path));
+  if (!engine_.OpenDataFile(oldFormat ? DataFileOfIndex(path) : path, oldFormat)) return false;
+
+  host_.SetPositionRange(count_ - 1, count_ / 100, count_ / 100);
+  threadState_ = kNoThread;
+  playState_ = kStoppedOrPaused;
+  stopRequest_ = 1;
+  pauseRequest_ = 0;
+
+  GoToRecord(0);
+  if (index_[0].IsAudioPaced()) {
+    engine_.SetFrameDelay(1);
+  } else {
+    host_.SetSpeedPosition(10);
+  }
+  host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, true);
+  return true;
+}
+
+void CPlaybackController::OpenChosenFile(const std::string& path) {
+  stopRequest_ = 1;
+  pauseRequest_ = 0;
+  while (threadState_ != kNoThread) host_.PumpOneMessage();
+  playState_ = kStoppedOrPaused;
+
+  switch (ClassifyOpenPath(path)) {
+    case OpenPathKind::kZrv:
+    case OpenPathKind::kIdx:
+      if (OpenBackup(path, ClassifyOpenPath(path) == OpenPathKind::kIdx)) {
+        UpdatePlaybackControls();
+        host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, true);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CPlaybackController::ResetViewer() {
+  stopRequest_ = 1;
+  pauseRequest_ = 0;
+  while (threadState_ != kNoThread) host_.PumpOneMessage();
+  playState_ = kStoppedOrPaused;
+
+  index_.Clear();
+  currentIndex_ = 0;
+  indexLength_ = 0;
+  count_ = 0;
+  engine_.CloseDataFile();
+
+  host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, false);
+  for (int id : {IDC_CAMERA_TITLE, IDC_LOCATION, IDC_CODEC_NAME, IDC_PICTURE_SIZE}) {
+    host_.SetEditText(id, std::string());
+  }
+  ClearActivePicture();
+  for (int id : kPlaybackButtons) host_.Unlatch(id);
+  for (int id : kPlaybackButtons) host_.ShowDisabledLook(id);
+  host_.EnableSpeedSlider(false);
+  host_.SetSpeedPosition(10);
+  host_.ShowPositionSlider(false);
+}
+
+void CPlaybackController::GoToRecord(uint32_t index) {
+  // count - 1 wraps for an empty index, so nothing is ever past it there;
+  // such an index is refused when it is opened.
+  while (index > count_ - 1) {
+    if (playState_ != kPlayingForward) return;
+    stopRequest_ = 1;
+    pauseRequest_ = 0;
+    playState_ = kStoppedOrPaused;
+    UpdatePlaybackControls();
+    index = 0;
+  }
+  if (count_ == 0) return;
+  if (playState_ == kPlayingForward) {
+    while (index < count_ - 1 && index_[index].IsAudio()) ++index;
+  }
+  host_.SetPosition(index);
+  currentIndex_ = index;
+  engine_.DisplayRecord(index_[index]);
+  UpdatePlaybackControls();
+}
+
+void CPlaybackController::UpdatePlaybackControls() {
+  if (engine_.Mode() != kModeBackup) {
+    host_.Unlatch(IDC_PLAY_FORWARD);
+    host_.Unlatch(IDC_PLAY_BACKWARD);
+    for (int id : {IDC_PLAY_FORWARD, IDC_STEP_BACKWARD, IDC_PLAY_BACKWARD, IDC_PAUSE, IDC_STOP,
+                   IDC_STEP_FORWARD, IDC_FIRST_RECORD, IDC_LAST_RECORD}) {
+      host_.EnableButton(id, false);
+    }
+    host_.EnableSpeedSlider(false);
+    host_.ShowPositionSlider(false);
+    host_.EnableButton(IDC_SAVE_SNAPSHOT, false);
+    host_.EnableButton(IDC_PRINT, false);
+    return;
+  }
+  switch (playState_.load()) {
+    case kStoppedOrPaused:
+      host_.Unlatch(IDC_PLAY_FORWARD);
+      host_.Unlatch(IDC_PLAY_BACKWARD);
+      host_.EnableButton(IDC_SAVE_SNAPSHOT, true);
+      host_.EnableButton(IDC_PRINT, true);
+      break;
+    case kPlayingForward:
+      host_.Latch(IDC_PLAY_FORWARD);
+      host_.Unlatch(IDC_PLAY_BACKWARD);
+      host_.EnableButton(IDC_SAVE_SNAPSHOT, false);
+      host_.EnableButton(IDC_PRINT, false);
+      break;
+    case kPlayingBackward:
+      host_.Unlatch(IDC_PLAY_FORWARD);
+      host_.Latch(IDC_PLAY_BACKWARD);
+      host_.EnableButton(IDC_SAVE_SNAPSHOT, false);
+      host_.EnableButton(IDC_PRINT, false);
+      break;
+  }
+  const uint32_t current = currentIndex_;
+  const bool atFirst = current == 0;
+  for (int id : {IDC_FIRST_RECORD, IDC_STEP_BACKWARD, IDC_PLAY_BACKWARD}) host_.EnableButton(id, !atFirst);
+  if (atFirst) host_.Unlatch(IDC_PLAY_BACKWARD);
+  const bool atLast = current == count_ - 1;
+  for (int id : {IDC_LAST_RECORD, IDC_STEP_FORWARD, IDC_PLAY_FORWARD}) host_.EnableButton(id, !atLast);
+  if (atLast) host_.Unlatch(IDC_PLAY_FORWARD);
+  host_.EnableButton(IDC_PAUSE, true);
+  host_.EnableButton(IDC_STOP, true);
+  host_.EnableSpeedSlider(true);
+  host_.ShowPositionSlider(true);
+}
+
+void CPlaybackController::ClearActivePicture() {}
+
+}  // namespace bv

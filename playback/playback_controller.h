@@ -1,0 +1,93 @@
+#pragma once
+// CPlaybackController: the main dialog's playback state and the operations
+// on it that do not depend on a window system: opening a backup, moving to a
+// record, resetting the viewer and keeping the controls in line with the
+// state. The Qt dialog owns one and forwards its commands to it; tools and
+// tests drive it with a headless host.
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "playback/backup_index.h"
+#include "playback/playback_engine.h"
+#include "playback/viewer_host.h"
+
+namespace bv {
+
+// What the Open command does with a chosen file, by the last four characters
+// of its name compared without regard to case.
+enum class OpenPathKind { kNone, kBmp, kJpg, kZrv, kIdx };
+OpenPathKind ClassifyOpenPath(const std::string& path);
+
+enum PlayState : uint8_t { kStoppedOrPaused = 0, kPlayingForward = 1, kPlayingBackward = 2 };
+enum ThreadState : uint8_t {
+  kNoThread = 0,
+  kThreadStarted = 1,
+  kThreadInStep = 2,
+  kThreadBetweenSteps = 3,
+};
+
+class CPlaybackController {
+ public:
+  explicit CPlaybackController(IViewerHost& host);
+  CPlaybackController(const CPlaybackController&) = delete;
+  CPlaybackController& operator=(const CPlaybackController&) = delete;
+
+  IViewerHost& Host() { return host_; }
+  CPlaybackEngine& Engine() { return engine_; }
+  const CPlaybackEngine& Engine() const { return engine_; }
+
+  // Opens a container (oldFormat false) or an ".idx" file with its ".sav"
+  // (oldFormat true) and shows its first record.
+  bool OpenBackup(const std::string& path, bool oldFormat);
+  // The Open command after its file dialog: stops playback, then opens the
+  // chosen file as its extension says. Other names do nothing.
+  void OpenChosenFile(const std::string& path);
+  // Returns the viewer to its empty state: playback ended, index freed,
+  // texts emptied, picture cleared, controls in their disabled look.
+  void ResetViewer();
+  // Moves to a record and shows it; past the last record during forward play
+  // it rewinds to record 0 and ends play.
+  void GoToRecord(uint32_t index);
+  // Brings buttons and sliders in line with the state.
+  void UpdatePlaybackControls();
+  // Clears the picture of the active video window.
+  void ClearActivePicture();
+
+  // Self-contained mode: the backup is appended to the program file.
+  void SetSelfContained(bool selfContained) { selfContained_ = selfContained; }
+  bool IsSelfContained() const { return selfContained_; }
+  uint32_t IndexBase() const;
+
+  const IndexArray& Index() const { return index_; }
+  uint32_t Count() const { return count_; }
+  uint32_t IndexLength() const { return indexLength_; }
+  uint32_t CurrentIndex() const { return currentIndex_.load(); }
+  const std::string& Path() const { return path_; }
+  void SetPath(const std::string& path) { path_ = path; }
+
+  uint8_t GetPlayState() const { return playState_.load(); }
+  uint8_t GetThreadState() const { return threadState_.load(); }
+
+ private:
+  IViewerHost& host_;
+  CPlaybackEngine engine_;
+
+  // Written by the GUI thread only, while no playback thread steps.
+  IndexArray index_;
+  uint32_t count_ = 0;
+  uint32_t indexLength_ = 0;
+  std::string path_;
+  bool selfContained_ = false;
+
+  // Shared with the playback thread. The GUI thread writes the requests and
+  // PlayState; the playback thread writes ThreadState; both write the current
+  // index, never at the same time (the pause and stop handshakes).
+  std::atomic<uint8_t> playState_{kStoppedOrPaused};
+  std::atomic<uint8_t> threadState_{kNoThread};
+  std::atomic<int> stopRequest_{1};
+  std::atomic<int> pauseRequest_{0};
+  std::atomic<uint32_t> currentIndex_{0};
+};
+
+}  // namespace bv

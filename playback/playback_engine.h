@@ -1,0 +1,129 @@
+#pragma once
+// CPlaybackEngine: owns the open data file, the picture buffers and what the
+// viewer knows about the backup's frames, and shows one record at a time.
+// It is embedded in the playback controller (the dialog's playback state) and
+// reaches the screen only through the controller's host.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "playback/audio_header.h"
+#include "playback/camera_info.h"
+#include "playback/data_file.h"
+#include "playback/index_record.h"
+#include "playback/platform_types.h"
+
+namespace bv {
+
+class CPlaybackController;
+
+// What the engine shows: a backup's records, or a still picture.
+enum EngineMode : int { kModeBmpStill = 0, kModeJpegStill = 1, kModeBackup = 2 };
+
+class CPlaybackEngine {
+ public:
+  CPlaybackEngine();
+  ~CPlaybackEngine();
+  CPlaybackEngine(const CPlaybackEngine&) = delete;
+  CPlaybackEngine& operator=(const CPlaybackEngine&) = delete;
+
+  void SetOwner(CPlaybackController* owner) { owner_ = owner; }
+
+  // Opens the data file (the container itself, or the ".sav" of an old pair)
+  // and reads its camera information; the file stays open for every later
+  // read. Shows "Save Error #1" when it cannot be opened.
+  bool OpenDataFile(const std::string& path, bool oldFormat);
+  void CloseDataFile() { dataFile_.Close(); }
+
+  uint64_t FrameBase() const { return frameBase_; }
+  uint32_t Version() const { return camera_.version; }
+  uint32_t InfoLen() const { return camera_.infoLen; }
+  const CAMERA_INFO& CameraInfo() const { return camera_.info; }
+  const std::string& BackupDirectory() const { return backupDirectory_; }
+  void SetBackupDirectory(const std::string& directory) { backupDirectory_ = directory; }
+
+  // Reads a video record as display does: the title header for the backup's
+  // version into the camera title and location, then the payload into the
+  // read buffer. A record that is larger than the read buffer or reaches past
+  // the end of the file is refused (false) and the buffer keeps its bytes.
+  bool ReadVideoRecord(const INDEX_RECORD& record);
+  // Reads a payload directly, past the header skip (key-frame search and
+  // catch-up). Refused like ReadVideoRecord.
+  bool ReadPayloadDirect(const INDEX_RECORD& record);
+  // Reads only the kind byte (payload byte 3) of a record.
+  bool ReadKindByte(const INDEX_RECORD& record, uint8_t* kind) const;
+  // Reads the 16-byte header that starts an audio record.
+  bool ReadAudioHeader(const INDEX_RECORD& record, AUDIO_HEADER* header) const;
+  // Reads the title header and the first bytes of a video payload without
+  // touching the engine's buffers (for inspection tools). head receives
+  // kPayloadHeadSize bytes, zero-filled past a short payload.
+  bool ReadRecordHead(const INDEX_RECORD& record, std::string* cameraTitle, std::string* location,
+                      uint8_t* head) const;
+  // Whether a video record's bytes can be read at all (size and file bounds).
+  bool IsVideoRecordReadable(const INDEX_RECORD& record) const;
+
+  // The payload in the read buffer, as the codec table sees it.
+  const uint8_t* ReadBuffer() const { return readBuffer_.get(); }
+  uint32_t PayloadSize() const { return payloadSize_; }
+  int GetCodecType() const;
+  bool IsKeyFrame() const;
+  void GetPictureSize(int* width, int* height) const;
+
+  // Shows one record (its texts now; decoding, events and the picture are
+  // connected by the codec and viewer layers). Returns false when the record
+  // cannot be shown.
+  bool DisplayRecord(const INDEX_RECORD& record);
+
+  // Frame delay from the twenty-step table; a step above 19 leaves it as is.
+  void SetFrameDelay(int delayStep);
+  uint32_t FrameDelay() const { return frameDelay_; }
+  static uint32_t DelayForStep(int delayStep);
+
+  // Switches between the DIB (false) and overlay (true) presentation and
+  // resets the viewer.
+  void SetDisplayMode(bool overlay);
+  bool IsOverlay() const { return overlay_; }
+
+  int Mode() const { return mode_; }
+  void SetMode(int mode) { mode_ = mode; }
+
+  // Texts of the record last displayed.
+  const std::string& CameraTitle() const { return cameraTitle_; }
+  const std::string& LocationText() const { return location_; }
+  const std::string& DateText() const { return dateText_; }
+  const std::string& SizeText() const { return sizeText_; }
+  const std::string& DimensionText() const { return dimensionText_; }
+  // A copy of the record last displayed (the index array may be replaced).
+  const INDEX_RECORD& DisplayedRecord() const { return displayed_; }
+
+ private:
+  bool ReadPayloadAt(uint64_t position, uint32_t size);
+
+  CPlaybackController* owner_ = nullptr;
+
+  CDataFile dataFile_;
+  uint64_t frameBase_ = 0;
+  CameraInfoBlock camera_;
+  std::string backupDirectory_;
+
+  // Buffers allocated once for the engine's life.
+  std::unique_ptr<uint8_t[]> readBuffer_;
+  std::unique_ptr<uint8_t[]> decoderOutput_;
+  std::unique_ptr<uint8_t[]> presentation_;
+  std::unique_ptr<uint8_t[]> stillPixels_;
+  std::unique_ptr<uint8_t[]> composition_;
+  uint32_t payloadSize_ = 0;
+
+  std::string cameraTitle_;
+  std::string location_;
+  std::string dateText_;
+  std::string sizeText_;
+  std::string dimensionText_;
+  INDEX_RECORD displayed_{};
+
+  int mode_ = kModeBackup;
+  bool overlay_ = false;
+  uint32_t frameDelay_ = 30;
+};
+
+}  // namespace bv
