@@ -1,0 +1,62 @@
+#include "tools/samples/sample_backups.h"
+
+#include <cstring>
+#include <filesystem>
+
+#include "tools/samples/mjpg_encode.h"
+#include "tools/samples/test_picture.h"
+
+namespace bv::samples {
+
+INDEX_RECORD RecordTimeAt(int frame, int framesPerSecond, uint8_t camera, uint8_t type) {
+  const int64_t ms = static_cast<int64_t>(frame) * 1000 / framesPerSecond;
+  const int64_t seconds = 19 * 3600 + 30 * 60 + ms / 1000;
+  INDEX_RECORD r{};
+  r.year = 2026;
+  r.month = 3;
+  r.day = 14;
+  r.hour = static_cast<uint16_t>((seconds / 3600) % 24);
+  r.minute = static_cast<uint16_t>((seconds / 60) % 60);
+  r.second = static_cast<uint16_t>(seconds % 60);
+  r.millisecond = static_cast<uint16_t>(ms % 1000);
+  r.camera = camera;
+  r.type = type;
+  return r;
+}
+
+CAMERA_INFO DemoCameraInfo(uint8_t cameraNumber) {
+  CAMERA_INFO info;
+  info.number = cameraNumber;
+  std::strncpy(info.name, "Entrance", sizeof info.name - 1);
+  std::strncpy(info.location, "Hall 1 East Gate", sizeof info.location - 1);
+  std::strncpy(info.organization, "Sample Hall", sizeof info.organization - 1);
+  std::strncpy(info.owner, "Backup Viewer demo", sizeof info.owner - 1);
+  return info;
+}
+
+CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options) {
+  CBackupWriter writer(options.version, DemoCameraInfo(options.camera));
+  for (int i = 0; i < options.frames; ++i) {
+    const RgbPicture picture = MakeTestPicture(options.width, options.height, i);
+    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), "CAM 01 ENTRANCE",
+                         "1F EAST GATE", MakeMjpgPayload(picture, options.quality));
+  }
+  return writer;
+}
+
+std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(directory, ec);
+  if (ec) {
+    *error = "cannot create " + directory + ": " + ec.message();
+    return {};
+  }
+  const std::string mjpg = directory + "/demo-mjpg.zrv";
+  if (!MakeMjpgBackup(MjpgBackupOptions{}).WriteContainer(mjpg)) {
+    *error = "cannot write " + mjpg;
+    return {};
+  }
+  return {mjpg};
+}
+
+}  // namespace bv::samples

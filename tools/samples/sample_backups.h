@@ -1,0 +1,36 @@
+#pragma once
+// Demo and test backups made with the project's own writer and encoders.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playback/backup_writer.h"
+#include "playback/index_record.h"
+
+namespace bv::samples {
+
+// Recording time of frame i at a steady rate, from a fixed start
+// (2026-03-14 19:30:00.000).
+INDEX_RECORD RecordTimeAt(int frame, int framesPerSecond, uint8_t camera = 0, uint8_t type = 0);
+
+struct MjpgBackupOptions {
+  int frames = 100;
+  int width = 352;
+  int height = 240;
+  int framesPerSecond = 10;
+  int quality = 80;
+  uint32_t version = 7;
+  uint8_t camera = 0;
+};
+
+// The camera information of the demo backups.
+CAMERA_INFO DemoCameraInfo(uint8_t cameraNumber = 0);
+
+// MJPG frames of the moving test picture, each with its frame counter.
+CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options);
+
+// Writes the demo backups into directory (created if missing). Returns the
+// paths written; on failure an empty list and the reason in error.
+std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error);
+
+}  // namespace bv::samples

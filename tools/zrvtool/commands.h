@@ -1,0 +1,19 @@
+#pragma once
+// zrvtool's commands. Each returns the process exit code: 0 done, 1 input
+// refused (message on stderr), 2 usage error.
+#include <string>
+#include <vector>
+
+namespace bv::tool {
+
+using Args = std::vector<std::string>;
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+int RunInfo(const Args& args);
+int RunRecords(const Args& args);
+int RunMakeSample(const Args& args);
+
+}  // namespace bv::tool

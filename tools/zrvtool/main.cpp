@@ -1,0 +1,41 @@
+// zrvtool: the command-line face of the viewer's core. Machine-readable JSON
+// on stdout, messages on stderr.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/zrvtool/commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(const bv::tool::Args&);
+  const char* usage;
+};
+
+const Command kCommands[] = {
+    {"info", bv::tool::RunInfo, "info PATH"},
+    {"records", bv::tool::RunRecords, "records PATH"},
+    {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
+};
+
+int Usage() {
+  std::fprintf(stderr, "usage: zrvtool COMMAND ...\n");
+  for (const Command& command : kCommands) std::fprintf(stderr, "  zrvtool %s\n", command.usage);
+  return bv::tool::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  for (const Command& command : kCommands) {
+    if (std::strcmp(argv[1], command.name) != 0) continue;
+    const bv::tool::Args args(argv + 2, argv + argc);
+    const int code = command.run(args);
+    if (code == bv::tool::kExitUsage) std::fprintf(stderr, "usage: zrvtool %s\n", command.usage);
+    return code;
+  }
+  return Usage();
+}

@@ -1,0 +1,40 @@
+#include "tools/zrvtool/tool_backup.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+namespace bv::tool {
+
+const char* BackupFormName(BackupForm form) {
+  switch (form) {
+    case BackupForm::kContainer:
+      return "container";
+    case BackupForm::kPair:
+      return "pair";
+    case BackupForm::kSelfContained:
+      return "self-contained";
+  }
+  return "";
+}
+
+BackupForm BackupFormOfPath(const std::string& path) {
+  const char* ext = path.size() >= 4 ? path.c_str() + path.size() - 4 : "";
+  if (strcasecmp(ext, ".idx") == 0) return BackupForm::kPair;
+  if (strcasecmp(ext, ".zrv") == 0) return BackupForm::kContainer;
+  return BackupForm::kSelfContained;
+}
+
+std::unique_ptr<ToolBackup> OpenToolBackup(const std::string& path) {
+  auto backup = std::make_unique<ToolBackup>();
+  backup->host.SetMessageSink([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  backup->form = BackupFormOfPath(path);
+  backup->controller.SetSelfContained(backup->form == BackupForm::kSelfContained);
+  if (!backup->controller.OpenBackup(path, backup->form == BackupForm::kPair)) {
+    if (backup->host.Messages().empty()) std::fprintf(stderr, "cannot open %s\n", path.c_str());
+    return nullptr;
+  }
+  return backup;
+}
+
+}  // namespace bv::tool
