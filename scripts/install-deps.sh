@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds and tests with, when any is
+# missing. Usage: scripts/install-deps.sh [build|test]
+set -euo pipefail
+
+build_packages=(
+  cmake g++ make pkg-config ccache
+  qt6-base-dev libqt6opengl6-dev libgl1-mesa-dri
+  libjpeg62-turbo-dev
+  libavcodec-dev libswscale-dev libavformat-dev libavutil-dev
+  libgsm1-dev libsdl2-dev
+  libgtest-dev libbenchmark-dev
+  fonts-dejavu-core fonts-liberation
+)
+test_packages=(
+  xvfb xauth ffmpeg sox imagemagick poppler-utils
+)
+
+packages=("${build_packages[@]}")
+if [ "${1:-build}" = "test" ]; then packages+=("${test_packages[@]}"); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update
+"${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds everything and runs every test: once
+# in the normal build, and the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh test
+
+export TMPDIR="${TMPDIR:-/tmp}"
+jobs=2
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBV_SANITIZE=address,undefined \
+  -DBV_BUILD_GUI=OFF -DBV_BUILD_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j"$jobs")
