@@ -111,6 +111,28 @@ void CHeadlessHost::SetMenuItemChecked(int id, bool checked) {
   }
 }
 
+IVideoWindow* CHeadlessHost::VideoWindow(bool overlay) {
+  std::lock_guard lock(mutex_);
+  if (!overlay) return &dib_;
+  return overlayCreated_ ? &overlay_ : nullptr;
+}
+
+void CHeadlessHost::SelectVideoWindow(bool overlay) {
+  std::lock_guard lock(mutex_);
+  if (overlay) overlayCreated_ = true;
+  overlaySelected_ = overlay;
+}
+
+bool CHeadlessHost::OverlayCreated() const {
+  std::lock_guard lock(mutex_);
+  return overlayCreated_;
+}
+
+bool CHeadlessHost::OverlaySelected() const {
+  std::lock_guard lock(mutex_);
+  return overlaySelected_;
+}
+
 void CHeadlessHost::PumpOneMessage() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
 CHeadlessHost::ButtonState CHeadlessHost::Button(int id) const {

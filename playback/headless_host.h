@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/headless_video_window.h"
 #include "playback/viewer_host.h"
 
 namespace bv {
@@ -31,6 +32,8 @@ class CHeadlessHost : public IViewerHost {
   void ShowDisabledLook(int id) override;
   void EnableMenuItem(int id, bool enable) override;
   bool IsMenuItemChecked(int id) const override;
+  IVideoWindow* VideoWindow(bool overlay) override;
+  void SelectVideoWindow(bool overlay) override;
   void PumpOneMessage() override;
 
   // Where messages go; the default writes them to stderr.
@@ -52,6 +55,10 @@ class CHeadlessHost : public IViewerHost {
   bool PositionSliderVisible() const;
   bool SpeedSliderEnabled() const;
   std::vector<std::string> Messages() const;
+  CHeadlessVideoWindow& DibWindow() { return dib_; }
+  CHeadlessVideoWindow& OverlayWindow() { return overlay_; }
+  bool OverlayCreated() const;
+  bool OverlaySelected() const;
 
  private:
   mutable std::mutex mutex_;
@@ -66,6 +73,10 @@ class CHeadlessHost : public IViewerHost {
   uint32_t positionTickFrequency_ = 0;
   uint32_t positionPageSize_ = 0;
   bool positionVisible_ = true;
+  CHeadlessVideoWindow dib_;
+  CHeadlessVideoWindow overlay_;
+  bool overlayCreated_ = false;
+  bool overlaySelected_ = false;
   int speedPosition_ = 10;
   bool speedEnabled_ = true;
 };

@@ -110,7 +110,8 @@ void CPlaybackController::ResetViewer() {
   for (int id : {IDC_CAMERA_TITLE, IDC_LOCATION, IDC_CODEC_NAME, IDC_PICTURE_SIZE}) {
     host_.SetEditText(id, std::string());
   }
-  ClearActivePicture();
+  host_.VideoWindow(false)->ClearPicture();
+  if (IVideoWindow* overlay = host_.VideoWindow(true)) overlay->ClearPicture();
   for (int id : kPlaybackButtons) host_.Unlatch(id);
   for (int id : kPlaybackButtons) host_.ShowDisabledLook(id);
   host_.EnableSpeedSlider(false);
@@ -186,6 +187,8 @@ void CPlaybackController::UpdatePlaybackControls() {
   host_.ShowPositionSlider(true);
 }
 
-void CPlaybackController::ClearActivePicture() {}
+void CPlaybackController::ClearActivePicture() {
+  if (IVideoWindow* window = host_.VideoWindow(engine_.IsOverlay())) window->ClearPicture();
+}
 
 }  // namespace bv

@@ -163,6 +163,7 @@ void CPlaybackEngine::SetFrameDelay(int delayStep) {
 
 void CPlaybackEngine::SetDisplayMode(bool overlay) {
   overlay_ = overlay;
+  owner_->Host().SelectVideoWindow(overlay);
   owner_->ResetViewer();
 }
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "playback/video_window.h"
+
 namespace bv {
 
 class IViewerHost {
@@ -39,6 +41,13 @@ class IViewerHost {
 
   virtual void EnableMenuItem(int id, bool enable) = 0;
   virtual bool IsMenuItemChecked(int id) const = 0;
+
+  // The DIB window (overlay false, always there) or the overlay window
+  // (null until it is first selected).
+  virtual IVideoWindow* VideoWindow(bool overlay) = 0;
+  // Shows the overlay (true) or DIB (false) window over the video area and
+  // hides the other; the overlay window is created and laid out on first use.
+  virtual void SelectVideoWindow(bool overlay) = 0;
 
   // Dispatches at most one waiting message of the calling thread, then sleeps
   // 1 ms: what a thread waiting for the playback thread does meanwhile.
