@@ -67,6 +67,8 @@ class CPlaybackController {
   void SetPath(const std::string& path) { path_ = path; }
 
   uint8_t GetPlayState() const { return playState_.load(); }
+  // Set by the play commands (and by tools that step as play does).
+  void SetPlayState(uint8_t state) { playState_ = state; }
   uint8_t GetThreadState() const { return threadState_.load(); }
 
  private:

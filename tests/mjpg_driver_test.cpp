@@ -9,6 +9,7 @@
 #include "codecs/vfw/vfw.h"
 #include "playback/le_bytes.h"
 #include "tests/support/codec_environment.h"
+#include "tests/support/picture_checks.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/mjpg_variants.h"
 #include "tools/samples/reference_jpeg.h"
@@ -21,8 +22,8 @@ using samples::CReferenceJpegDecoder;
 using samples::MakeTestPicture;
 using samples::RgbPicture;
 
-constexpr uint8_t kCanary = 0xAB;
-constexpr size_t kGuardBytes = 4096;
+using test::FlipRows;
+using test::GuardedPicture;
 
 BITMAPINFOHEADER InputHeader(int width, int height, size_t payloadSize) {
   BITMAPINFOHEADER h;
@@ -47,19 +48,6 @@ BITMAPINFOHEADER OutputHeader(int width, int height, bool rgb) {
   h.biSizeImage = static_cast<uint32_t>(width * height * (rgb ? 3 : 2));
   return h;
 }
-
-// An output picture followed by guard bytes that must stay untouched.
-struct GuardedPicture {
-  explicit GuardedPicture(size_t bytes) : size(bytes), storage(bytes + kGuardBytes, kCanary) {}
-  uint8_t* data() { return storage.data(); }
-  std::vector<uint8_t> Picture() const { return {storage.begin(), storage.begin() + size}; }
-  bool GuardIntact() const {
-    return std::all_of(storage.begin() + size, storage.end(), [](uint8_t b) { return b == kCanary; });
-  }
-  bool Untouched() const { return std::all_of(storage.begin(), storage.end(), [](uint8_t b) { return b == kCanary; }); }
-  size_t size;
-  std::vector<uint8_t> storage;
-};
 
 // One frame the way the engine decodes it: locate, begin, decompress with
 // the hurry-up flag, end, close. Returns ICDecompress's result, or
@@ -92,16 +80,6 @@ std::vector<uint8_t> ReferenceDecode(const std::vector<uint8_t>& jpeg, CReferenc
   return pixels;
 }
 
-// Rows of a bottom-up picture in top-down order.
-std::vector<uint8_t> FlipRows(const std::vector<uint8_t>& pixels, int rowBytes) {
-  const size_t rows = pixels.size() / rowBytes;
-  std::vector<uint8_t> flipped(pixels.size());
-  for (size_t r = 0; r < rows; ++r) {
-    std::copy_n(pixels.begin() + r * rowBytes, rowBytes, flipped.begin() + (rows - 1 - r) * rowBytes);
-  }
-  return flipped;
-}
-
 class MjpgDriver : public ::testing::Test {
  protected:
   void SetUp() override { env_.RegisterDriver(); }
@@ -117,7 +95,7 @@ TEST_F(MjpgDriver, DecodesARecorderFrameTo24BitBottomUpAsTheLibraryDoes) {
 
   const std::vector<uint8_t> jpeg(payload.begin() + 40, payload.end());
   const std::vector<uint8_t> reference = ReferenceDecode(jpeg, CReferenceJpegDecoder::Output::kBgr, false);
-  ASSERT_EQ(reference.size(), out.size);
+  ASSERT_EQ(reference.size(), out.size());
   EXPECT_EQ(FlipRows(out.Picture(), 352 * 3), reference);
 }
 

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <random>
 #include <vector>
 
 #include "codecs/zrmp4_decoder.h"
 #include "playback/le_bytes.h"
 #include "tests/support/codec_environment.h"
+#include "tests/support/picture_checks.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/mpeg4_encode.h"
 #include "tools/samples/reference_mpeg4.h"
@@ -20,73 +20,11 @@ namespace {
 
 using samples::RgbPicture;
 
-constexpr uint8_t kCanary = 0xAB;
-constexpr size_t kGuardBytes = 4096;
-
-struct Clip {
-  std::vector<std::vector<uint8_t>> payloads;
-  std::vector<RgbPicture> pictures;
-};
-
-Clip EncodeClip(int width, int height, int frames, int keyFrameInterval,
-                samples::TestScene scene = samples::TestScene::kBarsAndCounter) {
-  samples::Mpeg4EncoderOptions options;
-  options.width = width;
-  options.height = height;
-  options.keyFrameInterval = keyFrameInterval;
-  samples::CMpeg4Encoder encoder(options);
-  EXPECT_TRUE(encoder.IsOpen());
-  Clip clip;
-  for (int i = 0; i < frames; ++i) {
-    clip.pictures.push_back(samples::MakeTestPicture(width, height, i, scene));
-    clip.payloads.push_back(encoder.EncodePayload(clip.pictures.back()));
-  }
-  return clip;
-}
-
-// A picture buffer followed by guard bytes that must stay untouched.
-struct GuardedPicture {
-  explicit GuardedPicture(size_t bytes) : size(bytes), storage(bytes + kGuardBytes, kCanary) {}
-  uint8_t* data() { return storage.data(); }
-  std::vector<uint8_t> Picture() const { return {storage.begin(), storage.begin() + size}; }
-  bool GuardIntact() const {
-    return std::all_of(storage.begin() + size, storage.end(), [](uint8_t b) { return b == kCanary; });
-  }
-  bool Untouched() const { return std::all_of(storage.begin(), storage.end(), [](uint8_t b) { return b == kCanary; }); }
-  size_t size;
-  std::vector<uint8_t> storage;
-};
-
-// The library's decode of the clip's payloads in order.
-std::vector<std::vector<uint8_t>> ReferenceDecodes(const Clip& clip, bool rgb) {
-  samples::CReferenceMpeg4Decoder reference;
-  std::vector<std::vector<uint8_t>> pictures;
-  for (const auto& payload : clip.payloads) {
-    std::vector<uint8_t> out(704 * 576 * 3);
-    int w = 0;
-    int h = 0;
-    EXPECT_TRUE(reference.Decode(payload.data() + 8, payload.size() - 8, rgb, out.data(), out.size(), &w, &h));
-    out.resize(static_cast<size_t>(w) * h * (rgb ? 3 : 2));
-    pictures.push_back(std::move(out));
-  }
-  return pictures;
-}
-
-double Psnr(const std::vector<uint8_t>& bgrTopDown, const RgbPicture& original) {
-  double squared = 0;
-  for (int y = 0; y < original.height; ++y) {
-    for (int x = 0; x < original.width; ++x) {
-      const uint8_t* bgr = &bgrTopDown[(static_cast<size_t>(y) * original.width + x) * 3];
-      const uint8_t* rgb = original.Row(y) + x * 3;
-      for (int c = 0; c < 3; ++c) {
-        const double d = double(bgr[2 - c]) - rgb[c];
-        squared += d * d;
-      }
-    }
-  }
-  const double mse = squared / (3.0 * original.width * original.height);
-  return 10 * std::log10(255.0 * 255.0 / std::max(mse, 1e-9));
-}
+using test::EncodeMpeg4Clip;
+using test::GuardedPicture;
+using test::kCanary;
+using test::Mpeg4Clip;
+using test::ReferenceMpeg4Pictures;
 
 class Zrmp4Module : public ::testing::Test {
  protected:
@@ -98,12 +36,12 @@ class Zrmp4Module : public ::testing::Test {
 };
 
 TEST_F(Zrmp4Module, DecodesEveryFrameAsTheLibraryDoesIn24BitAndYuy2) {
-  Clip clip = EncodeClip(352, 240, 40, 12);
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 40, 12);
   ASSERT_EQ(clip.payloads[0][3], 0xB0);
   ASSERT_EQ(clip.payloads[1][3], 0xB1);
   ASSERT_EQ(clip.payloads[12][3], 0xB0);
   for (int rgb : {1, 0}) {
-    const auto reference = ReferenceDecodes(clip, rgb);
+    const auto reference = ReferenceMpeg4Pictures(clip, rgb);
     CZRMP4Decoder decoder;
     for (size_t i = 0; i < clip.payloads.size(); ++i) {
       GuardedPicture out(352 * 240 * (rgb ? 3 : 2));
@@ -111,7 +49,7 @@ TEST_F(Zrmp4Module, DecodesEveryFrameAsTheLibraryDoesIn24BitAndYuy2) {
       ASSERT_TRUE(out.GuardIntact()) << i;
       ASSERT_EQ(out.Picture(), reference[i]) << "frame " << i << " rgb " << rgb;
       if (rgb) {
-        EXPECT_GT(Psnr(out.Picture(), clip.pictures[i]), 30.0) << i;
+        EXPECT_GT(test::PsnrAgainst(out.Picture(), clip.pictures[i]), 30.0) << i;
       }
     }
   }
@@ -152,7 +90,7 @@ TEST_F(Zrmp4Module, Yuy2IsY0UY1VWithStudioRangeLuma) {
 }
 
 TEST_F(Zrmp4Module, AKeyFrameWithoutHeadersDecodesOnceHeadersWereSeen) {
-  Clip clip = EncodeClip(176, 144, 13, 12);
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 13, 12);
   ASSERT_EQ(clip.payloads[12][3], 0xB0);
   // The second key frame without its configuration headers: prefix, then
   // the I-VOP alone.
@@ -177,7 +115,7 @@ TEST_F(Zrmp4Module, AKeyFrameWithoutHeadersDecodesOnceHeadersWereSeen) {
 }
 
 TEST_F(Zrmp4Module, DeltaFramesNeedTheirKeyFrameFirst) {
-  Clip clip = EncodeClip(176, 144, 4, 12);
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 4, 12);
   GuardedPicture out(176 * 144 * 3);
   EXPECT_LT(Decode(clip.payloads[1], out, 1), 0);
   EXPECT_TRUE(out.Untouched());
@@ -186,8 +124,8 @@ TEST_F(Zrmp4Module, DeltaFramesNeedTheirKeyFrameFirst) {
 }
 
 TEST_F(Zrmp4Module, GarbageAfterAPrefixIsRefusedAndLaterDeltasWaitForAKeyFrame) {
-  Clip clip = EncodeClip(176, 144, 30, 12);
-  const auto reference = ReferenceDecodes(clip, true);
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 30, 12);
+  const auto reference = ReferenceMpeg4Pictures(clip, true);
   std::mt19937 random(99);
   GuardedPicture out(176 * 144 * 3);
   for (int i = 0; i < 5; ++i) ASSERT_EQ(Decode(clip.payloads[i], out, 1), 0);
@@ -222,7 +160,7 @@ TEST_F(Zrmp4Module, GarbageAfterAPrefixIsRefusedAndLaterDeltasWaitForAKeyFrame) 
 }
 
 TEST_F(Zrmp4Module, PrefixSizesThatDisagreeWithTheStreamAreRefusedUnwritten) {
-  Clip clip = EncodeClip(352, 240, 2, 12);
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 2, 12);
   for (auto [w, h] : {std::pair{176, 144}, std::pair{704, 576}, std::pair{352, 288}, std::pair{0, 240},
                       std::pair{720, 576}, std::pair{352, 0}, std::pair{65535, 65535}}) {
     CZRMP4Decoder decoder;
@@ -236,7 +174,7 @@ TEST_F(Zrmp4Module, PrefixSizesThatDisagreeWithTheStreamAreRefusedUnwritten) {
 }
 
 TEST_F(Zrmp4Module, LengthFieldsOutsideTheReadBufferAreRefused) {
-  Clip clip = EncodeClip(176, 144, 1, 12);
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
   for (uint32_t length : {0u, 0x129000u - 7, 0xFFFFFFu}) {
     std::vector<uint8_t> payload = clip.payloads[0];
     payload[0] = static_cast<uint8_t>(length >> 16);
@@ -250,7 +188,7 @@ TEST_F(Zrmp4Module, LengthFieldsOutsideTheReadBufferAreRefused) {
 }
 
 TEST_F(Zrmp4Module, TruncatedKeyFramesAreRefused) {
-  Clip clip = EncodeClip(352, 240, 1, 12, samples::TestScene::kBusyDetail);
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 1, 12, samples::TestScene::kBusyDetail);
   const std::vector<uint8_t>& full = clip.payloads[0];
   for (size_t keep : {full.size() / 4, full.size() / 2, full.size() * 3 / 4}) {
     CZRMP4Decoder decoder;
@@ -266,7 +204,7 @@ TEST_F(Zrmp4Module, OtherCodecsDataUnderAnMpeg4KindByteIsRefused) {
   std::vector<uint8_t> asKey = samples::MakeMpeg4Payload(jpeg.data(), jpeg.size(), true, 176, 144);
   GuardedPicture out(176 * 144 * 3);
   EXPECT_LT(Decode(asKey, out, 1), 0);
-  Clip clip = EncodeClip(176, 144, 1, 12);
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
   std::vector<uint8_t> wavelet = clip.payloads[0];
   wavelet[3] = 0xA0;  // a Wavelet kind byte on MPEG-4 data
   EXPECT_LT(Decode(wavelet, out, 1), 0);
@@ -278,9 +216,9 @@ TEST_F(Zrmp4Module, OtherCodecsDataUnderAnMpeg4KindByteIsRefused) {
 TEST_F(Zrmp4Module, PicturesOfEverySizeUpTo704x576StayWithinTheirBytes) {
   for (auto [w, h] : {std::pair{704, 576}, std::pair{350, 238}, std::pair{98, 66}, std::pair{640, 480},
                         std::pair{702, 574}, std::pair{356, 240}, std::pair{180, 120}}) {
-    Clip clip = EncodeClip(w, h, 3, 12);
+    Mpeg4Clip clip = EncodeMpeg4Clip(w, h, 3, 12);
     for (int rgb : {1, 0}) {
-      const auto reference = ReferenceDecodes(clip, rgb);
+      const auto reference = ReferenceMpeg4Pictures(clip, rgb);
       CZRMP4Decoder decoder;
       for (size_t i = 0; i < clip.payloads.size(); ++i) {
         GuardedPicture out(static_cast<size_t>(w) * h * (rgb ? 3 : 2));
@@ -297,7 +235,7 @@ TEST(Zrmp4Missing, WithoutTheModuleDecodingFailsCleanly) {
   EXPECT_EXIT(
       {
         test::CodecEnvironment env(false);
-        Clip clip = EncodeClip(176, 144, 1, 12);
+        Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
         std::vector<uint8_t> out(176 * 144 * 3, kCanary);
         CZRMP4Decoder decoder;
         const bool refused = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr) < 0;

@@ -29,6 +29,8 @@ std::unique_ptr<ToolBackup> OpenToolBackup(const std::string& path) {
   auto backup = std::make_unique<ToolBackup>();
   backup->host.SetMessageSink([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
   backup->form = BackupFormOfPath(path);
+  // As the viewer's start-up does, before anything is shown.
+  backup->controller.Engine().CreateDecoders();
   backup->controller.SetSelfContained(backup->form == BackupForm::kSelfContained);
   if (!backup->controller.OpenBackup(path, backup->form == BackupForm::kPair)) {
     if (backup->host.Messages().empty()) std::fprintf(stderr, "cannot open %s\n", path.c_str());
