@@ -4,10 +4,16 @@
 // constructs or destroys. The first call loads "decoderdll.dll" from the
 // system directory and every call forwards to the module's entry point, with
 // the object's address; without the module every call fails (negative).
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
 namespace bv {
+
+// The viewer's Wavelet work block: the decoder object in its first 4 bytes,
+// then seven work planes at these offsets.
+constexpr size_t kWaveletWorkBlockSize = 1631236;
+constexpr size_t kWaveletPlaneOffsets[7] = {4, 414724, 516100, 617476, 1022980, 1124356, 1225732};
 
 class CMVIADec {
  public:

@@ -17,11 +17,6 @@
 namespace bv {
 namespace {
 
-// The Wavelet work block: the decoder object in its first 4 bytes, then the
-// seven work planes.
-constexpr size_t kWorkBlockSize = 1631236;
-constexpr size_t kWorkPlaneOffsets[7] = {4, 414724, 516100, 617476, 1022980, 1124356, 1225732};
-
 // How far back the catch-up looks for a key frame.
 constexpr uint32_t kCatchUpSearchDepth = 99;
 
@@ -34,7 +29,7 @@ constexpr uint32_t kPrefixSize = 8;
 void CPlaybackEngine::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
 
 void CPlaybackEngine::CreateDecoders() {
-  if (!workBlock_) workBlock_.reset(static_cast<uint8_t*>(std::calloc(kWorkBlockSize, 1)));
+  if (!workBlock_) workBlock_.reset(static_cast<uint8_t*>(std::calloc(kWaveletWorkBlockSize, 1)));
   if (!mpeg4Decoder_) mpeg4Decoder_.reset(new (std::nothrow) CZRMP4Decoder());
   // The sound decoder is created here too, after the MPEG-4 decoder.
 }
@@ -107,7 +102,7 @@ bool CPlaybackEngine::DecodeWavelet(bool rgb) {
   // constructs it (it has no state of its own).
   auto* decoder = reinterpret_cast<CMVIADec*>(block);
   uint8_t* plane[7];
-  for (int i = 0; i < 7; ++i) plane[i] = block + kWorkPlaneOffsets[i];
+  for (int i = 0; i < 7; ++i) plane[i] = block + kWaveletPlaneOffsets[i];
   const int result = decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
                                          readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2);
   // A refused payload leaves the output as it was: nothing new to show.

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tools/samples/mjpg_encode.h"
+#include "tools/samples/mpeg4_backup.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::samples {
@@ -56,7 +57,13 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + mjpg;
     return {};
   }
-  return {mjpg};
+  const std::string mpeg4 = directory + "/demo-mpeg4.zrv";
+  const CBackupWriter mpeg4Backup = MakeMpeg4Backup(Mpeg4BackupOptions{});
+  if (mpeg4Backup.Count() == 0 || !mpeg4Backup.WriteContainer(mpeg4)) {
+    *error = "cannot write " + mpeg4;
+    return {};
+  }
+  return {mjpg, mpeg4};
 }
 
 }  // namespace bv::samples

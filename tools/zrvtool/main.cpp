@@ -18,6 +18,8 @@ const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
     {"records", bv::tool::RunRecords, "records PATH"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
+    {"frame", bv::tool::RunFrame, "frame PATH INDEX -o OUT.bmp|OUT.png|OUT.ppm"},
+    {"bench", bv::tool::RunBench, "bench PATH [--raw]"},
 };
 
 int Usage() {
