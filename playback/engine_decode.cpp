@@ -213,7 +213,7 @@ bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
     int height = 0;
     GetPictureSize(&width, &height);
     SetPictureSize(width, height);
-    DecodePayload(codec, rgb);
+    AdvanceDecoder(codec, rgb);
   }
 
   if (!ReadPayloadDirect(index[current])) return false;
@@ -221,6 +221,18 @@ bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
   int height = 0;
   GetPictureSize(&width, &height);
   SetPictureSize(width, height);
+  return true;
+}
+
+// Decodes an earlier frame for the decoder's state alone. MPEG-4 pictures on
+// the way are not converted, flipped or shown (the current frame's decode
+// overwrites them anyway); Wavelet frames are decoded in full.
+bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
+  if (codec != kCodecMPEG4) return DecodePayload(codec, rgb);
+  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
+  if (mpeg4Decoder_->Decode(readBuffer_.get(), nullptr, rgb ? 1 : 0, 0, nullptr) < 0) return false;
+  ++decodedPictures_;
   return true;
 }
 

@@ -139,6 +139,7 @@ class CPlaybackEngine {
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
   bool DecodeMpeg4(bool rgb);
+  bool AdvanceDecoder(int codec, bool rgb);
   bool CodedDataFitsPayload() const;
   void FlipIntoPresentation();
   void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);

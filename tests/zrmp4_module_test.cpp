@@ -114,6 +114,15 @@ TEST_F(Zrmp4Module, AKeyFrameWithoutHeadersDecodesOnceHeadersWereSeen) {
   EXPECT_EQ(withoutHeaders.Picture(), withHeaders.Picture());
 }
 
+TEST_F(Zrmp4Module, DecodingWithoutOutputMovesTheDecoderOnWithoutWriting) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 4, 12);
+  const auto reference = ReferenceMpeg4Pictures(clip, true);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(decoder_.Decode(clip.payloads[i].data(), nullptr, 1, 0, nullptr), 0) << i;
+  GuardedPicture out(176 * 144 * 3);
+  ASSERT_EQ(Decode(clip.payloads[3], out, 1), 0);
+  EXPECT_EQ(out.Picture(), reference[3]);
+}
+
 TEST_F(Zrmp4Module, DeltaFramesNeedTheirKeyFrameFirst) {
   Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 4, 12);
   GuardedPicture out(176 * 144 * 3);

@@ -63,14 +63,14 @@ CMpeg4Decoder::~CMpeg4Decoder() {
 }
 
 int CMpeg4Decoder::Decode(const uint8_t* payload, uint8_t* output, int rgb) {
-  if (!payload || !output) return -1;
+  if (!payload) return -1;
   const uint8_t kind = payload[3];
   if (kind != kKeyFrame && kind != kDeltaFrame) return -1;
   const int height = ReadU16BE(payload + 4);
   const int width = ReadU16BE(payload + 6);
   if (width <= 0 || height <= 0 || width > kMaxPictureWidth || height > kMaxPictureHeight) return -1;
   // Packed YUY2 has no room for an odd last pixel within width * 2 bytes.
-  if (rgb == 0 && width % 2 != 0) return -1;
+  if (output && rgb == 0 && width % 2 != 0) return -1;
   const size_t size = ReadU24BE(payload);
   if (size == 0 || size > kMaxCodedSize) return -1;
   const uint8_t* data = payload + kPrefixSize;
@@ -103,6 +103,7 @@ int CMpeg4Decoder::Decode(const uint8_t* payload, uint8_t* output, int rgb) {
   haveReference_ = true;
   if (kind == kKeyFrame && layout.hasVolHeader) headers_.assign(data, data + layout.vopStart);
   if (frame_->width != width || frame_->height != height) return -1;
+  if (!output) return 0;  // decoded only, to bring the decoder up to a later frame
   return Convert(output, rgb) ? 0 : -1;
 }
 

@@ -27,7 +27,8 @@ class CMpeg4Decoder {
   CMpeg4Decoder(const CMpeg4Decoder&) = delete;
   CMpeg4Decoder& operator=(const CMpeg4Decoder&) = delete;
 
-  // 0 on success, negative when the payload is refused.
+  // 0 on success, negative when the payload is refused. With a null output
+  // the picture is decoded (the decoder moves on to it) but not converted.
   int Decode(const uint8_t* payload, uint8_t* output, int rgb);
 
  private:
