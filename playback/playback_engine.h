@@ -71,8 +71,9 @@ class CPlaybackEngine {
   bool IsKeyFrame() const;
   void GetPictureSize(int* width, int* height) const;
 
-  // Shows one record (its texts now; decoding, events and the picture are
-  // connected by the codec and viewer layers). Returns false when the record
+  // Shows one record: its texts, and for a video record its picture,
+  // decoded (after the catch-up a delta frame shown out of sequence needs)
+  // and handed to the active video window. Returns false when the record
   // cannot be shown.
   bool DisplayRecord(const INDEX_RECORD& record);
 
