@@ -3,6 +3,7 @@
 // viewer knows about the backup's frames, and shows one record at a time.
 // It is embedded in the playback controller (the dialog's playback state) and
 // reaches the screen only through the controller's host.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -121,9 +122,11 @@ class CPlaybackEngine {
   std::string dimensionText_;
   INDEX_RECORD displayed_{};
 
-  int mode_ = kModeBackup;
-  bool overlay_ = false;
-  uint32_t frameDelay_ = 30;
+  // Read by both threads: the GUI thread's commands and the playback thread's
+  // steps; written by either (the speed slider, real-time pacing, display).
+  std::atomic<int> mode_{kModeBackup};
+  std::atomic<bool> overlay_{false};
+  std::atomic<uint32_t> frameDelay_{30};
 };
 
 }  // namespace bv
