@@ -20,6 +20,7 @@
 
 #include "app/topmost_window_check.h"
 #include "app/viewer_layout.h"
+#include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
@@ -33,6 +34,7 @@ namespace bv {
 namespace {
 
 constexpr QRgb kSkinTransparent = qRgb(255, 0, 255);
+constexpr COLORREF kSliderFace = 0xE1E1E1;
 
 // The buttons and their skin bitmaps, in the order they are skinned.
 constexpr std::pair<int, int> kButtonSkins[] = {
@@ -140,13 +142,8 @@ void CViewerDlg::CreateControls() {
   }
   edits_[IDC_HIDDEN_EDIT]->hide();
 
-  for (int id : {IDC_SPEED_SLIDER, IDC_POSITION_SLIDER}) {
-    auto* slider = new QSlider(Qt::Horizontal, client_);
-    slider->setObjectName(QString::number(id));
-    slider->setTickPosition(QSlider::NoTicks);
-    slider->setFocusPolicy(Qt::StrongFocus);
-    sliders_[id] = slider;
-  }
+  sliders_[IDC_SPEED_SLIDER] = new CCustomSliderCtrl(IDC_SPEED_SLIDER, client_);
+  sliders_[IDC_POSITION_SLIDER] = new CPositionSliderCtrl(IDC_POSITION_SLIDER, client_);
 
   for (auto [id, bitmap] : kButtonSkins) {
     (void)bitmap;
@@ -201,6 +198,8 @@ bool CViewerDlg::OnInitDialog() {
   setWindowIcon(QIcon(QStringLiteral(":/res/icon_128.png")));
   controller_.SetPath(options_.programPath);
 
+  static_cast<CCustomSliderCtrl*>(sliders_[IDC_POSITION_SLIDER])->SetFaceColour(kSliderFace);
+  static_cast<CCustomSliderCtrl*>(sliders_[IDC_SPEED_SLIDER])->SetFaceColour(kSliderFace);
   QSlider* speed = sliders_[IDC_SPEED_SLIDER];
   speed->setRange(1, 20);
   SetSpeedPosition(10);
