@@ -28,7 +28,9 @@
 #include "playback/legacy_text.h"
 #include "playback/string_printf.h"
 #include "playback/system_dirs.h"
+#include "app/window_sizing.h"
 #include "video/dib_video_wnd.h"
+#include "video/overlay_video_wnd.h"
 
 namespace bv {
 namespace {
@@ -170,6 +172,11 @@ void CViewerDlg::ConnectCommands() {
   connect(actions_[ID_FILE_OPEN], &QAction::triggered, this, [this] { OnOpen(); });
   connect(actions_[ID_FILE_EXIT], &QAction::triggered, this, [this] { close(); });
   connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::triggered, this, [this] { OnShowInformation(); });
+  connect(actions_[ID_OPTION_OVERLAY], &QAction::triggered, this, [this] {
+    // The command decides the check mark itself: take back the automatic toggle.
+    actions_[ID_OPTION_OVERLAY]->setChecked(!actions_[ID_OPTION_OVERLAY]->isChecked());
+    OnOverlayMode();
+  });
   for (int id : {ID_SHOW_CAM_NUMBER, ID_SHOW_IMAGE_SIZE, ID_SHOW_DATE_TIME}) {
     connect(actions_[id], &QAction::triggered, this, [this, id] { OnDisplayShowing(id); });
   }
@@ -208,12 +215,14 @@ bool CViewerDlg::OnInitDialog() {
   for (auto [id, bitmap] : kButtonSkins) buttons_[id]->LoadSkin(bitmap, QColor(kSkinTransparent));
   strip_->move(0, 0);
   strip_->raise();
-  resize(560, 415);
+  setMinimumSize(kMinWindowWidth, kMinWindowHeight);
+  setMaximumSize(kMaxWindowWidth, kMaxWindowHeight);
+  resize(kMinWindowWidth, kMinWindowHeight);
   controller_.UpdatePlaybackControls();
   LayOutControls();
-  // The DIB presentation, which also leaves the viewer reset: playback
-  // buttons in their disabled look, position slider hidden.
-  controller_.Engine().SetDisplayMode(IsMenuItemChecked(ID_OPTION_OVERLAY));
+  // As if the user chose "&Play Overlay Mode": overlay presentation on, and
+  // the viewer reset (playback buttons in their disabled look).
+  OnOverlayMode();
 
   const int64_t length = FileLength(options_.programPath);
   if (length < 0 || length == kProgramFileLength) {
@@ -236,7 +245,48 @@ void CViewerDlg::LayOutControls() {
   for (const ControlPlacement& p : ComputeControlLayout(W, H)) {
     QWidget* widget = client_->findChild<QWidget*>(QString::number(p.id), Qt::FindDirectChildrenOnly);
     if (widget) widget->setGeometry(p.x, p.y, p.width, p.height);
+    // The frame is repainted whole, without erasing, after it moves.
+    if (p.id == IDC_FRAME && widget) widget->update();
   }
+  PlaceOverlayWindow();
+  ApplySizingHints();
+}
+
+void CViewerDlg::PlaceOverlayWindow() {
+  if (!overlay_) return;
+  const QRect area = dib_->geometry();
+  overlay_->setGeometry(area);
+  overlay_->SetDisplaySize(area.width(), area.height());
+  const QPoint origin = client_->mapToGlobal(area.topLeft());
+  overlay_->SetScreenPos(origin.x(), origin.y());
+}
+
+void CViewerDlg::ApplySizingHints() {
+  // While the right or bottom border is dragged the picture keeps 360 : 288;
+  // on X11 the window manager does that from a base size and an aspect ratio.
+  const QRect area = dib_->geometry();
+  if (!isVisible() || area.width() <= 0) return;
+  RequestPictureAspect(winId(), width() - area.width(), height() - area.height());
+}
+
+void CViewerDlg::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  PlaceOverlayWindow();
+}
+
+void CViewerDlg::OnOverlayMode() {
+  if (controller_.Engine().Mode() != kModeBackup) return;
+  QAction* item = actions_[ID_OPTION_OVERLAY];
+  const bool wasChecked = item->isChecked();
+  controller_.Engine().SetDisplayMode(!wasChecked);
+  item->setChecked(!wasChecked);
+  if (!controller_.IsSelfContained()) return;
+  if (!controller_.OpenBackup(controller_.Path(), false)) {
+    QCoreApplication::exit(1);
+    done(1);
+    return;
+  }
+  controller_.UpdatePlaybackControls();
 }
 
 bool CViewerDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -306,6 +356,11 @@ void CViewerDlg::RunCloseSequence() {
   if (closed_) return;
   closed_ = true;
   controller_.Shutdown();
+  if (overlay_) {
+    overlay_->ReleaseSurfaces();
+    delete overlay_;
+    overlay_ = nullptr;
+  }
 }
 
 CSkinButton* CViewerDlg::Button(int id) const { return buttons_.value(id); }
@@ -404,10 +459,22 @@ bool CViewerDlg::IsMenuItemChecked(int id) const {
   return a && a->isChecked();
 }
 
-IVideoWindow* CViewerDlg::VideoWindow(bool overlay) { return overlay ? nullptr : dib_; }
+IVideoWindow* CViewerDlg::VideoWindow(bool overlay) {
+  if (!overlay) return dib_;
+  return overlay_;
+}
 
 void CViewerDlg::SelectVideoWindow(bool overlay) {
-  dispatcher_.Post([this, overlay] { dib_->setVisible(!overlay); });
+  dispatcher_.Post([this, overlay] {
+    if (overlay && !overlay_) {
+      overlay_ = new COverlayVideoWnd(dispatcher_, client_);
+      const OverlayParams params;
+      overlay_->Create(&params);
+      LayOutControls();
+    }
+    if (overlay_) overlay_->setVisible(overlay);
+    dib_->setVisible(!overlay);
+  });
 }
 
 void CViewerDlg::FlushUpdates() { dispatcher_.Flush(); }

@@ -25,6 +25,7 @@ class QSlider;
 namespace bv {
 
 class CDibVideoWnd;
+class COverlayVideoWnd;
 class CSkinButton;
 
 class CViewerDlg : public QDialog, public IViewerHost {
@@ -50,6 +51,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
 
   CPlaybackController& Controller() { return controller_; }
   CDibVideoWnd& DibWindow() { return *dib_; }
+  // Null until overlay presentation is first switched on.
+  COverlayVideoWnd* OverlayWindow() const { return overlay_; }
   CSkinButton* Button(int id) const;
   QSlider* Slider(int id) const;
   QLineEdit* Edit(int id) const;
@@ -61,6 +64,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void OnOpen();
   void OnShowInformation();
   void OnDisplayShowing(int commandId);
+  void OnOverlayMode();
 
   // IViewerHost
   void ShowMessage(const std::string& text) override;
@@ -85,6 +89,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -97,6 +102,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void ConnectCommands();
   void LayOutControls();
   void RunCloseSequence();
+  void PlaceOverlayWindow();
+  void ApplySizingHints();
   void OnFirstPaint();
 
   Options options_;
@@ -108,6 +115,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
   QLabel* strip_ = nullptr;
   QFrame* frame_ = nullptr;
   CDibVideoWnd* dib_ = nullptr;
+  COverlayVideoWnd* overlay_ = nullptr;
   QMap<int, CSkinButton*> buttons_;
   QMap<int, QLineEdit*> edits_;
   QMap<int, QSlider*> sliders_;
