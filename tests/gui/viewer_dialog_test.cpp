@@ -17,6 +17,7 @@
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 #include "video/dib_video_wnd.h"
+#include "video/overlay_video_wnd.h"
 
 namespace bv {
 namespace {
@@ -258,6 +259,71 @@ TEST_F(ViewerDialogTest, SelfContainedProgramWithoutAValidBackupFailsItsStart) {
   test::WriteFileBytes(dir.File("one-more"), program);
   Start(dir.File("one-more"), "", false);
   EXPECT_EQ(messages, std::vector<QString>{"File Error #1"});
+}
+
+TEST_F(ViewerDialogTest, StartUpSwitchesOverlayPresentationOn) {
+  Start(PlainProgram());
+  EXPECT_TRUE(dialog->MenuAction(ID_OPTION_OVERLAY)->isChecked());
+  ASSERT_NE(dialog->OverlayWindow(), nullptr);
+  EXPECT_TRUE(dialog->OverlayWindow()->isVisible());
+  EXPECT_FALSE(dialog->DibWindow().isVisible());
+  EXPECT_EQ(dialog->OverlayWindow()->geometry(), dialog->DibWindow().geometry());
+  EXPECT_TRUE(controller().Engine().IsOverlay());
+}
+
+TEST_F(ViewerDialogTest, OverlaySwitchInStandaloneModeLeavesTheViewerEmpty) {
+  Start(PlainProgram());
+  OpenSmall(5);
+  Click(IDC_STEP_FORWARD);
+  dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();
+  EXPECT_FALSE(dialog->MenuAction(ID_OPTION_OVERLAY)->isChecked());
+  EXPECT_FALSE(controller().Engine().IsOverlay());
+  EXPECT_TRUE(dialog->DibWindow().isVisible());
+  EXPECT_FALSE(dialog->OverlayWindow()->isVisible());
+  EXPECT_EQ(controller().Count(), 0u);
+  EXPECT_TRUE(dialog->Button(IDC_PLAY_FORWARD)->HasDisabledLook());
+  EXPECT_TRUE(dialog->Button(IDC_SAVE_SNAPSHOT)->HasDisabledLook());
+  EXPECT_FALSE(dialog->Slider(IDC_POSITION_SLIDER)->isVisible());
+  EXPECT_FALSE(dialog->MenuAction(ID_FILE_SHOW_INFORMATION)->isEnabled());
+  // A backup opened now opens in the DIB presentation the menu shows.
+  Click(IDC_OPEN);
+  EXPECT_EQ(controller().Count(), 5u);
+  EXPECT_FALSE(controller().Engine().IsOverlay());
+}
+
+TEST_F(ViewerDialogTest, OverlaySwitchInSelfContainedModeReopensTheBackup) {
+  ASSERT_TRUE(test::MakeSmallBackup(5, 4).WriteSelfContained(dir.File("self"),
+                                                            std::vector<uint8_t>(kProgramFileLength, 1)));
+  Start(dir.File("self"));
+  Click(IDC_LAST_RECORD);
+  dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();
+  EXPECT_FALSE(controller().Engine().IsOverlay());
+  EXPECT_EQ(controller().Count(), 4u);
+  EXPECT_EQ(controller().CurrentIndex(), 0u);
+  EXPECT_EQ(Edit(IDC_CAMERA_TITLE), " CAM 0 (3)");
+  EXPECT_FALSE(dialog->Button(IDC_PLAY_FORWARD)->HasDisabledLook());
+}
+
+TEST_F(ViewerDialogTest, InformationSwitchesReachBothWindowsAcrossPresentations) {
+  Start(PlainProgram());
+  dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();  // DIB presentation
+  dialog->MenuAction(ID_SHOW_CAM_NUMBER)->trigger();
+  dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();  // overlay again
+  EXPECT_EQ(dialog->OverlayWindow()->InfoItems(), (std::vector<uint8_t>{0, 1, 1, 0}));
+  EXPECT_EQ(dialog->DibWindow().InfoItems(), (std::vector<uint8_t>{0, 1, 1, 0}));
+}
+
+TEST_F(ViewerDialogTest, WindowSizeStaysWithinItsLimits) {
+  Start(PlainProgram());
+  EXPECT_EQ(dialog->minimumSize(), QSize(560, 415));
+  EXPECT_EQ(dialog->maximumSize(), QSize(840, 639));
+  dialog->resize(2000, 2000);
+  QApplication::processEvents();
+  EXPECT_EQ(dialog->size(), QSize(840, 639));
+  const QRect video = dialog->DibWindow().geometry();
+  EXPECT_EQ(video.width(), dialog->ClientArea()->width() - 192);
+  EXPECT_EQ(video.height(), dialog->ClientArea()->height() - 73);
+  EXPECT_EQ(dialog->OverlayWindow()->geometry(), video);
 }
 
 }  // namespace
