@@ -53,6 +53,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
     return false;
   }
   indexLength_ = oldFormat ? 0 : read.indexLength;
+  oldPair_ = oldFormat;
   index_ = std::move(read.index);
   count_ = index_.size();
 

@@ -87,6 +87,8 @@ class CPlaybackController {
   uint32_t IndexLength() const { return indexLength_; }
   uint32_t CurrentIndex() const { return currentIndex_.load(); }
   const std::string& Path() const { return path_; }
+  // Whether the open backup is an old ".idx"/".sav" pair.
+  bool IsOldPair() const { return oldPair_; }
   void SetPath(const std::string& path) { path_ = path; }
 
   uint8_t GetPlayState() const { return playState_.load(); }
@@ -117,6 +119,7 @@ class CPlaybackController {
   uint32_t count_ = 0;
   uint32_t indexLength_ = 0;
   std::string path_;
+  bool oldPair_ = false;
   bool selfContained_ = false;
 
   // Shared with the playback thread. The GUI thread writes the requests and

@@ -35,6 +35,7 @@ class CPlaybackEngine {
   // read. Shows "Save Error #1" when it cannot be opened.
   bool OpenDataFile(const std::string& path, bool oldFormat);
   void CloseDataFile() { dataFile_.Close(); }
+  const CDataFile& DataFile() const { return dataFile_; }
 
   uint64_t FrameBase() const { return frameBase_; }
   uint32_t Version() const { return camera_.version; }

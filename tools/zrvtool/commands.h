@@ -15,5 +15,7 @@ constexpr int kExitUsage = 2;
 int RunInfo(const Args& args);
 int RunRecords(const Args& args);
 int RunMakeSample(const Args& args);
+int RunCut(const Args& args);
+int RunHash(const Args& args);
 
 }  // namespace bv::tool

@@ -16,8 +16,10 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
-    {"records", bv::tool::RunRecords, "records PATH"},
+    {"records", bv::tool::RunRecords, "records PATH [--hash]"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
+    {"cut", bv::tool::RunCut, "cut PATH [--from A] [--to B] -o OUT.zrv"},
+    {"hash", bv::tool::RunHash, "hash PATH"},
 };
 
 int Usage() {
