@@ -87,6 +87,7 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
   CreateMenu();
   CreateControls();
   ConnectCommands();
+  setAcceptDrops(true);
 }
 
 CViewerDlg::~CViewerDlg() {
@@ -117,6 +118,7 @@ void CViewerDlg::CreateMenu() {
   add(showing, ID_SHOW_CAM_NUMBER, QStringLiteral("&Cam Number"), true, true);
   add(showing, ID_SHOW_DATE_TIME, QStringLiteral("Date and &Time"), true, true);
   add(showing, ID_SHOW_IMAGE_SIZE, QStringLiteral("Image &Size"), true, true);
+  AddPlaybackMenu();
 }
 
 void CViewerDlg::CreateControls() {

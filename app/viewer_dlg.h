@@ -65,6 +65,9 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void OnShowInformation();
   void OnDisplayShowing(int commandId);
   void OnOverlayMode();
+  // Opens a file named by the desktop (dropped on the window), as the Open
+  // command opens a chosen one.
+  void OpenFromDesktop(const std::string& path);
 
   // IViewerHost
   void ShowMessage(const std::string& text) override;
@@ -90,6 +93,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
  protected:
   void showEvent(QShowEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -99,6 +104,10 @@ class CViewerDlg : public QDialog, public IViewerHost {
  private:
   void CreateControls();
   void CreateMenu();
+  void AddPlaybackMenu();
+  // Presses a skin button as a click would, unless it is off or in its
+  // disabled look.
+  void PressButton(int id);
   void ConnectCommands();
   void LayOutControls();
   void RunCloseSequence();

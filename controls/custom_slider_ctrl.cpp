@@ -1,5 +1,6 @@
 #include "controls/custom_slider_ctrl.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -106,6 +107,28 @@ int CCustomSliderCtrl::ValueAt(int x) const {
   if (channel.width() <= 0 || span <= 0) return minimum();
   const int64_t offset = std::clamp(x - channel.left(), 0, channel.width());
   return minimum() + static_cast<int>((offset * span + channel.width() / 2) / channel.width());
+}
+
+bool CCustomSliderCtrl::event(QEvent* event) {
+  // The focused slider keeps its keys: arrows, Home, End and the page keys
+  // move it rather than trigger the window's shortcuts.
+  if (event->type() == QEvent::ShortcutOverride) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        event->accept();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QSlider::event(event);
 }
 
 void CCustomSliderCtrl::paintEvent(QPaintEvent*) {

@@ -27,6 +27,7 @@ class CCustomSliderCtrl : public QSlider {
   // The position slider differs in two drawing constants.
   CCustomSliderCtrl(int controlId, int thumbInset, int channelInset, QWidget* parent);
 
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

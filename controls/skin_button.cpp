@@ -48,6 +48,16 @@ int CSkinButton::CurrentCell() const {
   return 0;
 }
 
+bool CSkinButton::event(QEvent* event) {
+  // Space presses the focused button before any window-wide shortcut.
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+      static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return true;
+  }
+  return QAbstractButton::event(event);
+}
+
 void CSkinButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   skin_.DrawCell(painter, CurrentCell(), 0, 0, transparent_);

@@ -26,6 +26,7 @@ class CSkinButton : public QAbstractButton {
   int CurrentCell() const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
 #include <QSlider>
 #include <QTest>
 #include <chrono>
@@ -324,6 +326,53 @@ TEST_F(ViewerDialogTest, WindowSizeStaysWithinItsLimits) {
   EXPECT_EQ(video.width(), dialog->ClientArea()->width() - 192);
   EXPECT_EQ(video.height(), dialog->ClientArea()->height() - 73);
   EXPECT_EQ(dialog->OverlayWindow()->geometry(), video);
+}
+
+TEST_F(ViewerDialogTest, KeyboardShortcutsDriveTheDialogAndAreShownInTheMenus) {
+  Start(PlainProgram());
+  OpenSmall(50);
+  QApplication::setActiveWindow(dialog.get());
+  dialog->ClientArea()->setFocus();
+  EXPECT_EQ(dialog->MenuAction(ID_FILE_OPEN)->shortcut(), QKeySequence(QKeySequence::Open));
+  EXPECT_EQ(dialog->MenuAction(ID_PLAYBACK_PLAY_PAUSE)->shortcut(), QKeySequence(Qt::Key_Space));
+  QTest::keyClick(dialog.get(), Qt::Key_Right);
+  EXPECT_EQ(controller().CurrentIndex(), 1u);
+  QTest::keyClick(dialog.get(), Qt::Key_End);
+  EXPECT_EQ(controller().CurrentIndex(), 49u);
+  QTest::keyClick(dialog.get(), Qt::Key_Left);
+  EXPECT_EQ(controller().CurrentIndex(), 48u);
+  QTest::keyClick(dialog.get(), Qt::Key_Home);
+  EXPECT_EQ(controller().CurrentIndex(), 0u);
+  QTest::keyClick(dialog.get(), Qt::Key_Space);
+  EXPECT_EQ(controller().GetPlayState(), kPlayingForward);
+  QTest::keyClick(dialog.get(), Qt::Key_Space);
+  EXPECT_EQ(controller().GetPlayState(), kStoppedOrPaused);
+  const int before = openDialogs;
+  QTest::keyClick(dialog.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(openDialogs, before + 1);
+}
+
+TEST_F(ViewerDialogTest, SpaceOnAFocusedButtonPressesThatButton) {
+  Start(PlainProgram());
+  OpenSmall(20);
+  QApplication::setActiveWindow(dialog.get());
+  dialog->Button(IDC_LAST_RECORD)->setFocus();
+  QTest::keyClick(dialog->Button(IDC_LAST_RECORD), Qt::Key_Space);
+  EXPECT_EQ(controller().CurrentIndex(), 19u);
+  EXPECT_EQ(controller().GetPlayState(), kStoppedOrPaused);
+}
+
+TEST_F(ViewerDialogTest, FilesDroppedOnTheWindowOpen) {
+  Start(PlainProgram());
+  ASSERT_TRUE(test::MakeSmallBackup(7, 7).WriteContainer(dir.File("dropped.zrv")));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("dropped.zrv")))});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.get(), &drop);
+  EXPECT_EQ(controller().Count(), 7u);
 }
 
 }  // namespace
