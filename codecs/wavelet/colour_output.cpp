@@ -11,12 +11,15 @@
 namespace bv::wavelet {
 namespace {
 
-// 14-bit fixed-point factors of the full-range BT.601 inverse.
-constexpr int kCrToR = 22970;   // 1.402
-constexpr int kCbToG = -5638;   // -0.344136
-constexpr int kCrToG = -11700;  // -0.714136
-constexpr int kCbToB = 29032;   // 1.772
-constexpr int kRounding = 1 << 13;
+// The full-range BT.601 inverse in 16-bit steps: each product is
+// (v * factor + 2^14) >> 15, the rounding high multiply of the vector units.
+// R = Y + Cr' + 0.402 Cr', G = Y - 0.344136 Cb' - 0.714136 Cr',
+// B = Y + Cb' + 0.772 Cb' (Cb' = Cb - 128, Cr' = Cr - 128).
+constexpr int kCrToR = 13173;
+constexpr int kCbToG = 11277;
+constexpr int kCrToG = 23401;
+constexpr int kCbToB = 25297;
+inline int Product(int v, int factor) { return (v * factor + (1 << 14)) >> 15; }
 
 // Studio-range scaling: ((2v + 1) * factor) >> 16 ~ v * 219/255 or 224/255.
 constexpr int kLumaScale = 28142;
@@ -86,66 +89,103 @@ void BgrRowScalar(const uint8_t* luma, const uint8_t* cb, const uint8_t* cr, int
 }
 
 #if defined(BV_WAVELET_X86)
-// Chroma terms of 8 pixels: (pairs . factors + rounding) >> 14 as 16-bit.
-__attribute__((target("ssse3"))) inline __m128i ChromaTerm(__m128i pairsLo, __m128i pairsHi, __m128i factors) {
-  const __m128i rounding = _mm_set1_epi32(kRounding);
-  const __m128i lo = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairsLo, factors), rounding), 14);
-  const __m128i hi = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairsHi, factors), rounding), 14);
-  return _mm_packs_epi32(lo, hi);
+// Interleaves 16 B, G and R samples into 48 bytes with byte shuffles;
+// compiled once per instruction set that uses it.
+#define BV_DEFINE_STORE_BGR48(name, target_set)                                                         \
+  __attribute__((target(target_set))) inline void name(__m128i b, __m128i g, __m128i r, uint8_t* out) { \
+    const __m128i b0 = _mm_setr_epi8(0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, 5);        \
+    const __m128i g0 = _mm_setr_epi8(-1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1);       \
+    const __m128i r0 = _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);       \
+    const __m128i b1 = _mm_setr_epi8(-1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10, -1);      \
+    const __m128i g1 = _mm_setr_epi8(5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10);       \
+    const __m128i r1 = _mm_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1);       \
+    const __m128i b2 = _mm_setr_epi8(-1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1);  \
+    const __m128i g2 = _mm_setr_epi8(-1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1);  \
+    const __m128i r2 = _mm_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);  \
+    __m128i* dst = reinterpret_cast<__m128i*>(out);                                                   \
+    _mm_storeu_si128(dst, _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b0), _mm_shuffle_epi8(g, g0)), \
+                                       _mm_shuffle_epi8(r, r0)));                                      \
+    _mm_storeu_si128(dst + 1,                                                                          \
+                     _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b1), _mm_shuffle_epi8(g, g1)),      \
+                                  _mm_shuffle_epi8(r, r1)));                                           \
+    _mm_storeu_si128(dst + 2,                                                                          \
+                     _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b2), _mm_shuffle_epi8(g, g2)),      \
+                                  _mm_shuffle_epi8(r, r2)));                                           \
+  }
+BV_DEFINE_STORE_BGR48(StoreBgr48Ssse3, "ssse3")
+BV_DEFINE_STORE_BGR48(StoreBgr48Avx2, "avx2")
+#undef BV_DEFINE_STORE_BGR48
+
+__attribute__((target("avx2"))) inline __m256i Widen16(const uint8_t* p) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+__attribute__((target("avx2"))) inline __m256i Narrow32(__m256i lo, __m256i hi) {
+  return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
 }
 
-__attribute__((target("ssse3"))) void BgrRowSsse3(const uint8_t* luma, const uint8_t* cb, const uint8_t* cr,
-                                                   int width, uint8_t* out) {
+__attribute__((target("ssse3"))) int BgrRowSsse3(const uint8_t* luma, const uint8_t* cb, const uint8_t* cr,
+                                                  int width, uint8_t* out) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi16(128);
-  const __m128i rFactors = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(kCrToR) << 16));
-  const __m128i gFactors =
-      _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(kCrToG) << 16) | static_cast<uint16_t>(kCbToG)));
-  const __m128i bFactors = _mm_set1_epi32(kCbToB);
-  // Byte shuffles that interleave 16 B, G and R samples into 48 bytes.
-  const __m128i b0 = _mm_setr_epi8(0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, 5);
-  const __m128i g0 = _mm_setr_epi8(-1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1);
-  const __m128i r0 = _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
-  const __m128i b1 = _mm_setr_epi8(-1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10, -1);
-  const __m128i g1 = _mm_setr_epi8(5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10);
-  const __m128i r1 = _mm_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1);
-  const __m128i b2 = _mm_setr_epi8(-1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1);
-  const __m128i g2 = _mm_setr_epi8(-1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1);
-  const __m128i r2 = _mm_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);
+  const __m128i crToR = _mm_set1_epi16(kCrToR), cbToG = _mm_set1_epi16(kCbToG);
+  const __m128i crToG = _mm_set1_epi16(kCrToG), cbToB = _mm_set1_epi16(kCbToB);
   int x = 0;
   for (; x + 16 <= width; x += 16) {
-    const __m128i cbFull = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
-    const __m128i crFull = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
-    const __m128i cbLo = _mm_sub_epi16(_mm_unpacklo_epi8(cbFull, zero), bias);
-    const __m128i cbHi = _mm_sub_epi16(_mm_unpackhi_epi8(cbFull, zero), bias);
-    const __m128i crLo = _mm_sub_epi16(_mm_unpacklo_epi8(crFull, zero), bias);
-    const __m128i crHi = _mm_sub_epi16(_mm_unpackhi_epi8(crFull, zero), bias);
-    // (cb, cr) pairs per pixel for the multiply-adds.
-    const __m128i p0 = _mm_unpacklo_epi16(cbLo, crLo), p1 = _mm_unpackhi_epi16(cbLo, crLo);
-    const __m128i p2 = _mm_unpacklo_epi16(cbHi, crHi), p3 = _mm_unpackhi_epi16(cbHi, crHi);
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + x));
-    const __m128i yLo = _mm_unpacklo_epi8(y, zero), yHi = _mm_unpackhi_epi8(y, zero);
-    const __m128i r = _mm_packus_epi16(_mm_add_epi16(yLo, ChromaTerm(p0, p1, rFactors)),
-                                       _mm_add_epi16(yHi, ChromaTerm(p2, p3, rFactors)));
-    const __m128i g = _mm_packus_epi16(_mm_add_epi16(yLo, ChromaTerm(p0, p1, gFactors)),
-                                       _mm_add_epi16(yHi, ChromaTerm(p2, p3, gFactors)));
-    const __m128i b = _mm_packus_epi16(_mm_add_epi16(yLo, ChromaTerm(p0, p1, bFactors)),
-                                       _mm_add_epi16(yHi, ChromaTerm(p2, p3, bFactors)));
-    __m128i* dst = reinterpret_cast<__m128i*>(out + 3 * x);
-    _mm_storeu_si128(dst, _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b0), _mm_shuffle_epi8(g, g0)),
-                                       _mm_shuffle_epi8(r, r0)));
-    _mm_storeu_si128(dst + 1, _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b1), _mm_shuffle_epi8(g, g1)),
-                                           _mm_shuffle_epi8(r, r1)));
-    _mm_storeu_si128(dst + 2, _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, b2), _mm_shuffle_epi8(g, g2)),
-                                           _mm_shuffle_epi8(r, r2)));
+    __m128i bgr[2][3];
+    for (int half = 0; half < 2; ++half) {
+      const int at = x + 8 * half;
+      const __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma + at)), zero);
+      const __m128i u =
+          _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + at)), zero), bias);
+      const __m128i v =
+          _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + at)), zero), bias);
+      bgr[half][0] = _mm_add_epi16(_mm_add_epi16(y, u), _mm_mulhrs_epi16(u, cbToB));
+      bgr[half][1] = _mm_sub_epi16(_mm_sub_epi16(y, _mm_mulhrs_epi16(u, cbToG)), _mm_mulhrs_epi16(v, crToG));
+      bgr[half][2] = _mm_add_epi16(_mm_add_epi16(y, v), _mm_mulhrs_epi16(v, crToR));
+    }
+    StoreBgr48Ssse3(_mm_packus_epi16(bgr[0][0], bgr[1][0]), _mm_packus_epi16(bgr[0][1], bgr[1][1]),
+          _mm_packus_epi16(bgr[0][2], bgr[1][2]), out + 3 * x);
   }
-  BgrRowScalar(luma, cb, cr, x, width, out);
+  return x;
 }
 
-bool HasSsse3() {
-  static const bool has = __builtin_cpu_supports("ssse3");
-  return has;
+__attribute__((target("avx2"))) int BgrRowAvx2(const uint8_t* luma, const uint8_t* cb, const uint8_t* cr,
+                                                int width, uint8_t* out) {
+  const __m256i bias = _mm256_set1_epi16(128);
+  const __m256i crToR = _mm256_set1_epi16(kCrToR), cbToG = _mm256_set1_epi16(kCbToG);
+  const __m256i crToG = _mm256_set1_epi16(kCrToG), cbToB = _mm256_set1_epi16(kCbToB);
+  int x = 0;
+  for (; x + 32 <= width; x += 32) {
+    __m256i bgr[2][3];
+    for (int half = 0; half < 2; ++half) {
+      const int at = x + 16 * half;
+      const __m256i y = Widen16(luma + at);
+      const __m256i u = _mm256_sub_epi16(Widen16(cb + at), bias);
+      const __m256i v = _mm256_sub_epi16(Widen16(cr + at), bias);
+      bgr[half][0] = _mm256_add_epi16(_mm256_add_epi16(y, u), _mm256_mulhrs_epi16(u, cbToB));
+      bgr[half][1] =
+          _mm256_sub_epi16(_mm256_sub_epi16(y, _mm256_mulhrs_epi16(u, cbToG)), _mm256_mulhrs_epi16(v, crToG));
+      bgr[half][2] = _mm256_add_epi16(_mm256_add_epi16(y, v), _mm256_mulhrs_epi16(v, crToR));
+    }
+    const __m256i b = Narrow32(bgr[0][0], bgr[1][0]);
+    const __m256i g = Narrow32(bgr[0][1], bgr[1][1]);
+    const __m256i r = Narrow32(bgr[0][2], bgr[1][2]);
+    StoreBgr48Avx2(_mm256_castsi256_si128(b), _mm256_castsi256_si128(g), _mm256_castsi256_si128(r), out + 3 * x);
+    StoreBgr48Avx2(_mm256_extracti128_si256(b, 1), _mm256_extracti128_si256(g, 1), _mm256_extracti128_si256(r, 1),
+          out + 3 * x + 48);
+  }
+  return x;
 }
+
+using BgrRowKernel = int (*)(const uint8_t*, const uint8_t*, const uint8_t*, int, uint8_t*);
+
+// The widest kernel this processor runs; it returns how many pixels it did.
+BgrRowKernel ChooseBgrKernel() {
+  if (__builtin_cpu_supports("avx2")) return BgrRowAvx2;
+  if (__builtin_cpu_supports("ssse3")) return BgrRowSsse3;
+  return nullptr;
+}
+
 #endif
 
 void Yuy2Row(const uint8_t* luma, const uint8_t* cb, const uint8_t* cr, int width, uint8_t* out) {
@@ -187,9 +227,9 @@ void Yuy2Row(const uint8_t* luma, const uint8_t* cb, const uint8_t* cr, int widt
 
 void YCbCrToBgr(int y, int cb, int cr, uint8_t* bgr) {
   const int u = cb - 128, v = cr - 128;
-  bgr[0] = Clamp255(y + ((kCbToB * u + kRounding) >> 14));
-  bgr[1] = Clamp255(y + ((kCbToG * u + kCrToG * v + kRounding) >> 14));
-  bgr[2] = Clamp255(y + ((kCrToR * v + kRounding) >> 14));
+  bgr[0] = Clamp255(y + u + Product(u, kCbToB));
+  bgr[1] = Clamp255(y - Product(u, kCbToG) - Product(v, kCrToG));
+  bgr[2] = Clamp255(y + v + Product(v, kCrToR));
 }
 
 void WriteBgr(const PlaneView& p, uint8_t* out) {
@@ -204,13 +244,12 @@ void WriteBgr(const PlaneView& p, uint8_t* out) {
     HorizontalChroma(vertical + 8, chromaWidth, crRow);
     const uint8_t* luma = p.luma + static_cast<ptrdiff_t>(y) * p.width;
     uint8_t* row = out + static_cast<ptrdiff_t>(y) * p.width * 3;
+    int done = 0;
 #if defined(BV_WAVELET_X86)
-    if (HasSsse3()) {
-      BgrRowSsse3(luma, cbRow, crRow, p.width, row);
-      continue;
-    }
+    static const BgrRowKernel kernel = ChooseBgrKernel();
+    if (kernel) done = kernel(luma, cbRow, crRow, p.width, row);
 #endif
-    BgrRowScalar(luma, cbRow, crRow, 0, p.width, row);
+    BgrRowScalar(luma, cbRow, crRow, done, p.width, row);
   }
 }
 

@@ -50,8 +50,7 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
     if (id < kClassTableBase) {
       const int blockClass = id % 16;
       if (blockClass == 0) return false;
-      const int tokens = blockClass <= kDirectClasses ? 1 << blockClass : kAlphabetSize;
-      if (symbolCount > tokens) return false;
+      if (symbolCount > TokenCountOfClass(blockClass)) return false;
     }
     FrequencyTable frequencies;
     if (!NormaliseLogWeights(logWeights, symbolCount, &frequencies)) return false;
@@ -61,34 +60,126 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
   return bits.FinishedCleanly();
 }
 
-template <int kRawBits>
-void DecodeBlock(CRansReader& ransState, CBitReader& bitsState, const DecodeTable& table, int16_t* dst,
-                 ptrdiff_t stride, int blockWidth, int blockHeight, int step, int bias) {
+// Magnitude, sign bit and reconstruction of one coefficient.
+inline int16_t Reconstruct(uint32_t magnitude, CBitReader& bits, int step, int bias) {
+  const bool nonzero = magnitude != 0;
+  const int32_t negative = static_cast<int32_t>(bits.ReadBitIf(nonzero));
+  const int32_t value = (static_cast<int32_t>(magnitude) * step + (bias & -static_cast<int32_t>(nonzero))) >> 4;
+  return static_cast<int16_t>((value ^ -negative) + negative);
+}
+
+struct BlockArea {
+  int16_t* dst;
+  ptrdiff_t stride;
+  int width, height;
+};
+
+// Class 1 and 2 blocks: several magnitudes per symbol.
+template <bool kChecked, int kGroup>
+void DecodeGroupedBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                        int step, int bias) {
+  constexpr int kBits = kGroup == 4 ? 1 : 2;
+  constexpr uint32_t kMask = (1u << kBits) - 1;
+  for (int r = 0; r < area.height; ++r) {
+    int16_t* row = area.dst + r * area.stride;
+    for (int c = 0; c < area.width; c += kGroup) {
+      const uint32_t token = static_cast<uint32_t>(kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table));
+      const int count = std::min(kGroup, area.width - c);
+      for (int j = 0; j < count; ++j) row[c + j] = Reconstruct((token >> (kBits * j)) & kMask, bits, step, bias);
+    }
+  }
+}
+
+// Denser classes: one magnitude per symbol, plus raw low bits above class 4.
+template <bool kChecked>
+void DecodeDenseBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                      int rawBits, int step, int bias) {
+  for (int r = 0; r < area.height; ++r) {
+    int16_t* row = area.dst + r * area.stride;
+    for (int c = 0; c < area.width; ++c) {
+      uint32_t magnitude = static_cast<uint32_t>(kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table));
+      if (rawBits > 0) magnitude = (magnitude << rawBits) | bits.Read(rawBits);
+      row[c] = Reconstruct(magnitude, bits, step, bias);
+    }
+  }
+}
+
+template <bool kChecked>
+void DecodeBlockWith(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                     int blockClass, int step, int bias) {
+  switch (blockClass) {
+    case 1:
+      DecodeGroupedBlock<kChecked, 4>(rans, bits, table, area, step, bias);
+      break;
+    case 2:
+      DecodeGroupedBlock<kChecked, 2>(rans, bits, table, area, step, bias);
+      break;
+    default:
+      DecodeDenseBlock<kChecked>(rans, bits, table, area, RawBitsOfClass(blockClass), step, bias);
+      break;
+  }
+}
+
+// A whole 8x8 block: the symbol count is a multiple of four, so the four
+// rANS states can be unrolled.
+void DecodeFullBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                     int blockClass, int step, int bias) {
+  int16_t* dst = area.dst;
+  int column = 0;
+  auto put = [&](int16_t value) {
+    dst[column] = value;
+    if (++column == kBlockSize) {
+      column = 0;
+      dst += area.stride;
+    }
+  };
+  if (blockClass == 1) {
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 16, [&](int token) {
+      for (int j = 0; j < 4; ++j) put(Reconstruct((token >> j) & 1, bits, step, bias));
+    });
+  } else if (blockClass == 2) {
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 8, [&](int token) {
+      put(Reconstruct(token & 3, bits, step, bias));
+      put(Reconstruct((token >> 2) & 3, bits, step, bias));
+    });
+  } else if (blockClass <= kDirectClasses) {
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 4,
+                              [&](int token) { put(Reconstruct(static_cast<uint32_t>(token), bits, step, bias)); });
+  } else {
+    const int rawBits = RawBitsOfClass(blockClass);
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 4, [&](int token) {
+      put(Reconstruct((static_cast<uint32_t>(token) << rawBits) | bits.Read(rawBits), bits, step, bias));
+    });
+  }
+}
+
+void DecodeBlock(CRansReader& ransState, CBitReader& bitsState, const DecodeTable& table, const BlockArea& area,
+                 int blockClass, int step, int bias) {
   // Local copies stay in registers for the whole block.
   CRansReader rans = ransState;
   CBitReader bits = bitsState;
-  for (int r = 0; r < blockHeight; ++r) {
-    int16_t* row = dst + r * stride;
-    for (int c = 0; c < blockWidth; ++c) {
-      uint32_t magnitude = static_cast<uint32_t>(rans.Decode(table));
-      if constexpr (kRawBits > 0) magnitude = (magnitude << kRawBits) | bits.Read(kRawBits);
-      const bool nonzero = magnitude != 0;
-      const int32_t negative = static_cast<int32_t>(bits.ReadBitIf(nonzero));
-      const int32_t value = (static_cast<int32_t>(magnitude) * step + (bias & -static_cast<int32_t>(nonzero))) >> 4;
-      row[c] = static_cast<int16_t>((value ^ -negative) + negative);
-    }
+  const bool wordsSuffice = rans.WordsLeft() >= static_cast<size_t>(kBlockSize * kBlockSize);
+  if (wordsSuffice && area.width == kBlockSize && area.height == kBlockSize) {
+    DecodeFullBlock(rans, bits, table, area, blockClass, step, bias);
+  } else if (wordsSuffice) {
+    DecodeBlockWith<false>(rans, bits, table, area, blockClass, step, bias);
+  } else {
+    DecodeBlockWith<true>(rans, bits, table, area, blockClass, step, bias);
   }
   ransState = rans;
   bitsState = bits;
 }
 
-using BlockDecoder = void (*)(CRansReader&, CBitReader&, const DecodeTable&, int16_t*, ptrdiff_t, int, int, int, int);
-
-template <int... kBits>
-constexpr auto MakeBlockDecoders(std::integer_sequence<int, kBits...>) {
-  return std::array<BlockDecoder, sizeof...(kBits)>{&DecodeBlock<kBits>...};
+void ClearBlock(const BlockArea& area) {
+  if (area.width == kBlockSize) {
+    for (int r = 0; r < area.height; ++r) {
+      int16_t* row = area.dst + r * area.stride;
+      for (int c = 0; c < kBlockSize; ++c) row[c] = 0;
+    }
+    return;
+  }
+  for (int r = 0; r < area.height; ++r) std::memset(area.dst + r * area.stride, 0, sizeof(int16_t) * area.width);
 }
-constexpr auto kBlockDecoders = MakeBlockDecoders(std::make_integer_sequence<int, kMaxClass - kDirectClasses + 1>{});
 
 bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader& rans, CBitReader& bits,
                  DecoderWorkspace& ws, int16_t* coefficients) {
@@ -116,15 +207,15 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
         const int blockClass = rans.Decode(ws.tables[classId]);
         classes[by * across + bx] = static_cast<uint8_t>(blockClass);
         const int blockWidth = std::min(kBlockSize, band.width - bx * kBlockSize);
-        int16_t* dst = coefficients + (band.y + by * kBlockSize) * stride + band.x + bx * kBlockSize;
+        const BlockArea area{coefficients + (band.y + by * kBlockSize) * stride + band.x + bx * kBlockSize, stride,
+                             blockWidth, blockHeight};
         if (blockClass == 0) {
-          for (int r = 0; r < blockHeight; ++r) std::memset(dst + r * stride, 0, sizeof(int16_t) * blockWidth);
+          ClearBlock(area);
           continue;
         }
         const int tableId = CoefficientTableId(coding.planeType, band.group, blockClass);
         if (!ws.tablePresent[tableId]) return false;
-        kBlockDecoders[RawBitsOfClass(blockClass)](rans, bits, ws.tables[tableId], dst, stride, blockWidth,
-                                                   blockHeight, step, bias);
+        DecodeBlock(rans, bits, ws.tables[tableId], area, blockClass, step, bias);
       }
     }
   }

@@ -203,13 +203,24 @@ void CodePlane(const PlaneGeometry& g, const std::vector<int32_t>& coefficients,
         if (blockClass == 0) continue;
         const int table = CoefficientTableId(planeType, band.group, blockClass);
         const int rawBits = RawBitsOfClass(blockClass);
+        const int group = GroupSizeOfClass(blockClass);
         for (int r = 0; r < blockHeight; ++r) {
-          for (int c = 0; c < blockWidth; ++c) {
-            const size_t i = static_cast<size_t>(y0 + r) * g.width + x0 + c;
-            const uint32_t m = magnitude[i];
-            stream.Add(table, static_cast<int>(m >> rawBits));
-            if (rawBits > 0) stream.raw.Write(m & ((1u << rawBits) - 1), rawBits);
-            if (m != 0) stream.raw.Write(negative[i], 1);
+          for (int c = 0; c < blockWidth; c += group) {
+            const size_t first = static_cast<size_t>(y0 + r) * g.width + x0 + c;
+            const int count = std::min(group, blockWidth - c);
+            if (group > 1) {
+              int token = 0;
+              for (int j = 0; j < count; ++j) token |= static_cast<int>(magnitude[first + j]) << (blockClass * j);
+              stream.Add(table, token);
+            }
+            for (int j = 0; j < count; ++j) {
+              const uint32_t m = magnitude[first + j];
+              if (group == 1) {
+                stream.Add(table, static_cast<int>(m >> rawBits));
+                if (rawBits > 0) stream.raw.Write(m & ((1u << rawBits) - 1), rawBits);
+              }
+              if (m != 0) stream.raw.Write(negative[first + j], 1);
+            }
           }
         }
       }
@@ -248,15 +259,16 @@ std::vector<uint8_t> WriteTables(const SymbolStream& stream, std::array<Frequenc
   return bits.Bytes();
 }
 
-// The rANS section: two final states, then the words in reading order.
+// The rANS section: the final states, then the words in reading order.
 std::vector<uint8_t> WriteRans(const SymbolStream& stream, const std::array<FrequencyTable, kTableCount>& tables) {
-  uint32_t state[2] = {kRansLow, kRansLow};
+  uint32_t state[kRansStates];
+  std::fill(std::begin(state), std::end(state), kRansLow);
   std::vector<uint16_t> words;
   for (size_t n = stream.symbols.size(); n-- > 0;) {
     const Symbol& s = stream.symbols[n];
     const FrequencyTable& t = tables[s.table];
     const uint32_t f = t.frequency[s.token];
-    uint32_t& x = state[n & 1];
+    uint32_t& x = state[n % kRansStates];
     const uint64_t limit = (static_cast<uint64_t>(kRansLow >> kProbabilityBits) << 16) * f;
     while (x >= limit) {
       words.push_back(static_cast<uint16_t>(x & 0xFFFF));
@@ -264,10 +276,9 @@ std::vector<uint8_t> WriteRans(const SymbolStream& stream, const std::array<Freq
     }
     x = ((x / f) << kProbabilityBits) + (x % f) + t.start[s.token];
   }
-  std::vector<uint8_t> out(8 + 2 * words.size());
-  PutLe32(out, 0, state[0]);
-  PutLe32(out, 4, state[1]);
-  size_t at = 8;
+  std::vector<uint8_t> out(4 * kRansStates + 2 * words.size());
+  for (int i = 0; i < kRansStates; ++i) PutLe32(out, 4 * i, state[i]);
+  size_t at = 4 * kRansStates;
   for (size_t i = words.size(); i-- > 0; at += 2) PutLe16(out, at, words[i]);
   return out;
 }

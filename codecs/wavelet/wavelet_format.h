@@ -36,11 +36,13 @@ inline constexpr int kMinLowBandSize = 8;
 // Coefficients are coded in square blocks of each subband.
 inline constexpr int kBlockSize = 8;
 
-// rANS: 32-bit states, 16-bit words, 12-bit probabilities, two interleaved states.
+// rANS: 32-bit states, 16-bit words, 12-bit probabilities, four interleaved
+// states taking turns symbol by symbol.
 inline constexpr int kProbabilityBits = 12;
 inline constexpr uint32_t kProbabilityScale = 1u << kProbabilityBits;
 inline constexpr uint32_t kRansLow = 1u << 16;
 inline constexpr int kAlphabetSize = 16;
+inline constexpr int kRansStates = 4;
 
 // Block classes: the bit length of the largest magnitude in the block.
 inline constexpr int kMaxClass = 15;
