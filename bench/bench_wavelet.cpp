@@ -147,7 +147,9 @@ struct Comparison {
 };
 
 Comparison Compare(const std::string& name, RgbPicture picture) {
-  Comparison c{name, std::move(picture)};
+  Comparison c;
+  c.name = name;
+  c.picture = std::move(picture);
   c.jpeg = bv::samples::EncodeJpeg(c.picture, kJpegQuality);
   std::vector<uint8_t> bgr(kBufferSize);
   DecodeJpeg(c.jpeg, bgr.data());
@@ -228,7 +230,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
-      if (run.aggregate_name == "median") medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+      if (run.aggregate_name == "median")
+        medians_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
