@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/test_picture.h"
 
@@ -44,6 +45,19 @@ CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options) {
   return writer;
 }
 
+CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options) {
+  CBackupWriter writer(options.version, DemoCameraInfo(options.camera));
+  CWaveletEncoder encoder(options.quality);
+  for (int i = 0; i < options.frames; ++i) {
+    const RgbPicture picture = MakeTestPicture(options.width, options.height, i);
+    const bool key = options.keyFrameInterval <= 1 || i % options.keyFrameInterval == 0;
+    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), "CAM 01 ENTRANCE",
+                         "1F EAST GATE",
+                         encoder.Encode(picture.pixels.data(), picture.width, picture.height, picture.width * 3, key));
+  }
+  return writer;
+}
+
 std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error) {
   std::error_code ec;
   std::filesystem::create_directories(directory, ec);
@@ -56,7 +70,12 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + mjpg;
     return {};
   }
-  return {mjpg};
+  const std::string wavelet = directory + "/demo-wavelet.zrv";
+  if (!MakeWaveletBackup(WaveletBackupOptions{}).WriteContainer(wavelet)) {
+    *error = "cannot write " + wavelet;
+    return {};
+  }
+  return {mjpg, wavelet};
 }
 
 }  // namespace bv::samples
