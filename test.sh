@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything and runs every test: once
-# in the normal build, and the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# in the normal build, the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the threaded playback tests under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -18,3 +19,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBV_SANITIZE=address,undefine
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_SANITIZE=thread \
+  -DBV_BUILD_GUI=OFF -DBV_BUILD_BENCH=OFF -DBV_BUILD_TOOLS=OFF
+cmake --build build-tsan -j"$jobs" --target bv_core_tests
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R "$(cat ../tests/tsan-tests.txt)")

@@ -35,6 +35,14 @@ enum MenuCommandId : int {
   ID_SHOW_CAM_NUMBER = 32780,
   ID_SHOW_IMAGE_SIZE = 32781,
   ID_SHOW_DATE_TIME = 32782,
+  // The Playback menu: keyboard shortcuts for the playback buttons.
+  ID_PLAYBACK_PLAY_PAUSE = 33001,
+  ID_PLAYBACK_STEP_FORWARD = 33002,
+  ID_PLAYBACK_STEP_BACKWARD = 33003,
+  ID_PLAYBACK_FIRST = 33004,
+  ID_PLAYBACK_LAST = 33005,
+  ID_PLAYBACK_SNAPSHOT = 33006,
+  ID_PLAYBACK_PRINT = 33007,
 };
 
 // The system's fixed message texts.

@@ -34,6 +34,7 @@ class CHeadlessHost : public IViewerHost {
   bool IsMenuItemChecked(int id) const override;
   IVideoWindow* VideoWindow(bool overlay) override;
   void SelectVideoWindow(bool overlay) override;
+  void FlushUpdates() override {}
   void PumpOneMessage() override;
 
   // Where messages go; the default writes them to stderr.

@@ -53,6 +53,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
     return false;
   }
   indexLength_ = oldFormat ? 0 : read.indexLength;
+  oldPair_ = oldFormat;
   index_ = std::move(read.index);
   count_ = index_.size();
 
@@ -60,7 +61,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
   if (!engine_.OpenDataFile(oldFormat ? DataFileOfIndex(path) : path, oldFormat)) return false;
 
   host_.SetPositionRange(count_ - 1, count_ / 100, count_ / 100);
-  threadState_ = kNoThread;
+  // The reset at the start of the open ended any playback thread.
   playState_ = kStoppedOrPaused;
   stopRequest_ = 1;
   pauseRequest_ = 0;
@@ -76,9 +77,8 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
 }
 
 void CPlaybackController::OpenChosenFile(const std::string& path) {
-  stopRequest_ = 1;
-  pauseRequest_ = 0;
-  while (threadState_ != kNoThread) host_.PumpOneMessage();
+  RequestStop();
+  WaitUntilStopped();
   playState_ = kStoppedOrPaused;
 
   switch (ClassifyOpenPath(path)) {
@@ -95,9 +95,8 @@ void CPlaybackController::OpenChosenFile(const std::string& path) {
 }
 
 void CPlaybackController::ResetViewer() {
-  stopRequest_ = 1;
-  pauseRequest_ = 0;
-  while (threadState_ != kNoThread) host_.PumpOneMessage();
+  RequestStop();
+  WaitUntilStopped();
   playState_ = kStoppedOrPaused;
 
   index_.Clear();
@@ -124,8 +123,7 @@ void CPlaybackController::GoToRecord(uint32_t index) {
   // such an index is refused when it is opened.
   while (index > count_ - 1) {
     if (playState_ != kPlayingForward) return;
-    stopRequest_ = 1;
-    pauseRequest_ = 0;
+    RequestStop();
     playState_ = kStoppedOrPaused;
     UpdatePlaybackControls();
     index = 0;

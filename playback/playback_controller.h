@@ -5,8 +5,12 @@
 // state. The Qt dialog owns one and forwards its commands to it; tools and
 // tests drive it with a headless host.
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "playback/backup_index.h"
 #include "playback/playback_engine.h"
@@ -30,6 +34,9 @@ enum ThreadState : uint8_t {
 class CPlaybackController {
  public:
   explicit CPlaybackController(IViewerHost& host);
+  // Ends a playback thread that is still running (without pumping messages:
+  // the owner runs Shutdown first while it can still serve them).
+  ~CPlaybackController();
   CPlaybackController(const CPlaybackController&) = delete;
   CPlaybackController& operator=(const CPlaybackController&) = delete;
 
@@ -54,6 +61,22 @@ class CPlaybackController {
   // Clears the picture of the active video window.
   void ClearActivePicture();
 
+  // The playback commands of the dialog's buttons, run on the GUI thread.
+  void PlayForward();
+  void PlayBackward();
+  void Pause();
+  void Stop();
+  void StepBackward();
+  void StepForward();
+  void GoToFirst();
+  void GoToLast();
+  // The sliders' scroll notifications, with the slider's new position.
+  void OnPositionSlider(uint32_t position);
+  void OnSpeedSlider(int position);
+  // Stops the playback thread and waits for it, serving messages meanwhile
+  // (the close sequence).
+  void Shutdown();
+
   // Self-contained mode: the backup is appended to the program file.
   void SetSelfContained(bool selfContained) { selfContained_ = selfContained; }
   bool IsSelfContained() const { return selfContained_; }
@@ -64,14 +87,32 @@ class CPlaybackController {
   uint32_t IndexLength() const { return indexLength_; }
   uint32_t CurrentIndex() const { return currentIndex_.load(); }
   const std::string& Path() const { return path_; }
+  // Whether the open backup is an old ".idx"/".sav" pair.
+  bool IsOldPair() const { return oldPair_; }
   void SetPath(const std::string& path) { path_ = path; }
 
   uint8_t GetPlayState() const { return playState_.load(); }
   // Set by the play commands (and by tools that step as play does).
   void SetPlayState(uint8_t state) { playState_ = state; }
   uint8_t GetThreadState() const { return threadState_.load(); }
+  int GetPauseRequest() const { return pauseRequest_.load(); }
+  int GetStopRequest() const { return stopRequest_.load(); }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
+  // The worker: sleeps the frame delay and steps while neither paused nor
+  // stopped.
+  void PlaybackThreadProc();
+  void StartPlaybackThread();
+  void RequestPause();
+  void RequestStop();
+  // Serve messages until the playback thread idles (pause) or ends (stop).
+  void WaitUntilPaused();
+  void WaitUntilStopped();
+  void SetDelayFromSpeedSlider();
+  bool HasBackup() const;
+
   IViewerHost& host_;
   CPlaybackEngine engine_;
 
@@ -80,6 +121,7 @@ class CPlaybackController {
   uint32_t count_ = 0;
   uint32_t indexLength_ = 0;
   std::string path_;
+  bool oldPair_ = false;
   bool selfContained_ = false;
 
   // Shared with the playback thread. The GUI thread writes the requests and
@@ -90,6 +132,13 @@ class CPlaybackController {
   std::atomic<int> stopRequest_{1};
   std::atomic<int> pauseRequest_{0};
   std::atomic<uint32_t> currentIndex_{0};
+
+  std::thread thread_;
+  // Taken by the playback thread to decide whether to step and by the GUI
+  // thread to set the pause request, so that once a pause request is set the
+  // thread starts no further step.
+  std::mutex stepGate_;
+  std::condition_variable wake_;
 };
 
 }  // namespace bv

@@ -3,6 +3,7 @@
 // viewer knows about the backup's frames, and shows one record at a time.
 // It is embedded in the playback controller (the dialog's playback state) and
 // reaches the screen only through the controller's host.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +37,7 @@ class CPlaybackEngine {
   // read. Shows "Save Error #1" when it cannot be opened.
   bool OpenDataFile(const std::string& path, bool oldFormat);
   void CloseDataFile() { dataFile_.Close(); }
+  const CDataFile& DataFile() const { return dataFile_; }
 
   uint64_t FrameBase() const { return frameBase_; }
   uint32_t Version() const { return camera_.version; }
@@ -190,9 +192,11 @@ class CPlaybackEngine {
   bool pictureDecoded_ = false;
   uint64_t decodedPictures_ = 0;
 
-  int mode_ = kModeBackup;
-  bool overlay_ = false;
-  uint32_t frameDelay_ = 30;
+  // Read by both threads: the GUI thread's commands and the playback thread's
+  // steps; written by either (the speed slider, real-time pacing, display).
+  std::atomic<int> mode_{kModeBackup};
+  std::atomic<bool> overlay_{false};
+  std::atomic<uint32_t> frameDelay_{30};
 };
 
 }  // namespace bv

@@ -49,6 +49,10 @@ class IViewerHost {
   // hides the other; the overlay window is created and laid out on first use.
   virtual void SelectVideoWindow(bool overlay) = 0;
 
+  // Called by the playback thread after each step: applies on screen, in one
+  // go, what the step changed (edits, slider, buttons, picture).
+  virtual void FlushUpdates() = 0;
+
   // Dispatches at most one waiting message of the calling thread, then sleeps
   // 1 ms: what a thread waiting for the playback thread does meanwhile.
   virtual void PumpOneMessage() = 0;

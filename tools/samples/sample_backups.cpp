@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/mpeg4_backup.h"
 #include "tools/samples/test_picture.h"
@@ -45,6 +46,19 @@ CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options) {
   return writer;
 }
 
+CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options) {
+  CBackupWriter writer(options.version, DemoCameraInfo(options.camera));
+  CWaveletEncoder encoder(options.quality);
+  for (int i = 0; i < options.frames; ++i) {
+    const RgbPicture picture = MakeTestPicture(options.width, options.height, i);
+    const bool key = options.keyFrameInterval <= 1 || i % options.keyFrameInterval == 0;
+    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), "CAM 01 ENTRANCE",
+                         "1F EAST GATE",
+                         encoder.Encode(picture.pixels.data(), picture.width, picture.height, picture.width * 3, key));
+  }
+  return writer;
+}
+
 std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error) {
   std::error_code ec;
   std::filesystem::create_directories(directory, ec);
@@ -57,13 +71,18 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + mjpg;
     return {};
   }
+  const std::string wavelet = directory + "/demo-wavelet.zrv";
+  if (!MakeWaveletBackup(WaveletBackupOptions{}).WriteContainer(wavelet)) {
+    *error = "cannot write " + wavelet;
+    return {};
+  }
   const std::string mpeg4 = directory + "/demo-mpeg4.zrv";
   const CBackupWriter mpeg4Backup = MakeMpeg4Backup(Mpeg4BackupOptions{});
   if (mpeg4Backup.Count() == 0 || !mpeg4Backup.WriteContainer(mpeg4)) {
     *error = "cannot write " + mpeg4;
     return {};
   }
-  return {mjpg, mpeg4};
+  return {mjpg, wavelet, mpeg4};
 }
 
 }  // namespace bv::samples

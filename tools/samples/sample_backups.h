@@ -29,6 +29,21 @@ CAMERA_INFO DemoCameraInfo(uint8_t cameraNumber = 0);
 // MJPG frames of the moving test picture, each with its frame counter.
 CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options);
 
+struct WaveletBackupOptions {
+  int frames = 100;
+  int width = 352;
+  int height = 288;
+  int framesPerSecond = 10;
+  int quality = 60;
+  int keyFrameInterval = 25;
+  uint32_t version = 7;
+  uint8_t camera = 0;
+};
+
+// Wavelet frames of the moving test picture: a key frame (0xA0) every
+// keyFrameInterval frames, delta frames (0xA1, 0xA2) between them.
+CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options);
+
 // Writes the demo backups into directory (created if missing). Returns the
 // paths written; on failure an empty list and the reason in error.
 std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error);

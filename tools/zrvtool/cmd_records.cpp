@@ -7,13 +7,17 @@
 #include "playback/string_printf.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 
 int RunRecords(const Args& args) {
-  if (args.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(args[0]);
+  ParsedOptions options;
+  if (!ParseOptions(args, {}, {"--hash"}, &options) || options.positional.size() != 1) return kExitUsage;
+  const bool withHash = options.Has("--hash");
+  auto backup = OpenToolBackup(options.positional[0]);
   if (!backup) return kExitRefused;
   const CPlaybackController& controller = backup->controller;
   const CPlaybackEngine& engine = controller.Engine();
@@ -49,6 +53,14 @@ int RunRecords(const Args& args) {
       } else {
         // The viewer refuses this record (too large, or past the end of the file).
         json.Add("refused", true);
+      }
+    }
+    if (withHash) {
+      const std::string hash = RecordPayloadHash(engine, r);
+      if (hash.empty()) {
+        json.AddRaw("sha256", "null");
+      } else {
+        json.Add("sha256", hash);
       }
     }
     line = json.str();

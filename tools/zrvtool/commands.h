@@ -17,5 +17,7 @@ int RunRecords(const Args& args);
 int RunMakeSample(const Args& args);
 int RunFrame(const Args& args);
 int RunBench(const Args& args);
+int RunCut(const Args& args);
+int RunHash(const Args& args);
 
 }  // namespace bv::tool

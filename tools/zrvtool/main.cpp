@@ -16,10 +16,12 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
-    {"records", bv::tool::RunRecords, "records PATH"},
+    {"records", bv::tool::RunRecords, "records PATH [--hash]"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
     {"frame", bv::tool::RunFrame, "frame PATH INDEX -o OUT.bmp|OUT.png|OUT.ppm"},
     {"bench", bv::tool::RunBench, "bench PATH [--raw]"},
+    {"cut", bv::tool::RunCut, "cut PATH [--from A] [--to B] -o OUT.zrv"},
+    {"hash", bv::tool::RunHash, "hash PATH"},
 };
 
 int Usage() {

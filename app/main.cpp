@@ -1,0 +1,8 @@
+// backup-viewer [FILE]: opens FILE (a backup or a still picture), or shows
+// the Open dialog; a viewer with a backup appended plays that backup.
+#include "app/viewer_app.h"
+
+int main(int argc, char** argv) {
+  bv::CViewerApp app(argc, argv);
+  return app.Run();
+}

@@ -1,0 +1,141 @@
+#pragma once
+// CViewerDlg: the "Backup Viewer" dialog. It holds the controls (each named
+// by its control ID), the menu bar, the DIB video window and the playback
+// controller, and is the controller's host: control updates from the
+// playback thread reach the widgets through the GUI dispatcher.
+#include <QDialog>
+#include <QMap>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "app/gui_dispatcher.h"
+#include "playback/playback_controller.h"
+#include "playback/viewer_host.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QSlider;
+
+namespace bv {
+
+class CDibVideoWnd;
+class COverlayVideoWnd;
+class CSkinButton;
+
+class CViewerDlg : public QDialog, public IViewerHost {
+ public:
+  struct Options {
+    // The program file: its length decides standalone or self-contained mode.
+    std::string programPath;
+    // A file named on the command line, opened instead of showing the Open
+    // dialog on the first paint.
+    std::string fileToOpen;
+    // The Open command's file dialog; returns the chosen path or "" on cancel.
+    std::function<std::string()> chooseFileToOpen;
+    // Message boxes (caption "Backup Viewer", an OK button).
+    std::function<void(const QString& text, bool information)> messageBox;
+  };
+
+  explicit CViewerDlg(Options options, QWidget* parent = nullptr);
+  ~CViewerDlg() override;
+
+  // The start-up sequence; false when a self-contained backup cannot be
+  // opened (the application then ends with exit code 1).
+  bool OnInitDialog();
+
+  CPlaybackController& Controller() { return controller_; }
+  CDibVideoWnd& DibWindow() { return *dib_; }
+  // Null until overlay presentation is first switched on.
+  COverlayVideoWnd* OverlayWindow() const { return overlay_; }
+  CSkinButton* Button(int id) const;
+  QSlider* Slider(int id) const;
+  QLineEdit* Edit(int id) const;
+  QAction* MenuAction(int id) const;
+  QWidget* ClientArea() const { return client_; }
+  bool IsSelfContained() const { return controller_.IsSelfContained(); }
+
+  // Commands, as the buttons and menu items run them.
+  void OnOpen();
+  void OnShowInformation();
+  void OnDisplayShowing(int commandId);
+  void OnOverlayMode();
+  // Opens a file named by the desktop (dropped on the window), as the Open
+  // command opens a chosen one.
+  void OpenFromDesktop(const std::string& path);
+
+  // IViewerHost
+  void ShowMessage(const std::string& text) override;
+  void SetEditText(int id, const std::string& text) override;
+  std::string EditText(int id) const override;
+  void SetPositionRange(uint32_t maximum, uint32_t tickFrequency, uint32_t pageSize) override;
+  void SetPosition(uint32_t position) override;
+  void ShowPositionSlider(bool show) override;
+  int SpeedPosition() const override;
+  void SetSpeedPosition(int position) override;
+  void EnableSpeedSlider(bool enable) override;
+  void EnableButton(int id, bool enable) override;
+  void Latch(int id) override;
+  void Unlatch(int id) override;
+  void ShowDisabledLook(int id) override;
+  void EnableMenuItem(int id, bool enable) override;
+  bool IsMenuItemChecked(int id) const override;
+  IVideoWindow* VideoWindow(bool overlay) override;
+  void SelectVideoWindow(bool overlay) override;
+  void FlushUpdates() override;
+  void PumpOneMessage() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ public:
+  void reject() override;
+
+ private:
+  void CreateControls();
+  void CreateMenu();
+  void AddPlaybackMenu();
+  // Presses a skin button as a click would, unless it is off or in its
+  // disabled look.
+  void PressButton(int id);
+  void ConnectCommands();
+  void LayOutControls();
+  void RunCloseSequence();
+  void PlaceOverlayWindow();
+  void ApplySizingHints();
+  void OnFirstPaint();
+
+  Options options_;
+  CGuiDispatcher dispatcher_;
+  CPlaybackController controller_;
+
+  QMenuBar* menuBar_ = nullptr;
+  QWidget* client_ = nullptr;
+  QLabel* strip_ = nullptr;
+  QFrame* frame_ = nullptr;
+  CDibVideoWnd* dib_ = nullptr;
+  COverlayVideoWnd* overlay_ = nullptr;
+  QMap<int, CSkinButton*> buttons_;
+  QMap<int, QLineEdit*> edits_;
+  QMap<int, QSlider*> sliders_;
+  QMap<int, QAction*> actions_;
+
+  mutable std::mutex editsMutex_;
+  std::map<int, std::string> editTexts_;  // what SetEditText last set, readable from any thread
+  std::atomic<int> speedPosition_{10};
+  bool firstPaintDone_ = false;
+  bool closed_ = false;
+  bool inSliderNotification_ = false;
+};
+
+}  // namespace bv

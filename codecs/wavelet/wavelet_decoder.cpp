@@ -1,0 +1,327 @@
+#include "codecs/wavelet/wavelet_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "codecs/wavelet/checksum.h"
+#include "codecs/wavelet/rans_decoder.h"
+
+namespace bv::wavelet {
+namespace {
+
+constexpr uint64_t kRecordMagic = 0x31464552564157ull;  // "WAVREF1"
+
+uint32_t RecordCheck(uint64_t magic, uint16_t width, uint16_t height, uint32_t identity) {
+  uint8_t bytes[16];
+  std::memcpy(bytes, &magic, 8);
+  std::memcpy(bytes + 8, &width, 2);
+  std::memcpy(bytes + 10, &height, 2);
+  std::memcpy(bytes + 12, &identity, 4);
+  return Checksum32(bytes, sizeof bytes, 0x5EED);
+}
+
+uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t ReadLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+struct PlaneCoding {
+  int planeType;
+  int baseStep;
+  int reconstructionOffset;  // in 1/16 of a step
+};
+
+// Reads the table section: a count, then per table its id, symbol count
+// and 5-bit log weights. Tables that cannot occur are refused.
+bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) {
+  std::fill(std::begin(ws.tablePresent), std::end(ws.tablePresent), false);
+  CBitReader bits;
+  bits.Start(begin, end);
+  const int count = static_cast<int>(bits.Read(8));
+  for (int t = 0; t < count; ++t) {
+    const int id = static_cast<int>(bits.Read(8));
+    const int symbolCount = static_cast<int>(bits.Read(4)) + 1;
+    uint8_t logWeights[kAlphabetSize];
+    for (int s = 0; s < symbolCount; ++s) logWeights[s] = static_cast<uint8_t>(bits.Read(5));
+    if (id >= kTableCount || ws.tablePresent[id]) return false;
+    if (id < kClassTableBase) {
+      const int blockClass = id % 16;
+      if (blockClass == 0) return false;
+      if (symbolCount > TokenCountOfClass(blockClass)) return false;
+    }
+    FrequencyTable frequencies;
+    if (!NormaliseLogWeights(logWeights, symbolCount, &frequencies)) return false;
+    BuildDecodeTable(frequencies, &ws.tables[id]);
+    ws.tablePresent[id] = true;
+  }
+  return bits.FinishedCleanly();
+}
+
+// Magnitude, sign bit and reconstruction of one coefficient.
+inline int16_t Reconstruct(uint32_t magnitude, CBitReader& bits, int step, int bias) {
+  const bool nonzero = magnitude != 0;
+  const int32_t negative = static_cast<int32_t>(bits.ReadBitIf(nonzero));
+  const int32_t value = (static_cast<int32_t>(magnitude) * step + (bias & -static_cast<int32_t>(nonzero))) >> 4;
+  return static_cast<int16_t>((value ^ -negative) + negative);
+}
+
+struct BlockArea {
+  int16_t* dst;
+  ptrdiff_t stride;
+  int width, height;
+};
+
+// Class 1 and 2 blocks: several magnitudes per symbol.
+template <bool kChecked, int kGroup>
+void DecodeGroupedBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                        int step, int bias) {
+  constexpr int kBits = kGroup == 4 ? 1 : 2;
+  constexpr uint32_t kMask = (1u << kBits) - 1;
+  for (int r = 0; r < area.height; ++r) {
+    int16_t* row = area.dst + r * area.stride;
+    for (int c = 0; c < area.width; c += kGroup) {
+      const uint32_t token = static_cast<uint32_t>(kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table));
+      const int count = std::min(kGroup, area.width - c);
+      for (int j = 0; j < count; ++j) row[c + j] = Reconstruct((token >> (kBits * j)) & kMask, bits, step, bias);
+    }
+  }
+}
+
+// Denser classes: one magnitude per symbol, plus raw low bits above class 4.
+template <bool kChecked>
+void DecodeDenseBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                      int rawBits, int step, int bias) {
+  for (int r = 0; r < area.height; ++r) {
+    int16_t* row = area.dst + r * area.stride;
+    for (int c = 0; c < area.width; ++c) {
+      uint32_t magnitude = static_cast<uint32_t>(kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table));
+      if (rawBits > 0) magnitude = (magnitude << rawBits) | bits.Read(rawBits);
+      row[c] = Reconstruct(magnitude, bits, step, bias);
+    }
+  }
+}
+
+template <bool kChecked>
+void DecodeBlockWith(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                     int blockClass, int step, int bias) {
+  switch (blockClass) {
+    case 1:
+      DecodeGroupedBlock<kChecked, 4>(rans, bits, table, area, step, bias);
+      break;
+    case 2:
+      DecodeGroupedBlock<kChecked, 2>(rans, bits, table, area, step, bias);
+      break;
+    default:
+      DecodeDenseBlock<kChecked>(rans, bits, table, area, RawBitsOfClass(blockClass), step, bias);
+      break;
+  }
+}
+
+// A whole 8x8 block: the symbol count is a multiple of four, so the four
+// rANS states can be unrolled.
+void DecodeFullBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
+                     int blockClass, int step, int bias) {
+  int16_t* dst = area.dst;
+  int column = 0;
+  auto put = [&](int16_t value) {
+    dst[column] = value;
+    if (++column == kBlockSize) {
+      column = 0;
+      dst += area.stride;
+    }
+  };
+  if (blockClass == 1) {
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 16, [&](int token) {
+      for (int j = 0; j < 4; ++j) put(Reconstruct((token >> j) & 1, bits, step, bias));
+    });
+  } else if (blockClass == 2) {
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 8, [&](int token) {
+      put(Reconstruct(token & 3, bits, step, bias));
+      put(Reconstruct((token >> 2) & 3, bits, step, bias));
+    });
+  } else if (blockClass <= kDirectClasses) {
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 4,
+                              [&](int token) { put(Reconstruct(static_cast<uint32_t>(token), bits, step, bias)); });
+  } else {
+    const int rawBits = RawBitsOfClass(blockClass);
+    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 4, [&](int token) {
+      put(Reconstruct((static_cast<uint32_t>(token) << rawBits) | bits.Read(rawBits), bits, step, bias));
+    });
+  }
+}
+
+void DecodeBlock(CRansReader& ransState, CBitReader& bitsState, const DecodeTable& table, const BlockArea& area,
+                 int blockClass, int step, int bias) {
+  // Local copies stay in registers for the whole block.
+  CRansReader rans = ransState;
+  CBitReader bits = bitsState;
+  const bool wordsSuffice = rans.WordsLeft() >= static_cast<size_t>(kBlockSize * kBlockSize);
+  if (wordsSuffice && area.width == kBlockSize && area.height == kBlockSize) {
+    DecodeFullBlock(rans, bits, table, area, blockClass, step, bias);
+  } else if (wordsSuffice) {
+    DecodeBlockWith<false>(rans, bits, table, area, blockClass, step, bias);
+  } else {
+    DecodeBlockWith<true>(rans, bits, table, area, blockClass, step, bias);
+  }
+  ransState = rans;
+  bitsState = bits;
+}
+
+void ClearBlock(const BlockArea& area) {
+  if (area.width == kBlockSize) {
+    for (int r = 0; r < area.height; ++r) {
+      int16_t* row = area.dst + r * area.stride;
+      for (int c = 0; c < kBlockSize; ++c) row[c] = 0;
+    }
+    return;
+  }
+  for (int r = 0; r < area.height; ++r) std::memset(area.dst + r * area.stride, 0, sizeof(int16_t) * area.width);
+}
+
+bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader& rans, CBitReader& bits,
+                 DecoderWorkspace& ws, int16_t* coefficients) {
+  const ptrdiff_t stride = g.width;
+  for (int bi = 0; bi < g.bandCount; ++bi) {
+    const Band& band = g.bands[bi];
+    const int step = SubbandStep(coding.baseStep, band.weight);
+    const int bias = (step * coding.reconstructionOffset) >> 4;
+    const int across = BlocksAcross(band), down = BlocksDown(band);
+    uint8_t* classes = ws.blockClasses[bi];
+    const uint8_t* parentClasses = band.parent >= 0 ? ws.blockClasses[band.parent] : nullptr;
+    const int parentAcross = band.parent >= 0 ? BlocksAcross(g.bands[band.parent]) : 0;
+    const int parentDown = band.parent >= 0 ? BlocksDown(g.bands[band.parent]) : 0;
+    for (int by = 0; by < down; ++by) {
+      const int blockHeight = std::min(kBlockSize, band.height - by * kBlockSize);
+      for (int bx = 0; bx < across; ++bx) {
+        const int left = bx > 0 ? classes[by * across + bx - 1] : 0;
+        const int upper = by > 0 ? classes[(by - 1) * across + bx] : 0;
+        const int parent = parentClasses
+                               ? parentClasses[std::min(by / 2, parentDown - 1) * parentAcross +
+                                               std::min(bx / 2, parentAcross - 1)]
+                               : 0;
+        const int classId = ClassTableId(coding.planeType, band.group, ClassContext(left, upper, parent));
+        if (!ws.tablePresent[classId]) return false;
+        const int blockClass = rans.Decode(ws.tables[classId]);
+        classes[by * across + bx] = static_cast<uint8_t>(blockClass);
+        const int blockWidth = std::min(kBlockSize, band.width - bx * kBlockSize);
+        const BlockArea area{coefficients + (band.y + by * kBlockSize) * stride + band.x + bx * kBlockSize, stride,
+                             blockWidth, blockHeight};
+        if (blockClass == 0) {
+          ClearBlock(area);
+          continue;
+        }
+        const int tableId = CoefficientTableId(coding.planeType, band.group, blockClass);
+        if (!ws.tablePresent[tableId]) return false;
+        DecodeBlock(rans, bits, ws.tables[tableId], area, blockClass, step, bias);
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadPictureRecord(const uint8_t* record, PictureRecord* out) {
+  uint64_t magic;
+  uint16_t width, height;
+  uint32_t identity, check;
+  std::memcpy(&magic, record, 8);
+  std::memcpy(&width, record + 8, 2);
+  std::memcpy(&height, record + 10, 2);
+  std::memcpy(&identity, record + 12, 4);
+  std::memcpy(&check, record + 16, 4);
+  if (magic != kRecordMagic || check != RecordCheck(magic, width, height, identity)) return false;
+  if (!IsSupportedSize(width, height)) return false;
+  out->width = width;
+  out->height = height;
+  out->identity = identity;
+  return true;
+}
+
+void WritePictureRecord(uint8_t* record, const PictureRecord& picture) {
+  const uint64_t magic = kRecordMagic;
+  const uint16_t width = static_cast<uint16_t>(picture.width), height = static_cast<uint16_t>(picture.height);
+  const uint32_t check = RecordCheck(magic, width, height, picture.identity);
+  std::memcpy(record, &magic, 8);
+  std::memcpy(record + 8, &width, 2);
+  std::memcpy(record + 10, &height, 2);
+  std::memcpy(record + 12, &picture.identity, 4);
+  std::memcpy(record + 16, &check, 4);
+  std::memset(record + 20, 0, kPictureRecordSize - 20);
+}
+
+void ForgetPicture(uint8_t* record) { std::memset(record, 0, kPictureRecordSize); }
+
+DecodeStatus DecodeFrame(const uint8_t* payload, size_t availableBytes, DecoderWorkspace& ws,
+                         const PictureBuffers& picture, FrameInfo* info) {
+  if (availableBytes < kPrefixSize) return DecodeStatus::kBadLength;
+  const uint8_t kind = payload[3];
+  if (!IsWaveletKind(kind)) return DecodeStatus::kNotWaveletPayload;
+  const size_t length = static_cast<size_t>(payload[0]) << 16 | static_cast<size_t>(payload[1]) << 8 | payload[2];
+  const int height = payload[4] << 8 | payload[5];
+  const int width = payload[6] << 8 | payload[7];
+  if (!IsSupportedSize(width, height)) return DecodeStatus::kUnsupportedSize;
+  if (length > kMaxCodedSize || length > availableBytes - kPrefixSize || length < kHeaderSize + 2)
+    return DecodeStatus::kBadLength;
+
+  const uint8_t* data = payload + kPrefixSize;
+  const uint8_t* dataEnd = data + length;
+  const uint64_t seed = static_cast<uint64_t>(kind) << 32 | static_cast<uint64_t>(height) << 16 | width;
+  const uint32_t checksum = ReadLe32(data + kChecksumOffset);
+  if (Checksum32(data + kChecksummedFrom, length - kChecksummedFrom, seed) != checksum)
+    return DecodeStatus::kChecksumMismatch;
+  if (data[0] != kFormatVersion) return DecodeStatus::kCorruptData;
+
+  const bool delta = kind != kKindKey;
+  const uint32_t referenceIdentity = ReadLe32(data + 12);
+  if (delta) {
+    PictureRecord held;
+    if (!ReadPictureRecord(picture.record, &held) || held.width != width || held.height != height ||
+        held.identity != referenceIdentity)
+      return DecodeStatus::kNoReference;
+  }
+
+  const PlaneCoding lumaCoding{kLuma, ReadLe16(data + 2), data[6]};
+  const PlaneCoding chromaCoding{kChroma, ReadLe16(data + 4), data[7]};
+  if (lumaCoding.baseStep < 1 || lumaCoding.baseStep > kMaxBaseStep || chromaCoding.baseStep < 1 ||
+      chromaCoding.baseStep > kMaxBaseStep || lumaCoding.reconstructionOffset > 15 ||
+      chromaCoding.reconstructionOffset > 15)
+    return DecodeStatus::kCorruptData;
+
+  const size_t rawLength = ReadLe32(data + 16);
+  const size_t tableLength = ReadLe16(data + kHeaderSize);
+  const uint8_t* tables = data + kHeaderSize + 2;
+  if (rawLength > length || tableLength > length - kHeaderSize - 2 - rawLength) return DecodeStatus::kCorruptData;
+  const uint8_t* ransBegin = tables + tableLength;
+  const uint8_t* rawBegin = dataEnd - rawLength;
+  if (!ReadTables(tables, ransBegin, ws)) return DecodeStatus::kCorruptData;
+
+  CRansReader rans;
+  if (!rans.Start(ransBegin, rawBegin)) return DecodeStatus::kCorruptData;
+  CBitReader bits;
+  bits.Start(rawBegin, dataEnd);
+
+  const PlaneGeometry lumaGeometry = MakePlaneGeometry(width, height);
+  const PlaneGeometry chromaGeometry = MakePlaneGeometry(width / 2, height / 2);
+  if (!DecodePlane(lumaGeometry, lumaCoding, rans, bits, ws, ws.luma) ||
+      !DecodePlane(chromaGeometry, chromaCoding, rans, bits, ws, ws.chroma[0]) ||
+      !DecodePlane(chromaGeometry, chromaCoding, rans, bits, ws, ws.chroma[1]))
+    return DecodeStatus::kCorruptData;
+  if (!rans.FinishedCleanly() || !bits.FinishedCleanly()) return DecodeStatus::kCorruptData;
+
+  // Everything is known good: only now is the picture changed.
+  const SynthesisBuffers buffers{{ws.low[0], ws.low[1]}, ws.rows};
+  SynthesizePlane(lumaGeometry, ws.luma, buffers, picture.luma, delta);
+  SynthesizePlane(chromaGeometry, ws.chroma[0], buffers, picture.cb, delta);
+  SynthesizePlane(chromaGeometry, ws.chroma[1], buffers, picture.cr, delta);
+
+  const uint32_t identity = PictureIdentity(delta ? referenceIdentity : 0, checksum);
+  WritePictureRecord(picture.record, PictureRecord{width, height, identity});
+  if (info) *info = FrameInfo{width, height, kind, identity};
+  return DecodeStatus::kDecoded;
+}
+
+}  // namespace bv::wavelet

@@ -1,0 +1,242 @@
+#include "controls/custom_slider_ctrl.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace bv {
+namespace {
+
+QColor ToQColor(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+COLORREF ToColorRef(const QColor& c) {
+  return static_cast<COLORREF>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
+// A line as the window system draws one: every pixel from `from` toward `to`
+// except `to` itself. The sliders draw only horizontal, vertical and
+// diagonal segments.
+void LineTo(QPainter& painter, QPoint from, QPoint to, const QColor& colour) {
+  const int dx = (to.x() > from.x()) - (to.x() < from.x());
+  const int dy = (to.y() > from.y()) - (to.y() < from.y());
+  painter.setPen(colour);
+  for (QPoint p = from; p != to; p += QPoint(dx, dy)) painter.drawPoint(p);
+}
+
+void Polyline(QPainter& painter, std::initializer_list<QPoint> points, const QColor& colour) {
+  const QPoint* p = points.begin();
+  for (size_t i = 1; i < points.size(); ++i) LineTo(painter, p[i - 1], p[i], colour);
+}
+
+// A filled rectangle outlined in the pen colour, corners cut by the 2 x 2
+// corner ellipses (left, top, right, bottom exclusive of right and bottom).
+void RoundRect(QPainter& painter, int left, int top, int right, int bottom, const QColor& pen, const QColor& fill) {
+  if (right - left < 2 || bottom - top < 2) return;
+  painter.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), fill);
+  painter.setPen(pen);
+  painter.drawLine(left + 1, top, right - 2, top);
+  painter.drawLine(left + 1, bottom - 1, right - 2, bottom - 1);
+  painter.drawLine(left, top + 1, left, bottom - 2);
+  painter.drawLine(right - 1, top + 1, right - 1, bottom - 2);
+}
+
+// Top and left in one colour, bottom and right in another, bottom and right
+// drawn last.
+void Draw3dRect(QPainter& painter, int x, int y, int cx, int cy, const QColor& topLeft, const QColor& bottomRight) {
+  painter.fillRect(QRect(x, y, cx - 1, 1), topLeft);
+  painter.fillRect(QRect(x, y, 1, cy - 1), topLeft);
+  painter.fillRect(QRect(x + cx - 1, y, 1, cy), bottomRight);
+  painter.fillRect(QRect(x, y + cy - 1, cx, 1), bottomRight);
+}
+
+void SetPixel(QPainter& painter, int x, int y, const QColor& colour) { painter.fillRect(QRect(x, y, 1, 1), colour); }
+
+}  // namespace
+
+CCustomSliderCtrl::CCustomSliderCtrl(int controlId, QWidget* parent) : CCustomSliderCtrl(controlId, 0, 1, parent) {}
+
+CCustomSliderCtrl::CCustomSliderCtrl(int controlId, int thumbInset, int channelInset, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent), thumbInset_(thumbInset), channelInset_(channelInset) {
+  setObjectName(QString::number(controlId));
+  setTickPosition(QSlider::NoTicks);
+  setFocusPolicy(Qt::StrongFocus);
+  face_ = ToColorRef(palette().color(QPalette::Button));
+  palette_ = DeriveSliderPalette(face_, SystemColoursNow());
+}
+
+CPositionSliderCtrl::CPositionSliderCtrl(int controlId, QWidget* parent) : CCustomSliderCtrl(controlId, 3, 5, parent) {}
+
+SystemColours CCustomSliderCtrl::SystemColoursNow() const {
+  const QPalette& p = palette();
+  return SystemColours{ToColorRef(p.color(QPalette::Button)),     ToColorRef(p.color(QPalette::Dark)),
+                       ToColorRef(p.color(QPalette::Shadow)),     ToColorRef(p.color(QPalette::Light)),
+                       ToColorRef(p.color(QPalette::WindowText)), ToColorRef(p.color(QPalette::Base))};
+}
+
+void CCustomSliderCtrl::SetFaceColour(COLORREF colour) {
+  face_ = colour;
+  palette_ = DeriveSliderPalette(face_, SystemColoursNow());
+  repaint();
+}
+
+void CCustomSliderCtrl::SetThumbWidth(int width) {
+  thumbWidth_ = std::max(3, width);
+  update();
+}
+
+QRect CCustomSliderCtrl::ChannelRect() const {
+  // A thin channel along the middle; the position slider's selection-range
+  // style makes its channel taller, which its larger inset takes back.
+  const int height = channelInset_ > 1 ? 14 : 4;
+  const int left = thumbWidth_ / 2 + 2;
+  const int right = width() - thumbWidth_ / 2 - 2;
+  const int top = (this->height() - height) / 2;
+  return QRect(QPoint(left, top), QPoint(right - 1, top + height - 1));
+}
+
+QRect CCustomSliderCtrl::ThumbRect() const {
+  const QRect channel = ChannelRect();
+  const int span = std::max(1, maximum() - minimum());
+  const int travel = channel.width();
+  const int centre = channel.left() + static_cast<int>(static_cast<int64_t>(sliderPosition() - minimum()) * travel / span);
+  return QRect(centre - thumbWidth_ / 2, 2, thumbWidth_, height() - 4);
+}
+
+int CCustomSliderCtrl::ValueAt(int x) const {
+  const QRect channel = ChannelRect();
+  const int span = maximum() - minimum();
+  if (channel.width() <= 0 || span <= 0) return minimum();
+  const int64_t offset = std::clamp(x - channel.left(), 0, channel.width());
+  return minimum() + static_cast<int>((offset * span + channel.width() / 2) / channel.width());
+}
+
+bool CCustomSliderCtrl::event(QEvent* event) {
+  // The focused slider keeps its keys: arrows, Home, End and the page keys
+  // move it rather than trigger the window's shortcuts.
+  if (event->type() == QEvent::ShortcutOverride) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        event->accept();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QSlider::event(event);
+}
+
+void CCustomSliderCtrl::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Window));
+  DrawChannel(painter);
+  DrawThumb(painter, ThumbRect(), isSliderDown());
+}
+
+void CCustomSliderCtrl::DrawThumb(QPainter& painter, QRect rect, bool pressed) const {
+  // While the user holds the thumb it is drawn with the face darkened.
+  const SliderPalette p = pressed ? DeriveSliderPalette(Darken51(face_), SystemColoursNow()) : palette_;
+  const SystemColours system = SystemColoursNow();
+  rect.adjust(0, thumbInset_, 0, -thumbInset_);
+  int left = rect.left();
+  int top = rect.top();
+  int right = rect.left() + rect.width();
+  int bottom = rect.top() + rect.height();
+  const int thumbWidth = right - left;
+
+  RoundRect(painter, left, top, right, bottom, ToQColor(system.windowFrame), ToQColor(p.F));
+  ++left;
+  ++top;
+  --right;
+  --bottom;
+  Draw3dRect(painter, left, top, right - left, bottom - top, ToQColor(p.L1), ToQColor(p.D1));
+  SetPixel(painter, left, top, ToQColor(p.L2));
+  SetPixel(painter, right - 1, top, ToQColor(p.F));
+  SetPixel(painter, right - 1, bottom - 1, ToQColor(p.D2));
+  SetPixel(painter, left, bottom - 1, ToQColor(p.F));
+
+  if (!isEnabled() || thumbWidth <= 5) return;
+  const bool wide = thumbWidth > 9;
+  for (int dx : {1, 3, 5, 7}) {
+    if (dx > 3 && !wide) break;
+    LineTo(painter, QPoint(left + dx, top + 5), QPoint(left + dx, bottom - 5), ToQColor(p.L1));
+    SetPixel(painter, left + dx, top + 4, ToQColor(p.L2));
+  }
+  for (int dx : {2, 4, 6}) {
+    if (dx > 4 && !wide) break;
+    LineTo(painter, QPoint(left + dx, top + 5), QPoint(left + dx, bottom - 4), ToQColor(p.D2));
+  }
+}
+
+void CCustomSliderCtrl::DrawChannel(QPainter& painter) const {
+  const SystemColours system = SystemColoursNow();
+  const QColor channelColour = ToQColor(isEnabled() ? system.window : system.buttonFace);
+  const QRect thumb = ThumbRect();
+  const bool horizontal = thumb.height() > thumb.width();
+  const QRect channel = ChannelRect();
+  int left = channel.left();
+  int top = channel.top();
+  int right = channel.left() + channel.width();
+  int bottom = channel.top() + channel.height();
+  if (minimum() != 0 || maximum() != 0) {
+    top += channelInset_;
+    bottom -= channelInset_;
+  }
+  if (horizontal) {
+    ++left;
+    --right;
+    ++bottom;
+  } else {
+    ++top;
+    --bottom;
+  }
+  if ((horizontal && bottom - top > 3) || (!horizontal && right - left > 3)) {
+    RoundRect(painter, left, top, right, bottom, ToQColor(palette_.M2), channelColour);
+  }
+  --left;
+  --top;
+  ++right;
+  Polyline(painter, {QPoint(left, bottom - 2), QPoint(left, top + 2), QPoint(left + 2, top), QPoint(right - 2, top)},
+           ToQColor(palette_.M1));
+  Polyline(painter,
+           {QPoint(left + 1, bottom - 1), QPoint(left + 2, bottom), QPoint(right - 2, bottom),
+            QPoint(right - 2, bottom - 1), QPoint(right - 1, bottom - 1), QPoint(right - 1, top + 2),
+            QPoint(right - 3, top)},
+           ToQColor(palette_.HL));
+}
+
+void CCustomSliderCtrl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QSlider::mousePressEvent(event);
+  const QPoint at = event->position().toPoint();
+  const QRect thumb = ThumbRect();
+  if (thumb.contains(at)) {
+    dragOffset_ = at.x() - thumb.center().x();
+    setSliderDown(true);
+    update();
+  } else {
+    // A click beside the thumb moves a page toward the click.
+    triggerAction(at.x() < thumb.left() ? SliderPageStepSub : SliderPageStepAdd);
+  }
+  event->accept();
+}
+
+void CCustomSliderCtrl::mouseMoveEvent(QMouseEvent* event) {
+  if (!isSliderDown()) return;
+  setSliderPosition(ValueAt(event->position().toPoint().x() - dragOffset_));
+  triggerAction(SliderMove);
+  event->accept();
+}
+
+void CCustomSliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
+  if (!isSliderDown()) return;
+  setSliderDown(false);
+  update();
+  event->accept();
+}
+
+}  // namespace bv

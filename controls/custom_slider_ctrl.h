@@ -1,0 +1,55 @@
+#pragma once
+// CCustomSliderCtrl (the speed slider) and CPositionSliderCtrl (the position
+// slider): horizontal trackbars with thumbs on both sides whose channel and
+// thumb the program draws itself from a palette derived from one face colour.
+// Range, position, mouse and keyboard behave as a trackbar's: a click on the
+// channel moves by a page toward the click, the thumb can be dragged, the
+// arrow and page keys step.
+#include <QSlider>
+
+#include "controls/slider_palette.h"
+
+namespace bv {
+
+class CCustomSliderCtrl : public QSlider {
+ public:
+  explicit CCustomSliderCtrl(int controlId, QWidget* parent = nullptr);
+
+  void SetFaceColour(COLORREF colour);
+  const SliderPalette& Palette() const { return palette_; }
+  // The thumb's width along the channel (11 by default).
+  void SetThumbWidth(int width);
+
+  QRect ThumbRect() const;
+  QRect ChannelRect() const;
+
+ protected:
+  // The position slider differs in two drawing constants.
+  CCustomSliderCtrl(int controlId, int thumbInset, int channelInset, QWidget* parent);
+
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  SystemColours SystemColoursNow() const;
+  void DrawThumb(QPainter& painter, QRect rect, bool pressed) const;
+  void DrawChannel(QPainter& painter) const;
+  int ValueAt(int x) const;
+
+  const int thumbInset_;    // shrinks the drawn thumb at top and bottom
+  const int channelInset_;  // shrinks the channel when the range is not 0..0
+  COLORREF face_ = 0;
+  SliderPalette palette_{};
+  int thumbWidth_ = 11;
+  int dragOffset_ = 0;
+};
+
+class CPositionSliderCtrl : public CCustomSliderCtrl {
+ public:
+  explicit CPositionSliderCtrl(int controlId, QWidget* parent = nullptr);
+};
+
+}  // namespace bv

@@ -1,0 +1,235 @@
+// The DIB video window's composition: the stretched picture, the outlined
+// information items and the event caption at their places.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <thread>
+
+#include "app/gui_dispatcher.h"
+#include "playback/backup_constants.h"
+#include "video/dib_video_wnd.h"
+#include "video/frame_texts_painter.h"
+
+namespace bv {
+namespace {
+
+// A bottom-up BGR picture of w x h filled by colour(x, y) where y counts
+// from the top.
+std::vector<uint8_t> MakePicture(int w, int h, std::function<QColor(int, int)> colour) {
+  std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = pixels.data() + static_cast<size_t>(h - 1 - y) * w * 3;
+    for (int x = 0; x < w; ++x) {
+      const QColor c = colour(x, y);
+      row[3 * x] = static_cast<uint8_t>(c.blue());
+      row[3 * x + 1] = static_cast<uint8_t>(c.green());
+      row[3 * x + 2] = static_cast<uint8_t>(c.red());
+    }
+  }
+  return pixels;
+}
+
+VideoFrame FrameOf(const std::vector<uint8_t>& pixels, int w, int h) {
+  VideoFrame frame;
+  frame.pixels = pixels.data();
+  frame.width = w;
+  frame.height = h;
+  frame.header.biSize = 40;
+  frame.header.biWidth = w;
+  frame.header.biHeight = h;
+  frame.header.biPlanes = 1;
+  frame.header.biBitCount = 24;
+  frame.header.biSizeImage = static_cast<uint32_t>(w * h * 3);
+  return frame;
+}
+
+int CountPixels(const QImage& image, const QRect& area, QColor colour, int tolerance = 40) {
+  int n = 0;
+  const QRect r = area.intersected(image.rect());
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    for (int x = r.left(); x <= r.right(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+          std::abs(c.blue() - colour.blue()) <= tolerance) {
+        ++n;
+      }
+    }
+  }
+  return n;
+}
+
+class DibWindowTest : public ::testing::Test {
+ protected:
+  CGuiDispatcher dispatcher;
+  CDibVideoWnd window{dispatcher};
+  std::vector<uint8_t> grey = MakePicture(352, 240, [](int, int) { return QColor(128, 128, 128); });
+  FrameTexts texts{"CAM 01 ENTRANCE", "12.34 KB", "03-14-2026, 19:30:05", " 352 x 240"};
+
+  void SetUp() override {
+    window.resize(368, 342);
+    window.show();
+    QApplication::processEvents();
+  }
+  QImage Composed() { return window.ComposedPicture(); }
+};
+
+TEST_F(DibWindowTest, PictureIsStretchedOverTheWholeAreaTopRowAtTheTop) {
+  const auto quadrants = MakePicture(4, 2, [](int x, int y) {
+    if (y == 0) return x < 2 ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    return x < 2 ? QColor(0, 0, 255) : QColor(255, 255, 0);
+  });
+  window.SetInfoItems(0, 0, 0, 0);
+  window.ShowFrame(FrameOf(quadrants, 4, 2), texts);
+  const QImage image = Composed();
+  ASSERT_EQ(image.size(), QSize(368, 342));
+  EXPECT_EQ(image.pixelColor(10, 10), QColor(255, 0, 0));
+  EXPECT_EQ(image.pixelColor(357, 10), QColor(0, 255, 0));
+  EXPECT_EQ(image.pixelColor(10, 331), QColor(0, 0, 255));
+  EXPECT_EQ(image.pixelColor(357, 331), QColor(255, 255, 0));
+  // Nothing but the picture: no text pixels anywhere.
+  EXPECT_EQ(CountPixels(image, image.rect(), Qt::white, 10), 0);
+  EXPECT_EQ(CountPixels(image, image.rect(), Qt::black, 10), 0);
+}
+
+TEST_F(DibWindowTest, InformationItemsAreOutlinedAtTheirPlaces) {
+  window.SetInfoItems(1, 1, 1, 1);
+  window.ShowFrame(FrameOf(grey, 352, 240), texts);
+  const QImage image = Composed();
+  const int right = 368;
+  const int bottom = 342;
+  const QRect camera(10, bottom - 25, 120, 18);
+  const QRect dims(right - 80, 8, 80, 18);
+  const QRect size(right - 70, bottom - 25, 70, 18);
+  const QRect date(right / 2 - 75, bottom - 43, 160, 18);
+  for (QRect r : {camera, dims, size, date}) {
+    EXPECT_GT(CountPixels(image, r, Qt::white, 10), 20) << r.x() << "," << r.y();
+    EXPECT_GT(CountPixels(image, r.adjusted(-1, -1, 1, 1), Qt::black, 10), 20) << r.x() << "," << r.y();
+  }
+  // Away from the items the picture is untouched.
+  EXPECT_EQ(CountPixels(image, QRect(0, 40, right, 200), Qt::white, 10), 0);
+
+  window.SetInfoItems(0, kInfoItemUnchanged, kInfoItemUnchanged, 0);
+  const QImage without = Composed();
+  EXPECT_EQ(CountPixels(without, camera, Qt::white, 10), 0);
+  EXPECT_EQ(CountPixels(without, dims, Qt::white, 10), 0);
+  EXPECT_GT(CountPixels(without, size, Qt::white, 10), 20);
+  EXPECT_EQ(window.InfoItems(), (std::vector<uint8_t>{0, 1, 1, 0}));
+  window.SetInfoItems(kInfoItemUnchanged, kInfoItemUnchanged, kInfoItemUnchanged, kInfoItemUnchanged);
+  EXPECT_EQ(window.InfoItems(), (std::vector<uint8_t>{0, 1, 1, 0}));
+  EXPECT_EQ(Composed(), without);
+}
+
+TEST_F(DibWindowTest, MachineEventCaptionIsRightAlignedInTheEventColour) {
+  window.SetInfoItems(0, 0, 0, 0);
+  window.SetEventInfo(kMachineEvent, "Big Bonus", 123, 0x0000FF, "No.");
+  window.ShowFrame(FrameOf(grey, 352, 240), texts);
+  const QImage image = Composed();
+  const QColor red(255, 0, 0);
+  EXPECT_GT(CountPixels(image, QRect(368 / 2, 10, 368 / 2 - 10, 40), red, 30), 30);
+  EXPECT_EQ(CountPixels(image, QRect(0, 0, 368 / 3, 342), red, 30), 0);
+  EXPECT_GT(CountPixels(image, QRect(368 / 2, 9, 368 / 2, 42), Qt::black, 10), 30);
+
+  window.SetEventInfo(kMachineEvent, "Big Bonus", -1, 0x0000FF, "No.");
+  window.ShowFrame(FrameOf(grey, 352, 240), texts);
+  EXPECT_EQ(CountPixels(Composed(), QRect(0, 0, 368, 342), red, 30), 0);
+}
+
+TEST_F(DibWindowTest, R40MaxCaptionDrawsEveryLineFromTheTopLeft) {
+  window.SetInfoItems(0, 0, 0, 0);
+  window.SetEventInfo(kR40MaxEvent, "Line one\nLine two\nLine three", -1, 0x00FF00, "");
+  window.ShowFrame(FrameOf(grey, 352, 240), texts);
+  const QImage image = Composed();
+  const QColor green(0, 255, 0);
+  const int line = QFontMetrics(CaptionFont()).lineSpacing();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_GT(CountPixels(image, QRect(0, 1 + i * line, 120, line), green, 30), 10) << "line " << i;
+  }
+  EXPECT_EQ(CountPixels(image, QRect(200, 0, 168, 342), green, 30), 0);
+  EXPECT_EQ(CountPixels(image, QRect(0, 1 + 4 * line, 368, 342), green, 30), 0);
+}
+
+TEST_F(DibWindowTest, ClearedWindowStaysBlackAcrossRepaints) {
+  window.ShowFrame(FrameOf(grey, 352, 240), texts);
+  window.ClearPicture();
+  window.repaint();
+  const QImage image = Composed();
+  EXPECT_EQ(CountPixels(image, image.rect(), Qt::black, 0), image.width() * image.height());
+  const QImage onScreen = window.grab().toImage();
+  EXPECT_EQ(CountPixels(onScreen, onScreen.rect(), Qt::black, 0), onScreen.width() * onScreen.height());
+}
+
+TEST_F(DibWindowTest, NarrowWindowClipsTheDateInsteadOfMovingIt) {
+  window.resize(120, 100);
+  QApplication::processEvents();
+  window.ShowFrame(FrameOf(grey, 352, 240), texts);
+  const QImage image = Composed();
+  ASSERT_EQ(image.size(), QSize(120, 100));
+  // x = 60 - 75 < 0: the start of the date is cut off, the rest is drawn.
+  EXPECT_GT(CountPixels(image, QRect(0, 100 - 43, 120, 16), Qt::white, 10), 10);
+}
+
+TEST_F(DibWindowTest, StillPictureWithCaptionAtTheBottomRight) {
+  // A 24-bit bottom-up still, 350 wide: rows padded to 1052 bytes.
+  BITMAPINFOHEADER header{};
+  header.biSize = 40;
+  header.biWidth = 350;
+  header.biHeight = 10;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biSizeImage = 1052 * 10;
+  std::vector<uint8_t> bits(1052 * 10, 0);
+  for (int x = 0; x < 350; ++x) bits[static_cast<size_t>(9) * 1052 + 3 * x + 2] = 255;  // top row red
+  window.ShowStill(bits.data(), header, "Mar 14, 2026   19 : 30 : 05");
+  const QImage image = Composed();
+  EXPECT_EQ(image.pixelColor(100, 5), QColor(255, 0, 0));
+  EXPECT_EQ(image.pixelColor(100, 300), QColor(0, 0, 0));
+  EXPECT_GT(CountPixels(image, QRect(150, 342 - 40, 218, 40), Qt::white, 10), 20);
+
+  // A caption wider than the window is placed off-screen, not drawn.
+  window.ShowStill(bits.data(), header, std::string(200, 'W'));
+  EXPECT_EQ(CountPixels(Composed(), QRect(0, 0, 368, 342), Qt::white, 10), 0);
+}
+
+TEST_F(DibWindowTest, StillsOfSixteenAndThirtyTwoBits) {
+  BITMAPINFOHEADER header{};
+  header.biSize = 40;
+  header.biWidth = 3;
+  header.biHeight = 2;
+  header.biPlanes = 1;
+  header.biBitCount = 16;
+  std::vector<uint8_t> bits16(8 * 2, 0);
+  bits16[8] = 0x00;
+  bits16[9] = 0x7C;  // top row, first pixel: red in 5-5-5
+  window.ShowStill(bits16.data(), header, "");
+  EXPECT_EQ(Composed().pixelColor(5, 5).red(), 255);
+  header.biBitCount = 32;
+  std::vector<uint8_t> bits32(12 * 2, 0);
+  bits32[12 + 1] = 0xFF;  // top row, first pixel: green
+  window.ShowStill(bits32.data(), header, "");
+  EXPECT_EQ(Composed().pixelColor(5, 5), QColor(0, 255, 0));
+  header.biBitCount = 8;  // not drawn
+  window.ShowStill(bits32.data(), header, "");
+  EXPECT_EQ(Composed().pixelColor(5, 5), QColor(0, 0, 0));
+}
+
+TEST_F(DibWindowTest, FramesFromAnotherThreadNeverRaceRepaints) {
+  auto other = MakePicture(352, 240, [](int x, int) { return QColor(x % 256, 0, 0); });
+  std::atomic<bool> done{false};
+  std::thread producer([&] {
+    for (int i = 0; i < 200; ++i) {
+      window.ShowFrame(FrameOf(i % 2 ? grey : other, 352, 240), texts);
+      dispatcher.Flush();
+    }
+    done = true;
+  });
+  while (!done) {
+    window.repaint();
+    QApplication::processEvents();
+  }
+  producer.join();
+  EXPECT_EQ(window.PictureHeader().biWidth, 352);
+}
+
+}  // namespace
+}  // namespace bv

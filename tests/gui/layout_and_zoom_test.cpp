@@ -1,0 +1,127 @@
+// Pure geometry: the dialog's layout, the sizing rule and the overlay zoom.
+#include <gtest/gtest.h>
+
+#include "app/viewer_layout.h"
+#include "app/window_sizing.h"
+#include "playback/control_ids.h"
+#include "video/overlay_params.h"
+#include "video/overlay_zoom.h"
+
+namespace bv {
+namespace {
+
+ControlPlacement Find(const std::array<ControlPlacement, 19>& layout, int id) {
+  for (const ControlPlacement& p : layout) {
+    if (p.id == id) return p;
+  }
+  return {};
+}
+
+TEST(DialogLayout, ControlsFollowTheClientSize) {
+  for (auto [W, H] : {std::pair{544, 357}, std::pair{800, 560}, std::pair{640, 480}}) {
+    const auto layout = ComputeControlLayout(W, H);
+    const ControlPlacement video = Find(layout, IDC_VIDEO_AREA);
+    EXPECT_EQ(video.x, 10);
+    EXPECT_EQ(video.y, 30);
+    EXPECT_EQ(video.width, W - 192);
+    EXPECT_EQ(video.height, H - 73);
+    const ControlPlacement frame = Find(layout, IDC_FRAME);
+    EXPECT_EQ(frame.x, W - 169);
+    EXPECT_EQ(frame.height, H - 42);
+    EXPECT_EQ(Find(layout, IDC_POSITION_SLIDER).y, H - 37);
+    EXPECT_EQ(Find(layout, IDC_SPEED_SLIDER).x, W - 147);
+    EXPECT_EQ(Find(layout, IDC_SPEED_SLIDER).width, 112);
+    // Three button columns 40 pixels apart, rows anchored to the bottom.
+    EXPECT_EQ(Find(layout, IDC_OPEN).x, W - 147);
+    EXPECT_EQ(Find(layout, IDC_SAVE_SNAPSHOT).x, W - 107);
+    EXPECT_EQ(Find(layout, IDC_PRINT).x, W - 67);
+    EXPECT_EQ(Find(layout, IDC_OPEN).y, H - 225);
+    EXPECT_EQ(Find(layout, IDC_PAUSE).y, H - 145);
+    EXPECT_EQ(Find(layout, IDC_PLAY_BACKWARD).y, H - 105);
+    EXPECT_EQ(Find(layout, IDC_PLAY_FORWARD).x, W - 67);
+    EXPECT_EQ(Find(layout, IDC_STOP).y, H - 65);
+    EXPECT_EQ(Find(layout, IDC_CAMERA_TITLE).y, 38);
+    EXPECT_EQ(Find(layout, IDC_PICTURE_SIZE).y, 110);
+  }
+  EXPECT_EQ(ComputeControlLayout(1, 1)[0].id, IDC_VIDEO_AREA);
+  EXPECT_EQ(ComputeControlLayout(1, 1)[18].id, IDC_SPEED_SLIDER);
+}
+
+TEST(WindowSizing, RightAndBottomBordersKeepThePictureAt360To288) {
+  // A window with 200 x 100 pixels beyond the picture.
+  const WindowRect start{100, 100, 100 + 200 + 368, 100 + 100 + 342};
+  WindowRect proposed = start;
+  proposed.right = proposed.left + 200 + 440;  // picture 440 wide
+  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kRight, proposed, 200, 100).Height() - 100, 352);
+  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kBottomRight, proposed, 200, 100).Height() - 100, 352);
+  proposed = start;
+  proposed.bottom = proposed.top + 100 + 352;  // picture 352 high
+  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kBottom, proposed, 200, 100).Width() - 200, 440);
+  // Integer arithmetic, multiplication first: 441 * 288 / 360 = 352.8 -> 352.
+  proposed = start;
+  proposed.right = proposed.left + 200 + 441;
+  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kRight, proposed, 200, 100).Height() - 100, 352);
+  for (SizingEdge other : {SizingEdge::kLeft, SizingEdge::kTop, SizingEdge::kTopLeft, SizingEdge::kTopRight,
+                           SizingEdge::kBottomLeft}) {
+    EXPECT_EQ(ApplyPictureAspect(other, proposed, 200, 100), proposed);
+  }
+}
+
+TEST(OverlayZoom, ZoomInTakesAnEighthEachSideUntilASideIsEightyOrLess) {
+  COverlayZoom zoom;
+  ASSERT_TRUE(zoom.ZoomIn(704, 576));
+  EXPECT_EQ(zoom.Rect(), (ZoomRect{88, 72, 616, 504}));  // 528 x 432
+  ASSERT_TRUE(zoom.ZoomIn(704, 576));
+  EXPECT_EQ(zoom.Rect().right - zoom.Rect().left, 396);
+  EXPECT_EQ(zoom.Rect().bottom - zoom.Rect().top, 324);
+  int steps = 2;
+  while (zoom.ZoomIn(704, 576)) ++steps;
+  const ZoomRect last = zoom.Rect();
+  EXPECT_TRUE(last.right - last.left <= 80 || last.bottom - last.top <= 80);
+  EXPECT_FALSE(zoom.ZoomIn(704, 576));
+  EXPECT_EQ(zoom.Rect(), last);
+  // Centred throughout: equal margins left and right.
+  EXPECT_NEAR(last.left, 704 - last.right, 8);
+  EXPECT_GT(steps, 3);
+}
+
+TEST(OverlayZoom, ZoomOutGrowsRightAndDownFromTheTopLeftAndLeavesZoomAtTheFullPicture) {
+  COverlayZoom zoom;
+  EXPECT_FALSE(zoom.ZoomOut(704, 576));  // not zoomed: nothing
+  zoom.ZoomIn(704, 576);
+  zoom.ZoomIn(704, 576);
+  while (zoom.Rect().left > 0) zoom.ZoomOut(704, 576);
+  // Touching the top-left corner, a step grows only right and down.
+  ZoomRect before = zoom.Rect();
+  if (before.right < 704) {
+    zoom.ZoomOut(704, 576);
+    EXPECT_EQ(zoom.Rect().left, 0);
+    EXPECT_EQ(zoom.Rect().top, 0);
+    EXPECT_GE(zoom.Rect().right, before.right);
+  }
+  int guard = 0;
+  while (zoom.IsZoomed() && guard++ < 20) zoom.ZoomOut(704, 576);
+  EXPECT_FALSE(zoom.IsZoomed());
+  EXPECT_FALSE(zoom.ZoomOut(704, 576));
+}
+
+TEST(OverlayZoom, ZoomOutArithmeticWithExcessBeyondThePicture) {
+  COverlayZoom zoom;
+  zoom.ZoomIn(100, 100);  // (12, 12, 88, 88)
+  EXPECT_EQ(zoom.Rect(), (ZoomRect{12, 12, 88, 88}));
+  zoom.ZoomOut(100, 100);  // dx = dy = 76 / 5 = 15
+  EXPECT_EQ(zoom.Rect(), (ZoomRect{0, 0, 100, 100}));
+  zoom.ZoomOut(100, 100);
+  EXPECT_FALSE(zoom.IsZoomed());
+}
+
+TEST(OverlayParamsBlock, LayoutOfTheParameterBlock) {
+  const OverlayParams p;
+  EXPECT_EQ(sizeof p, 184u);
+  EXPECT_EQ(p.size, 184u);
+  EXPECT_EQ(p.yuvWidth, 704u);
+  EXPECT_EQ(p.workHeight, 656u);
+}
+
+}  // namespace
+}  // namespace bv

@@ -1,0 +1,37 @@
+#include "tools/zrvtool/options.h"
+
+namespace bv::tool {
+
+bool ParseNumber(const std::string& text, uint32_t* out) {
+  if (text.empty() || text.size() > 10) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > UINT32_MAX) return false;
+  *out = static_cast<uint32_t>(value);
+  return true;
+}
+
+bool ParsedOptions::Number(const std::string& name, uint32_t* out) const { return ParseNumber(Value(name), out); }
+
+bool ParseOptions(const std::vector<std::string>& args, const std::set<std::string>& withValue,
+                  const std::set<std::string>& flags, ParsedOptions* out) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (withValue.count(a)) {
+      if (i + 1 >= args.size()) return false;
+      out->values[a] = args[++i];
+    } else if (flags.count(a)) {
+      out->flags.insert(a);
+    } else if (a.size() > 1 && a[0] == '-') {
+      return false;
+    } else {
+      out->positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+}  // namespace bv::tool

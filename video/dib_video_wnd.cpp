@@ -1,0 +1,199 @@
+#include "video/dib_video_wnd.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cstdlib>
+#include <cstring>
+
+#include "playback/backup_constants.h"
+#include "playback/legacy_text.h"
+
+namespace bv {
+
+size_t DibImageBytes(const BITMAPINFOHEADER& header) {
+  const size_t stride = ((static_cast<size_t>(std::abs(header.biWidth)) * header.biBitCount + 31) / 32) * 4;
+  return stride * static_cast<size_t>(std::abs(header.biHeight));
+}
+
+QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header) {
+  QImage::Format format = QImage::Format_Invalid;
+  switch (header.biBitCount) {
+    case 16:
+      format = QImage::Format_RGB555;
+      break;
+    case 24:
+      format = QImage::Format_BGR888;
+      break;
+    case 32:
+      format = QImage::Format_RGB32;
+      break;
+    default:
+      return QImage();
+  }
+  if (header.biWidth <= 0 || header.biHeight == 0 || !pixels) return QImage();
+  const int width = header.biWidth;
+  const int height = std::abs(header.biHeight);
+  const qsizetype stride = static_cast<qsizetype>(((static_cast<size_t>(width) * header.biBitCount + 31) / 32) * 4);
+  QImage image(pixels, width, height, stride, format);
+  // Bottom-up rows (positive height) are mirrored when drawn.
+  return header.biHeight > 0 ? image.mirrored(false, true) : image.copy();
+}
+
+CDibVideoWnd::CDibVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent)
+    : QWidget(parent), dispatcher_(dispatcher), pixels_(kPictureBufferSize) {
+  setObjectName(QStringLiteral("1001"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAutoFillBackground(false);
+}
+
+void CDibVideoWnd::SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber, COLORREF colour,
+                                const std::string& label) {
+  std::lock_guard lock(mutex_);
+  overlay_.eventKind = kind;
+  overlay_.eventText = QString::fromStdString(LegacyTextToUtf8(text));
+  overlay_.machineNumber = machineNumber;
+  overlay_.eventColour = colour;
+  overlay_.eventLabel = QString::fromStdString(LegacyTextToUtf8(label));
+}
+
+void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
+  if (frame.layout != PixelLayout::kBgr24BottomUp || !frame.pixels) return;
+  const size_t bytes = static_cast<size_t>(frame.width) * frame.height * 3;
+  if (frame.width <= 0 || frame.height <= 0 || bytes > pixels_.size()) return;
+  {
+    std::lock_guard lock(mutex_);
+    std::memcpy(pixels_.data(), frame.pixels, bytes);
+    header_ = frame.header;
+    overlay_.texts = texts;
+    // The texts hold 127 characters and a terminator.
+    for (std::string* t : {&overlay_.texts.cameraTitle, &overlay_.texts.sizeText, &overlay_.texts.dateText,
+                           &overlay_.texts.dimensionText}) {
+      if (t->size() > 127) t->resize(127);
+    }
+    stored_ = Stored::kFrame;
+    ComposeLocked();
+  }
+  RequestRepaint();
+}
+
+void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) {
+  {
+    std::lock_guard lock(mutex_);
+    const size_t bytes = DibImageBytes(header);
+    if (pixels && bytes > 0 && bytes <= kStillPixelBufferSize * 2) {
+      pixels_.assign(pixels, pixels + bytes);
+      header_ = header;
+      stillCaption_ = QString::fromStdString(LegacyTextToUtf8(caption));
+      stored_ = Stored::kStill;
+    } else {
+      stored_ = Stored::kNothing;
+    }
+    ComposeLocked();
+    // Frames use the buffer at its usual size again.
+    if (pixels_.size() < kPictureBufferSize) pixels_.resize(kPictureBufferSize);
+  }
+  RequestRepaint();
+}
+
+void CDibVideoWnd::ClearPicture() {
+  {
+    std::lock_guard lock(mutex_);
+    stored_ = Stored::kNothing;
+    ComposeLocked();
+  }
+  RequestRepaint();
+}
+
+void CDibVideoWnd::SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) {
+  {
+    std::lock_guard lock(mutex_);
+    const uint8_t values[4] = {cameraTitle, frameSize, dateTime, dimensions};
+    for (int i = 0; i < 4; ++i) {
+      if (values[i] != kInfoItemUnchanged) overlay_.shown[i] = values[i];
+    }
+    ComposeLocked();
+  }
+  RequestRepaint();
+}
+
+void CDibVideoWnd::RequestRepaint() {
+  dispatcher_.Post([this] { repaint(); });
+}
+
+void CDibVideoWnd::ComposeLocked() {
+  const int w = clientWidth_;
+  const int h = clientHeight_;
+  if (w <= 0 || h <= 0) {
+    back_ = QImage();
+    return;
+  }
+  if (back_.size() != QSize(w, h)) back_ = QImage(w, h, QImage::Format_RGB32);
+  back_.fill(Qt::black);
+  QPainter painter(&back_);
+  const QRect area(0, 0, w, h);
+  if (stored_ == Stored::kFrame) ComposeFrameLocked(painter, area);
+  if (stored_ == Stored::kStill) ComposeStillLocked(painter, area);
+}
+
+void CDibVideoWnd::ComposeFrameLocked(QPainter& painter, const QRect& area) {
+  const QImage picture(pixels_.data(), header_.biWidth, header_.biHeight, header_.biWidth * 3,
+                       QImage::Format_BGR888);
+  // The picture fills the whole area, its aspect ratio not kept; rows are
+  // stored bottom-up.
+  painter.save();
+  painter.translate(0, area.height());
+  painter.scale(1, -1);
+  painter.drawImage(QRect(0, 0, area.width(), area.height()), picture);
+  painter.restore();
+  PaintFrameTexts(painter, area, overlay_, CaptionPlacement::kDibWindow);
+}
+
+void CDibVideoWnd::ComposeStillLocked(QPainter& painter, const QRect& area) {
+  const QImage picture = ImageOfDib(pixels_.data(), header_);
+  if (!picture.isNull()) painter.drawImage(area, picture);
+  if (stillCaption_.isEmpty()) return;
+  painter.setFont(InfoItemFont());
+  const QFontMetrics metrics(painter.fontMetrics());
+  const int cx = metrics.horizontalAdvance(stillCaption_);
+  const int cy = metrics.height();
+  // A caption wider than the window wraps to a large unsigned position and
+  // is not seen, as the 16-bit coordinates of the original drawing did.
+  const int x = static_cast<uint16_t>(area.width() - cx - 14);
+  const int y = static_cast<uint16_t>(area.height() - cy - 10);
+  DrawOutlinedText(painter, x, y, stillCaption_);
+}
+
+void CDibVideoWnd::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  std::lock_guard lock(mutex_);
+  if (back_.size() != size()) ComposeLocked();
+  if (back_.isNull()) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  painter.drawImage(0, 0, back_);
+}
+
+void CDibVideoWnd::resizeEvent(QResizeEvent* event) {
+  clientWidth_ = event->size().width();
+  clientHeight_ = event->size().height();
+  QWidget::resizeEvent(event);
+}
+
+QImage CDibVideoWnd::ComposedPicture() const {
+  std::lock_guard lock(mutex_);
+  return back_.copy();
+}
+
+BITMAPINFOHEADER CDibVideoWnd::PictureHeader() const {
+  std::lock_guard lock(mutex_);
+  return header_;
+}
+
+std::vector<uint8_t> CDibVideoWnd::InfoItems() const {
+  std::lock_guard lock(mutex_);
+  return std::vector<uint8_t>(overlay_.shown, overlay_.shown + 4);
+}
+
+}  // namespace bv

@@ -1,0 +1,69 @@
+#pragma once
+// CDibVideoWnd: the video area (control 1001) in DIB presentation. Each frame
+// is composed off-screen (picture stretched to the whole area, information
+// items, event caption) into a back buffer, which one paint copies to the
+// screen. Frames may arrive on the playback thread: they are composed there
+// under the window's lock from a copy of the picture, and only the repaint
+// is handed to the GUI thread, so a repaint never races a frame.
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "app/gui_dispatcher.h"
+#include "playback/video_window.h"
+#include "video/frame_texts_painter.h"
+
+namespace bv {
+
+class CDibVideoWnd : public QWidget, public IVideoWindow {
+ public:
+  CDibVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent = nullptr);
+
+  void SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber, COLORREF colour,
+                    const std::string& label) override;
+  void ShowFrame(const VideoFrame& frame, const FrameTexts& texts) override;
+  void ClearPicture() override;
+  void SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) override;
+  void ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) override;
+
+  // The back buffer as last composed (for tests and printing checks).
+  QImage ComposedPicture() const;
+  // The header of the picture last drawn (printing uses it).
+  BITMAPINFOHEADER PictureHeader() const;
+  std::vector<uint8_t> InfoItems() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  enum class Stored { kNothing, kFrame, kStill };
+  // Recomposes the back buffer from the stored picture at the current size.
+  // Caller holds mutex_.
+  void ComposeLocked();
+  void ComposeFrameLocked(QPainter& painter, const QRect& area);
+  void ComposeStillLocked(QPainter& painter, const QRect& area);
+  void RequestRepaint();
+
+  CGuiDispatcher& dispatcher_;
+  std::atomic<int> clientWidth_{0};
+  std::atomic<int> clientHeight_{0};
+
+  mutable std::mutex mutex_;
+  Stored stored_ = Stored::kNothing;
+  std::vector<uint8_t> pixels_;  // the window's own copy of the picture
+  BITMAPINFOHEADER header_{};
+  QString stillCaption_;
+  FrameOverlayState overlay_;
+  QImage back_;
+};
+
+// A bottom-up or top-down DIB of 16 (5-5-5), 24 or 32 bits as an image
+// sharing its bits (rows padded to four bytes); null for other layouts.
+QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header);
+// Bytes a DIB's pixel rows take.
+size_t DibImageBytes(const BITMAPINFOHEADER& header);
+
+}  // namespace bv

@@ -1,0 +1,225 @@
+#include "video/overlay_video_wnd.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOffscreenSurface>
+#include <QResizeEvent>
+#include <cstring>
+
+#include "playback/backup_constants.h"
+#include "playback/legacy_text.h"
+#include "video/overlay_gl_view.h"
+
+namespace bv {
+namespace {
+
+// Whether this platform gives OpenGL contexts at all: without, no GL widget
+// is made (some platforms fail inside Qt when asked for one).
+bool OpenGlAvailable() {
+  static const bool available = [] {
+    QOpenGLContext context;
+    if (!context.create()) return false;
+    QOffscreenSurface surface;
+    surface.create();
+    const bool current = context.makeCurrent(&surface);
+    if (current) context.doneCurrent();
+    return current;
+  }();
+  return available;
+}
+
+}  // namespace
+
+std::mutex& DisplayLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+COverlayVideoWnd::COverlayVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent)
+    : QWidget(parent), dispatcher_(dispatcher) {
+  setObjectName(QStringLiteral("Overlay Window"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  setAutoFillBackground(true);
+  setFocusPolicy(Qt::NoFocus);
+  for (Staging& s : staging_) s.rows.resize(static_cast<size_t>(kMaxPictureWidth) * kMaxPictureHeight * 2);
+}
+
+COverlayVideoWnd::~COverlayVideoWnd() { ReleaseSurfaces(); }
+
+uint32_t COverlayVideoWnd::Create(const OverlayParams* params) {
+  if (!params || params->size != sizeof(OverlayParams)) return 1;
+  params_ = *params;
+  QPalette background = palette();
+  background.setColor(QPalette::Window, ColorFromColorRef(params_.background));
+  setPalette(background);
+  if (OpenGlAvailable() && !view_) {
+    view_ = new COverlayGlView(*this);
+    view_->setGeometry(rect());
+    view_->show();
+    lastResult_ = 0;  // the surfaces are made when the view first gets its context
+  }
+  return CreateSurfaces();
+}
+
+uint32_t COverlayVideoWnd::CreateSurfaces() {
+  if (!view_) {
+    ReleaseSurfaces();
+    return lastResult_ = 1;
+  }
+  if (!view_->context()) return lastResult_;
+  std::lock_guard lock(DisplayLock());
+  lastResult_ = view_->CreateResources();
+  ready_ = lastResult_ == 0;
+  return lastResult_;
+}
+
+void COverlayVideoWnd::ReleaseSurfaces() {
+  if (!ready_ || !view_) return;
+  std::lock_guard lock(DisplayLock());
+  view_->ReleaseResources();
+  ready_ = false;
+}
+
+void COverlayVideoWnd::SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber, COLORREF colour,
+                                    const std::string& label) {
+  std::lock_guard lock(DisplayLock());
+  overlay_.eventKind = kind;
+  overlay_.eventText = QString::fromStdString(LegacyTextToUtf8(text));
+  overlay_.machineNumber = machineNumber;
+  overlay_.eventColour = colour;
+  overlay_.eventLabel = QString::fromStdString(LegacyTextToUtf8(label));
+}
+
+void COverlayVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
+  // Without surfaces (no OpenGL) the window stays empty.
+  if (lastResult_ != 0 || !view_) return;
+  if (frame.layout == PixelLayout::kBgr24BottomUp || !frame.pixels) return;
+  if (frame.width <= 0 || frame.height <= 0 || frame.width > kMaxPictureWidth || frame.height > kMaxPictureHeight) {
+    return;
+  }
+  {
+    std::lock_guard lock(DisplayLock());
+    noFrame_ = false;
+    pixelFormat_ = frame.layout == PixelLayout::kUyvy ? 0 : 1;
+    overlay_.texts = texts;
+    for (std::string* t : {&overlay_.texts.cameraTitle, &overlay_.texts.sizeText, &overlay_.texts.dateText,
+                           &overlay_.texts.dimensionText}) {
+      if (t->size() > 127) t->resize(127);
+    }
+    // The one copy the processor makes: rows of 2 x width bytes into the
+    // surface's rows of whole pixel pairs.
+    Staging& surface = staging_[pixelFormat_];
+    const size_t sourceRow = static_cast<size_t>(frame.width) * 2;
+    const size_t surfaceRow = static_cast<size_t>((frame.width + 1) / 2) * 4;
+    for (int y = 0; y < frame.height; ++y) {
+      uint8_t* row = surface.rows.data() + y * surfaceRow;
+      std::memcpy(row, frame.pixels + y * sourceRow, sourceRow);
+      if (surfaceRow > sourceRow) std::memset(row + sourceRow, 0, surfaceRow - sourceRow);
+    }
+    surface.fresh = true;
+    lastWidth_ = frame.width;
+    lastHeight_ = frame.height;
+  }
+  dispatcher_.Post([this] {
+    if (view_) view_->repaint();
+  });
+}
+
+void COverlayVideoWnd::SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) {
+  {
+    std::lock_guard lock(DisplayLock());
+    const uint8_t values[4] = {cameraTitle, frameSize, dateTime, dimensions};
+    for (int i = 0; i < 4; ++i) {
+      if (values[i] != kInfoItemUnchanged) overlay_.shown[i] = values[i];
+    }
+  }
+  if (noFrame_) {
+    ShowBlack();
+  } else {
+    Redraw();
+  }
+}
+
+void COverlayVideoWnd::Redraw() {
+  if (!ready_) return;
+  dispatcher_.Post([this] {
+    if (view_) view_->repaint();
+  });
+}
+
+void COverlayVideoWnd::ShowBlack() {
+  if (!ready_ && lastResult_ != 0) return;
+  noFrame_ = true;
+  dispatcher_.Post([this] {
+    if (view_) view_->repaint();
+  });
+}
+
+void COverlayVideoWnd::SetScreenPos(int x, int y) {
+  screenX_ = x;
+  screenY_ = y;
+}
+
+void COverlayVideoWnd::SetDisplaySize(int width, int height) {
+  // The work surfaces (876 x 656) are larger than any video area the
+  // dialog allows; a minimised or odd size is clamped to them.
+  displayWidth_ = std::clamp(width, 0, static_cast<int>(params_.workWidth));
+  displayHeight_ = std::clamp(height, 0, static_cast<int>(params_.workHeight));
+}
+
+void COverlayVideoWnd::OnCommand(int command) {
+  if (command == kCommandZoomIn) ZoomIn();
+  if (command == kCommandZoomOut) ZoomOut();
+}
+
+void COverlayVideoWnd::ZoomIn() {
+  if (zoom_.ZoomIn(lastWidth_, lastHeight_)) Redraw();
+}
+
+void COverlayVideoWnd::ZoomOut() {
+  if (zoom_.ZoomOut(lastWidth_, lastHeight_)) Redraw();
+}
+
+std::vector<uint8_t> COverlayVideoWnd::InfoItems() const {
+  std::lock_guard lock(DisplayLock());
+  return std::vector<uint8_t>(overlay_.shown, overlay_.shown + 4);
+}
+
+QImage COverlayVideoWnd::GrabPicture() { return view_ ? view_->grabFramebuffer() : QImage(); }
+
+void COverlayVideoWnd::keyPressEvent(QKeyEvent* event) {
+  // Escape and Enter never reach the dialog from here, nor Alt combinations.
+  const int key = event->key();
+  if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter ||
+      (event->modifiers() & Qt::AltModifier) || key == Qt::Key_Alt || key == Qt::Key_F10) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void COverlayVideoWnd::keyReleaseEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F4 || key == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
+}
+
+void COverlayVideoWnd::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && parentWidget()) parentWidget()->setFocus();
+  event->accept();
+}
+
+void COverlayVideoWnd::resizeEvent(QResizeEvent* event) {
+  if (view_) view_->setGeometry(QRect(QPoint(0, 0), event->size()));
+  QWidget::resizeEvent(event);
+  Redraw();
+}
+
+}  // namespace bv
