@@ -3,11 +3,12 @@
 //     forward play decodes them (engine: read, picture size, decode to the
 //     24-bit DIB picture) and as libjpeg-turbo / libavcodec + libswscale
 //     decode the same payloads (`zrvtool bench` and `--raw`);
-//   the same for MPEG-4 in the overlay presentation (YUY2, no flip);
+//   the same for MPEG-4 in the overlay presentation (YUY2, no flip), and
+//   for Wavelet (the module alone as the reference);
 //   ViewerSeek / RawChain: seeking (stopped, DIB presentation) to the last
 //     delta frame before a key frame, 704 x 576, key frames every 30, against
 //     the library decoding that chain, converting every picture (the raw loop
-//     of `zrvtool bench --raw`) or only the last.
+//     of `zrvtool bench --raw`) or only the last; the same for Wavelet.
 // Run with --benchmark_enable_random_interleaving=true and repetitions; the
 // ratios come from the medians.
 #include <benchmark/benchmark.h>
@@ -27,6 +28,7 @@
 #include "tools/samples/mpeg4_backup.h"
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
+#include "tools/samples/reference_wavelet.h"
 #include "tools/samples/sample_backups.h"
 
 namespace {
@@ -71,6 +73,12 @@ const std::string& BenchDirectory() {
     options.frames = 90;
     options.keyFrameInterval = 30;
     if (!bv::samples::MakeMpeg4Backup(options).WriteContainer(path + "/seek-704.zrv")) std::abort();
+    bv::samples::WaveletBackupOptions wavelet;
+    wavelet.width = 704;
+    wavelet.height = 576;
+    wavelet.frames = 90;
+    wavelet.keyFrameInterval = 30;
+    if (!bv::samples::MakeWaveletBackup(wavelet).WriteContainer(path + "/seek-wavelet-704.zrv")) std::abort();
     return path;
   }();
   return dir;
@@ -125,11 +133,20 @@ void RawDecode(benchmark::State& state, const std::string& name, bool rgb = true
   std::vector<uint8_t> out(bv::kPictureBufferSize);
   bv::samples::CReferenceJpegDecoder jpeg;
   bv::samples::CReferenceMpeg4Decoder mpeg4;
+  bv::samples::CReferenceWaveletDecoder wavelet;
+  std::vector<std::vector<uint8_t>> readBuffers;  // as the module reads them
+  for (const Payload& p : payloads) {
+    readBuffers.emplace_back(bv::kPictureBufferSize, 0);
+    std::copy(p.bytes.begin(), p.bytes.end(), readBuffers.back().begin());
+  }
   int width = 0;
   int height = 0;
   for (auto _ : state) {
-    for (const Payload& p : payloads) {
-      if (p.codec == bv::kCodecMJPG) {
+    for (size_t i = 0; i < payloads.size(); ++i) {
+      const Payload& p = payloads[i];
+      if (p.codec == bv::kCodecWavelet) {
+        wavelet.Decode(readBuffers[i].data(), out.data(), rgb);
+      } else if (p.codec == bv::kCodecMJPG) {
         jpeg.Decode(p.bytes.data() + 40, p.bytes.size() - 40, bv::samples::CReferenceJpegDecoder::Output::kBgr,
                     false, out.data(), out.size(), &width, &height);
       } else {
@@ -143,8 +160,8 @@ void RawDecode(benchmark::State& state, const std::string& name, bool rgb = true
 
 // Alternates between the last delta frames of two groups, so that every
 // seek rebuilds a whole group of 30 frames.
-void ViewerSeek(benchmark::State& state) {
-  OpenBackup& backup = Backup("seek-704.zrv");
+void ViewerSeek(benchmark::State& state, const std::string& name) {
+  OpenBackup& backup = Backup(name);
   backup.controller.SetPlayState(bv::kStoppedOrPaused);
   uint32_t target = 29;
   for (auto _ : state) {
@@ -174,6 +191,25 @@ void RawChain(benchmark::State& state, bool convertEvery) {
   state.SetItemsProcessed(state.iterations() * 30);
 }
 
+// The Wavelet module alone decodes the same chain (it always writes its picture).
+void RawWaveletChain(benchmark::State& state) {
+  const std::vector<Payload> payloads = Payloads("seek-wavelet-704.zrv");
+  std::vector<std::vector<uint8_t>> readBuffers;
+  for (const Payload& p : payloads) {
+    readBuffers.emplace_back(bv::kPictureBufferSize, 0);
+    std::copy(p.bytes.begin(), p.bytes.end(), readBuffers.back().begin());
+  }
+  std::vector<uint8_t> out(bv::kPictureBufferSize);
+  bv::samples::CReferenceWaveletDecoder wavelet;
+  size_t first = 0;
+  for (auto _ : state) {
+    first = first == 0 ? 30 : 0;
+    for (size_t i = first; i < first + 30; ++i) wavelet.Decode(readBuffers[i].data(), out.data(), true);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * 30);
+}
+
 BENCHMARK_CAPTURE(ViewerDecode, MJPG, std::string("demo-mjpg.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, MJPG, std::string("demo-mjpg.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ViewerDecode, MPEG4, std::string("demo-mpeg4.zrv"))->Unit(benchmark::kMillisecond);
@@ -183,9 +219,13 @@ BENCHMARK_CAPTURE(RawDecode, MPEG4_704, std::string("seek-704.zrv"))->Unit(bench
 // The overlay presentation: YUY2 straight from the decoder, no flip.
 BENCHMARK_CAPTURE(ViewerDecode, MPEG4_704_Yuy2, std::string("seek-704.zrv"), false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, MPEG4_704_Yuy2, std::string("seek-704.zrv"), false)->Unit(benchmark::kMillisecond);
-BENCHMARK(ViewerSeek)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerDecode, Wavelet, std::string("demo-wavelet.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RawDecode, Wavelet, std::string("demo-wavelet.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerSeek, MPEG4, std::string("seek-704.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawChain, ConvertEvery, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawChain, ConvertLast, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerSeek, Wavelet, std::string("seek-wavelet-704.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK(RawWaveletChain)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -220,6 +220,28 @@ TEST_F(DecodeAllocations, Mpeg4DecodesAndCatchUpsAllocateNothingInTheViewer) {
   EXPECT_EQ(counts.viewerMallocs, 0u);
 }
 
+TEST_F(DecodeAllocations, WaveletDecodesAndCatchUpsAllocateNothingInTheViewer) {
+  samples::WaveletBackupOptions options;
+  options.frames = 40;
+  options.keyFrameInterval = 20;
+  Open(samples::MakeWaveletBackup(options), "w.zrv");
+  for (bool rgb : {true, false}) {
+    ASSERT_EQ(DecodeAll(rgb), 40u);
+    uint64_t frames = 0;
+    const Counts counts = Count([&] { frames = DecodeAll(rgb); });
+    Report(rgb ? "Wavelet 24-bit" : "Wavelet YUY2", counts, frames);
+    EXPECT_EQ(frames, 40u);
+    EXPECT_EQ(counts.news, 0u);
+    EXPECT_EQ(counts.viewerMallocs, 0u);
+  }
+  controller_.GoToRecord(19);
+  ASSERT_TRUE(controller_.Engine().StillDecode());
+  const Counts counts = Count([&] { ASSERT_TRUE(controller_.Engine().StillDecode()); });
+  Report("Wavelet catch-up", counts, 20);
+  EXPECT_EQ(counts.news, 0u);
+  EXPECT_EQ(counts.viewerMallocs, 0u);
+}
+
 TEST(AllocationCounting, CountsTheViewersOwnAllocations) {
   const Counts counts = Count([] {
     std::vector<int> grown(1000);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/mvia_dec.h"
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
 #include "playback/headless_host.h"
@@ -270,6 +271,66 @@ TEST_F(EngineDecode, CatchUpPassesOverAudioRecordsWhoseSamplesLookLikeKeyFrames)
   EXPECT_EQ(Shown().pixels, FlipRows(reference[17], 176 * 3));
 }
 
+// The Wavelet module's YUY2 pictures of a clip decoded in order, through the
+// viewer's CMVIADec on a work block of its own.
+std::vector<std::vector<uint8_t>> WaveletYuy2InOrder(const test::WaveletClip& clip, int width, int height) {
+  std::vector<uint8_t> block(kWaveletWorkBlockSize, 0);
+  std::vector<uint8_t> readBuffer(kPictureBufferSize, 0);
+  std::vector<uint8_t> output(kPictureBufferSize, 0);
+  uint8_t* plane[7];
+  for (int i = 0; i < 7; ++i) plane[i] = block.data() + kWaveletPlaneOffsets[i];
+  auto* decoder = reinterpret_cast<CMVIADec*>(block.data());
+  std::vector<std::vector<uint8_t>> pictures;
+  for (const auto& payload : clip.payloads) {
+    std::copy(payload.begin(), payload.end(), readBuffer.begin());
+    EXPECT_GE(decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
+                                  readBuffer.data(), output.data(), 0, 0, 0, 2),
+              0);
+    pictures.emplace_back(output.begin(), output.begin() + static_cast<size_t>(width) * height * 2);
+  }
+  return pictures;
+}
+
+TEST_F(EngineDecode, WaveletFramesPlayedForwardAreTheDecodersPictures) {
+  const test::WaveletClip clip = test::EncodeWaveletClip(352, 288, 30, 12);
+  Open(WriteBackup(dir_, "wf.zrv", VideoRecords(clip.payloads)));
+  EXPECT_EQ(Shown().pixels, FlipRows(clip.reconstructed[0], 352 * 3));
+  controller_.SetPlayState(kPlayingForward);
+  for (uint32_t i = 1; i < 30; ++i) {
+    const uint64_t before = Engine().DecodedPictures();
+    controller_.GoToRecord(i);
+    ASSERT_EQ(Engine().DecodedPictures() - before, 1u) << "no catch-up in forward play, frame " << i;
+    ASSERT_EQ(Shown().pixels, FlipRows(clip.reconstructed[i], 352 * 3)) << i;
+  }
+}
+
+TEST_F(EngineDecode, SeekingToWaveletDeltaFramesEqualsDecodingInOrder) {
+  for (int interval : {12, 30}) {
+    const test::WaveletClip clip = test::EncodeWaveletClip(176, 144, 2 * interval + 5, interval);
+    Open(WriteBackup(dir_, "ws" + std::to_string(interval) + ".zrv", VideoRecords(clip.payloads)));
+    for (uint32_t target : {uint32_t(interval - 1), uint32_t(interval + 1), uint32_t(2 * interval - 1),
+                            uint32_t(interval / 2), uint32_t(2 * interval + 3), uint32_t(interval - 1)}) {
+      const uint64_t before = Engine().DecodedPictures();
+      Seek(target);
+      EXPECT_EQ(Shown().pixels, FlipRows(clip.reconstructed[target], 176 * 3)) << interval << " " << target;
+      EXPECT_EQ(Engine().DecodedPictures() - before, target % interval + 1) << interval << " " << target;
+    }
+  }
+}
+
+TEST_F(EngineDecode, WaveletInTheOverlayIsYuy2AndItsStillIs24Bit) {
+  const test::WaveletClip clip = test::EncodeWaveletClip(176, 144, 20, 12);
+  const auto yuy2 = WaveletYuy2InOrder(clip, 176, 144);
+  Open(WriteBackup(dir_, "wo.zrv", VideoRecords(clip.payloads)), true);
+  Seek(17);
+  const auto shown = Shown(true);
+  EXPECT_EQ(shown.layout, PixelLayout::kYuy2);
+  EXPECT_EQ(shown.pixels, yuy2[17]);
+  ASSERT_TRUE(Engine().StillDecode());
+  const std::vector<uint8_t> still(Engine().PresentationBuffer(), Engine().PresentationBuffer() + 176 * 144 * 3);
+  EXPECT_EQ(still, FlipRows(clip.reconstructed[17], 176 * 3));
+}
+
 TEST_F(EngineDecode, RefusedFramesKeepThePreviousPicture) {
   const auto picture = samples::MakeTestPicture(352, 240, 3, samples::TestScene::kBusyDetail);
   const std::vector<uint8_t> good = samples::MakeMjpgPayload(picture, 80);
@@ -302,6 +363,23 @@ TEST_F(EngineDecode, RefusedFramesKeepThePreviousPicture) {
   std::vector<uint8_t> longer = clip.payloads[0];
   longer[0] = 0x01;
   bad.push_back(longer);
+  // Wavelet frames cut short (the length field then says more than the
+  // record holds, or is cut too), lying about their size, or under
+  // another codec's kind byte.
+  const test::WaveletClip wavelet = test::EncodeWaveletClip(352, 240, 2, 12);
+  bad.push_back({wavelet.payloads[0].begin(), wavelet.payloads[0].begin() + wavelet.payloads[0].size() / 2});
+  std::vector<uint8_t> cut(wavelet.payloads[0].begin(), wavelet.payloads[0].begin() + wavelet.payloads[0].size() / 2);
+  const size_t coded = cut.size() - 8;
+  cut[0] = static_cast<uint8_t>(coded >> 16);
+  cut[1] = static_cast<uint8_t>(coded >> 8);
+  cut[2] = static_cast<uint8_t>(coded);
+  bad.push_back(cut);
+  std::vector<uint8_t> lyingWavelet = wavelet.payloads[0];
+  WriteU16BE(lyingWavelet.data() + 6, 704);
+  bad.push_back(lyingWavelet);
+  std::vector<uint8_t> mpeg4Kind = wavelet.payloads[0];
+  mpeg4Kind[3] = 0xB0;
+  bad.push_back(mpeg4Kind);
   // A bitmap header with a negative height.
   std::vector<uint8_t> negative = good;
   WriteI32LE(negative.data() + 8, -240);
@@ -434,13 +512,15 @@ TEST(EngineDecodeWithoutCodecs, MissingModulesOrRegistrationRefuseFramesCleanly)
         const Mpeg4Clip clip = test::EncodeMpeg4Clip(176, 144, 3, 12);
         Payloads payloads = clip.payloads;
         payloads.push_back(samples::MakeMjpgPayload(samples::MakeTestPicture(176, 144, 0), 80));
+        const test::WaveletClip wavelet = test::EncodeWaveletClip(176, 144, 2, 12);
+        payloads.insert(payloads.end(), wavelet.payloads.begin(), wavelet.payloads.end());
         const std::string path = WriteBackup(dir, "x.zrv", VideoRecords(payloads));
         CHeadlessHost host;
         host.SetMessageSink(nullptr);
         CPlaybackController controller(host);
         controller.Engine().CreateDecoders();
         bool refused = controller.OpenBackup(path, false) && !controller.Engine().PictureDecoded();
-        for (uint32_t i : {2u, 3u, 1u}) {
+        for (uint32_t i : {2u, 3u, 1u, 4u, 5u}) {
           controller.GoToRecord(i);
           refused = refused && !controller.Engine().PictureDecoded();
         }

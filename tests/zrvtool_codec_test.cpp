@@ -2,6 +2,7 @@
 // and the real codec modules.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -91,6 +92,26 @@ TEST_F(ZrvToolCodecs, FrameOfADeltaFrameIsRebuiltFromItsKeyFrame) {
   EXPECT_EQ(rgb, expected);
 }
 
+TEST_F(ZrvToolCodecs, FrameOfAWaveletDeltaFrameIsTheDecodersPicture) {
+  const std::string backup = dir_.File("demo-wavelet.zrv");
+  const auto result = RunCommand(ZRVTOOL_PATH, {"frame", backup, "37", "-o", dir_.File("w.ppm")});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("\"codec\":\"Wavelet\",\"key\":false"), std::string::npos) << result.out;
+
+  // The encoder's reconstruction is the picture the decoder holds.
+  samples::WaveletBackupOptions options;
+  const test::WaveletClip clip = test::EncodeWaveletClip(options.width, options.height, 38,
+                                                         options.keyFrameInterval, options.quality);
+  ASSERT_EQ(ReadPayloads(backup)[37], clip.payloads[37]) << "the demo backup is made the same way";
+  std::vector<uint8_t> expected = clip.reconstructed[37];
+  for (size_t i = 0; i + 2 < expected.size(); i += 3) std::swap(expected[i], expected[i + 2]);
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  ASSERT_TRUE(ReadPpm(test::ReadFileBytes(dir_.File("w.ppm")), &width, &height, &rgb));
+  EXPECT_EQ(rgb, expected);
+}
+
 TEST_F(ZrvToolCodecs, FrameWritesTheSamePictureAsBmpPngAndPpm) {
   const std::string backup = dir_.File("demo-mjpg.zrv");
   for (const char* name : {"f.bmp", "f.png", "f.ppm"}) {
@@ -161,14 +182,15 @@ TEST_F(ZrvToolCodecs, FrameRefusesAudioRecordsLargePicturesAndUndecodablePayload
 }
 
 TEST_F(ZrvToolCodecs, BenchCountsEveryVideoRecordByCodecInBothModes) {
-  for (const char* name : {"demo-mjpg.zrv", "demo-mpeg4.zrv"}) {
+  const std::map<std::string, std::pair<std::string, int>> demos = {
+      {"demo-mjpg.zrv", {"MJPG", 100}}, {"demo-wavelet.zrv", {"Wavelet", 100}}, {"demo-mpeg4.zrv", {"MPEG4", 150}}};
+  for (const auto& [name, expected] : demos) {
     for (bool raw : {false, true}) {
       std::vector<std::string> args{"bench", dir_.File(name)};
       if (raw) args.push_back("--raw");
       const auto result = RunCommand(ZRVTOOL_PATH, args);
       ASSERT_EQ(result.exitCode, 0) << result.err;
-      const std::string codec = std::string(name) == "demo-mjpg.zrv" ? "MJPG" : "MPEG4";
-      const int frames = codec == "MJPG" ? 100 : 150;
+      const auto& [codec, frames] = expected;
       const std::regex shape("^\\{\"frames\":" + std::to_string(frames) +
                              ",\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+,\"by_codec\":\\{\"" + codec +
                              "\":\\{\"frames\":" + std::to_string(frames) +

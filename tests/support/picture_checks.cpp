@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mpeg4_encode.h"
 #include "tools/samples/reference_mpeg4.h"
 
@@ -58,6 +59,18 @@ std::vector<std::vector<uint8_t>> ReferenceMpeg4Pictures(const Mpeg4Clip& clip, 
     pictures.push_back(std::move(out));
   }
   return pictures;
+}
+
+WaveletClip EncodeWaveletClip(int width, int height, int frames, int keyFrameInterval, int quality) {
+  CWaveletEncoder encoder(quality);
+  WaveletClip clip;
+  for (int i = 0; i < frames; ++i) {
+    const samples::RgbPicture picture = samples::MakeTestPicture(width, height, i);
+    clip.payloads.push_back(
+        encoder.Encode(picture.pixels.data(), width, height, width * 3, i % keyFrameInterval == 0));
+    clip.reconstructed.push_back(encoder.ReconstructedBgr());
+  }
+  return clip;
 }
 
 }  // namespace bv::test

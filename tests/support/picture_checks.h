@@ -50,4 +50,13 @@ Mpeg4Clip EncodeMpeg4Clip(int width, int height, int frames, int keyFrameInterva
 // B, G, R (rgb) or YUY2 rows, top row first.
 std::vector<std::vector<uint8_t>> ReferenceMpeg4Pictures(const Mpeg4Clip& clip, bool rgb);
 
+// Wavelet payloads of the moving test picture (a key frame every
+// keyFrameInterval frames), with the encoder's reconstruction of each: the
+// picture the decoder holds after it, as 24-bit B, G, R rows top row first.
+struct WaveletClip {
+  std::vector<std::vector<uint8_t>> payloads;
+  std::vector<std::vector<uint8_t>> reconstructed;
+};
+WaveletClip EncodeWaveletClip(int width, int height, int frames, int keyFrameInterval, int quality = 60);
+
 }  // namespace bv::test

@@ -1,15 +1,11 @@
 #include "tools/zrvtool/decode_timing.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <memory>
 
-#include "codecs/codec_module.h"
-#include "codecs/module_abi.h"
-#include "codecs/mvia_dec.h"
 #include "playback/backup_constants.h"
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
+#include "tools/samples/reference_wavelet.h"
 #include "tools/zrvtool/json_writer.h"
 
 namespace bv::tool {
@@ -30,26 +26,6 @@ uint32_t CodedLength(const StoredPayload& payload) {
   const uint32_t coded = static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
   return std::min<uint32_t>(coded, static_cast<uint32_t>(payload.bytes.size() - 8));
 }
-
-// The Wavelet module called directly on a work block of the viewer's layout.
-class CWaveletModuleDecoder {
- public:
-  CWaveletModuleDecoder() : block_(static_cast<uint8_t*>(std::calloc(kWaveletWorkBlockSize, 1)), std::free) {
-    if (CCodecModule* module = CCodecModule::Load(CodecInfo(kCodecWavelet).moduleFile)) {
-      entry_ = module->Function<WaveletDecodeFn>(kWaveletDecodeSymbol);
-    }
-  }
-  bool Available() const { return entry_ && block_; }
-  void Decode(uint8_t* payload, uint8_t* output) {
-    uint8_t* b = block_.get();
-    const size_t* o = kWaveletPlaneOffsets;
-    entry_(b, b + o[0], b + o[1], b + o[2], b + o[3], b + o[4], b + o[5], b + o[6], payload, output, 0, 1, 0, 2);
-  }
-
- private:
-  std::unique_ptr<uint8_t, decltype(&std::free)> block_;
-  WaveletDecodeFn entry_ = nullptr;
-};
 
 }  // namespace
 
@@ -73,11 +49,13 @@ DecodeTimings TimeRawDecodes(const std::vector<StoredPayload>& payloads) {
   std::vector<uint8_t> output(kPictureBufferSize);
   samples::CReferenceJpegDecoder jpeg;
   samples::CReferenceMpeg4Decoder mpeg4;
-  CWaveletModuleDecoder wavelet;
-  // Decoders write into the payload copy no more than the viewer's do.
-  std::vector<uint8_t> scratch(kPictureBufferSize);
+  samples::CReferenceWaveletDecoder wavelet;
+  // The Wavelet module reads its payload from a buffer of the read buffer's
+  // size, as the viewer hands it over.
+  std::vector<uint8_t> readBuffer(kPictureBufferSize);
 
   for (const StoredPayload& payload : payloads) {
+    if (payload.codec == kCodecWavelet) std::copy(payload.bytes.begin(), payload.bytes.end(), readBuffer.begin());
     const auto start = Clock::now();
     int width = 0;
     int height = 0;
@@ -94,8 +72,7 @@ DecodeTimings TimeRawDecodes(const std::vector<StoredPayload>& payloads) {
         break;
       case kCodecWavelet:
         if (!wavelet.Available()) continue;
-        std::copy(payload.bytes.begin(), payload.bytes.end(), scratch.begin());
-        wavelet.Decode(scratch.data(), output.data());
+        wavelet.Decode(readBuffer.data(), output.data(), true);
         break;
     }
     timings[payload.codec].frames++;
