@@ -154,7 +154,9 @@ void CPlaybackEngine::KeepDecodedPicture(const uint8_t* pixels, PixelLayout layo
 
 void CPlaybackEngine::RewriteInputHeaderForDisplay() {
   inputHeader_.biCompression = BI_RGB;
-  inputHeader_.biSizeImage = static_cast<uint32_t>(width_ * height_ * 3);
+  // The sizes come from the payload and may be anything; the product wraps
+  // as the 32-bit field does.
+  inputHeader_.biSizeImage = static_cast<uint32_t>(width_) * static_cast<uint32_t>(height_) * 3u;
 }
 
 // The window gets the picture just decoded or, when the frame was refused,

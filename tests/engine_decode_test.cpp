@@ -384,6 +384,10 @@ TEST_F(EngineDecode, RefusedFramesKeepThePreviousPicture) {
   std::vector<uint8_t> negative = good;
   WriteI32LE(negative.data() + 8, -240);
   bad.push_back(negative);
+  std::vector<uint8_t> hugeNegative = good;
+  WriteI32LE(hugeNegative.data() + 4, INT32_MIN);
+  WriteI32LE(hugeNegative.data() + 8, -1241448448);
+  bad.push_back(hugeNegative);
 
   for (bool overlay : {false, true}) {
     std::vector<Record> records{Record{good, false}};
