@@ -206,6 +206,8 @@ void CViewerDlg::ConnectCommands() {
 bool CViewerDlg::OnInitDialog() {
   setWindowIcon(QIcon(QStringLiteral(":/res/icon_128.png")));
   controller_.SetPath(options_.programPath);
+  // The decoders: the Wavelet work block and the MPEG-4 decoder, once.
+  controller_.Engine().CreateDecoders();
 
   static_cast<CCustomSliderCtrl*>(sliders_[IDC_POSITION_SLIDER])->SetFaceColour(kSliderFace);
   static_cast<CCustomSliderCtrl*>(sliders_[IDC_SPEED_SLIDER])->SetFaceColour(kSliderFace);
