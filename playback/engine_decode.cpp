@@ -95,18 +95,22 @@ bool CPlaybackEngine::DecodeMjpg(bool rgb) {
   return true;
 }
 
-bool CPlaybackEngine::DecodeWavelet(bool rgb) {
-  if (!workBlock_ || !CodedDataFitsPayload()) return false;
+// The Wavelet decoder into the decoder output buffer.
+int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
+  if (!workBlock_ || !CodedDataFitsPayload()) return -1;
   uint8_t* block = workBlock_.get();
   // The decoder object lives in the block's first bytes; the viewer never
   // constructs it (it has no state of its own).
   auto* decoder = reinterpret_cast<CMVIADec*>(block);
   uint8_t* plane[7];
   for (int i = 0; i < 7; ++i) plane[i] = block + kWaveletPlaneOffsets[i];
-  const int result = decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
-                                         readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2);
+  return decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
+                             readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2);
+}
+
+bool CPlaybackEngine::DecodeWavelet(bool rgb) {
   // A refused payload leaves the output as it was: nothing new to show.
-  if (result < 0) return false;
+  if (CallWaveletDecoder(rgb) < 0) return false;
   if (rgb) {
     FlipIntoPresentation();
     display_ = presentation_.get();
@@ -139,9 +143,11 @@ bool CPlaybackEngine::CodedDataFitsPayload() const {
 }
 
 // The decoders write rows top row first; the DIB presentation is bottom-up.
+// The rows the decoder wrote last are copied first, while they are still in
+// the cache.
 void CPlaybackEngine::FlipIntoPresentation() {
   const size_t rowBytes = static_cast<size_t>(width_) * 3;
-  for (int row = 0; row < height_; ++row) {
+  for (int row = height_ - 1; row >= 0; --row) {
     std::memcpy(presentation_.get() + (height_ - 1 - row) * rowBytes, decoderOutput_.get() + row * rowBytes,
                 rowBytes);
   }
@@ -226,14 +232,20 @@ bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
   return true;
 }
 
-// Decodes an earlier frame for the decoder's state alone. MPEG-4 pictures on
-// the way are not converted, flipped or shown (the current frame's decode
-// overwrites them anyway); Wavelet frames are decoded in full.
+// Decodes an earlier frame for the decoder's state alone: its picture is
+// not flipped or shown, since the current frame's decode replaces it. The
+// MPEG-4 module skips the conversion too; the Wavelet module always writes
+// its picture (into the decoder output buffer).
 bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
-  if (codec != kCodecMPEG4) return DecodePayload(codec, rgb);
+  if (codec == kCodecMJPG) return DecodePayload(codec, rgb);
   if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
-  if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
-  if (mpeg4Decoder_->Decode(readBuffer_.get(), nullptr, rgb ? 1 : 0, 0, nullptr) < 0) return false;
+  int result = -1;
+  if (codec == kCodecWavelet) {
+    result = CallWaveletDecoder(rgb);
+  } else if (mpeg4Decoder_ && CodedDataFitsPayload()) {
+    result = mpeg4Decoder_->Decode(readBuffer_.get(), nullptr, rgb ? 1 : 0, 0, nullptr);
+  }
+  if (result < 0) return false;
   ++decodedPictures_;
   return true;
 }

@@ -141,6 +141,7 @@ class CPlaybackEngine {
   bool NeedsCatchUp(int codec) const;
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
+  int CallWaveletDecoder(bool rgb);
   bool DecodeMpeg4(bool rgb);
   bool AdvanceDecoder(int codec, bool rgb);
   bool CodedDataFitsPayload() const;
