@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tools/samples/mjpg_encode.h"
+#include "tools/samples/sample_events.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::samples {
@@ -56,7 +57,11 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + mjpg;
     return {};
   }
-  return {mjpg};
+  std::vector<std::string> written = {mjpg};
+  const std::vector<std::string> events = WriteDemoEventFiles(directory, error);
+  if (events.empty()) return {};
+  written.insert(written.end(), events.begin(), events.end());
+  return written;
 }
 
 }  // namespace bv::samples

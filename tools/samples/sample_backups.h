@@ -29,8 +29,8 @@ CAMERA_INFO DemoCameraInfo(uint8_t cameraNumber = 0);
 // MJPG frames of the moving test picture, each with its frame counter.
 CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options);
 
-// Writes the demo backups into directory (created if missing). Returns the
-// paths written; on failure an empty list and the reason in error.
+// Writes the demo backups, with their hall event files beside them, into
+// directory (created if missing). Returns the paths written; on failure an empty list and the reason in error.
 std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error);
 
 }  // namespace bv::samples

@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
     {"records", bv::tool::RunRecords, "records PATH"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
+    {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
 };
 
 int Usage() {
