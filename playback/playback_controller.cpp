@@ -58,6 +58,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
   count_ = index_.size();
 
   engine_.SetBackupDirectory(DirectoryOf(path));
+  engine_.LoadEventConfiguration();
   if (!engine_.OpenDataFile(oldFormat ? DataFileOfIndex(path) : path, oldFormat)) return false;
 
   host_.SetPositionRange(count_ - 1, count_ / 100, count_ / 100);

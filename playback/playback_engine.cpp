@@ -149,6 +149,9 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   dimensionText_ = StringPrintf(" %d x %d", width, height);
   host.SetEditText(IDC_PICTURE_SIZE, dimensionText_);
   if (width > kMaxPictureWidth || height > kMaxPictureHeight) return false;
+
+  // The hall event drawn over this frame.
+  LookUpHallEvent(record);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "events/event_state.h"
 #include "playback/audio_header.h"
 #include "playback/camera_info.h"
 #include "playback/data_file.h"
@@ -98,6 +99,17 @@ class CPlaybackEngine {
   // A copy of the record last displayed (the index array may be replaced).
   const INDEX_RECORD& DisplayedRecord() const { return displayed_; }
 
+  // Hall events (engine_events.cpp). Reads the event configuration of the
+  // backup directory; called when a backup opens.
+  void LoadEventConfiguration();
+  // Looks up the hall event of a shown frame and hands it to the active
+  // video window.
+  void LookUpHallEvent(const INDEX_RECORD& record);
+  // Where the R40Max labels are read from (the program's directory unless set).
+  void SetProgramDirectory(const std::string& directory) { events_.SetProgramDirectory(directory); }
+  CEventState& Events() { return events_; }
+  const CEventState& Events() const { return events_; }
+
  private:
   bool ReadPayloadAt(uint64_t position, uint32_t size);
 
@@ -122,6 +134,8 @@ class CPlaybackEngine {
   std::string sizeText_;
   std::string dimensionText_;
   INDEX_RECORD displayed_{};
+
+  CEventState events_;
 
   // Read by both threads: the GUI thread's commands and the playback thread's
   // steps; written by either (the speed slider, real-time pacing, display).

@@ -5,6 +5,7 @@
 
 #include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mjpg_encode.h"
+#include "tools/samples/sample_events.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::samples {
@@ -75,7 +76,11 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + wavelet;
     return {};
   }
-  return {mjpg, wavelet};
+  std::vector<std::string> written = {mjpg, wavelet};
+  const std::vector<std::string> events = WriteDemoEventFiles(directory, error);
+  if (events.empty()) return {};
+  written.insert(written.end(), events.begin(), events.end());
+  return written;
 }
 
 }  // namespace bv::samples

@@ -17,5 +17,6 @@ int RunRecords(const Args& args);
 int RunMakeSample(const Args& args);
 int RunCut(const Args& args);
 int RunHash(const Args& args);
+int RunEvents(const Args& args);
 
 }  // namespace bv::tool

@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
     {"cut", bv::tool::RunCut, "cut PATH [--from A] [--to B] -o OUT.zrv"},
     {"hash", bv::tool::RunHash, "hash PATH"},
+    {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
 };
 
 int Usage() {
