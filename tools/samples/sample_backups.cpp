@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tools/samples/mjpg_encode.h"
+#include "tools/samples/sound_backup.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::samples {
@@ -56,7 +57,12 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + mjpg;
     return {};
   }
-  return {mjpg};
+  const std::string sound = directory + "/demo-sound.zrv";
+  if (!MakeSoundBackup(SoundBackupOptions{}).writer.WriteContainer(sound)) {
+    *error = "cannot write " + sound;
+    return {};
+  }
+  return {mjpg, sound};
 }
 
 }  // namespace bv::samples
