@@ -98,6 +98,7 @@ void CPlaybackController::ResetViewer() {
   stopRequest_ = 1;
   pauseRequest_ = 0;
   while (threadState_ != kNoThread) host_.PumpOneMessage();
+  engine_.StopSound();
   playState_ = kStoppedOrPaused;
 
   index_.Clear();
@@ -126,6 +127,7 @@ void CPlaybackController::GoToRecord(uint32_t index) {
     if (playState_ != kPlayingForward) return;
     stopRequest_ = 1;
     pauseRequest_ = 0;
+    engine_.StopSound();
     playState_ = kStoppedOrPaused;
     UpdatePlaybackControls();
     index = 0;
