@@ -15,5 +15,6 @@ constexpr int kExitUsage = 2;
 int RunInfo(const Args& args);
 int RunRecords(const Args& args);
 int RunMakeSample(const Args& args);
+int RunAudio(const Args& args);
 
 }  // namespace bv::tool

@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
     {"records", bv::tool::RunRecords, "records PATH"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
+    {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
 };
 
 int Usage() {
