@@ -33,6 +33,7 @@ class CSoundOutput {
 
   bool IsOpen() const { return opened_; }
   CWaveOutStream& Stream() { return *stream_; }
+  const CWaveOutStream& Stream() const { return *stream_; }
 
  private:
   IViewerHost& host_;

@@ -102,8 +102,9 @@ class CWaveOutStream {
   uint32_t blockLength_ = 0;
   int nextBlock_ = 0;
   // The device's queue: blocks in the order queued, from the one playing.
-  // Written only by the device thread, or while the device is paused or
-  // closed (Open, Close, Prime hold SDL's device lock).
+  // Written by the device thread, and otherwise only while it cannot be in
+  // the callback: before the device starts, after it is closed, or under
+  // SDL's device lock (FillNextBlock and Prime from the producer).
   int playingBlock_ = 0;
   uint32_t playingOffset_ = 0;
   std::atomic<int> queuedBlocks_{0};
