@@ -98,6 +98,7 @@ void CPlaybackController::OpenChosenFile(const std::string& path) {
 void CPlaybackController::ResetViewer() {
   RequestStop();
   WaitUntilStopped();
+  engine_.StopSound();
   playState_ = kStoppedOrPaused;
 
   index_.Clear();
@@ -125,6 +126,7 @@ void CPlaybackController::GoToRecord(uint32_t index) {
   while (index > count_ - 1) {
     if (playState_ != kPlayingForward) return;
     RequestStop();
+    engine_.StopSound();
     playState_ = kStoppedOrPaused;
     UpdatePlaybackControls();
     index = 0;

@@ -92,6 +92,14 @@ class CPlaybackController {
   void SetPath(const std::string& path) { path_ = path; }
 
   uint8_t GetPlayState() const { return playState_.load(); }
+
+  // Forward play stepped by the caller instead of a playback thread (tools
+  // and tests; stepped_play.cpp). Begin does what the play-forward command
+  // does to the state; each Step sleeps the frame delay on the engine's
+  // clock and moves to the next record, and returns false once forward play
+  // has ended.
+  void BeginSteppedForwardPlay();
+  bool StepForwardPlay();
   uint8_t GetThreadState() const { return threadState_.load(); }
   int GetPauseRequest() const { return pauseRequest_.load(); }
   int GetStopRequest() const { return stopRequest_.load(); }

@@ -103,6 +103,10 @@ bool CPlaybackEngine::ReadAudioHeader(const INDEX_RECORD& record, AUDIO_HEADER* 
   return true;
 }
 
+bool CPlaybackEngine::ReadAudioSamples(const INDEX_RECORD& record, uint8_t* samples, uint32_t size) const {
+  return dataFile_.ReadExactAt(frameBase_ + record.offset + AUDIO_HEADER::kSize, samples, size);
+}
+
 bool CPlaybackEngine::ReadRecordHead(const INDEX_RECORD& record, std::string* cameraTitle,
                                      std::string* location, uint8_t* head) const {
   std::memset(head, 0, kPayloadHeadSize);
@@ -129,6 +133,7 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   sizeText_ = StringPrintf("%3.2f KB", record.size * 0.0009765625);
   mode_ = kModeBackup;
   displayed_ = record;
+  SyncToRecordTime(record);
 
   if (record.IsAudio()) return true;
 

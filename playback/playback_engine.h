@@ -10,6 +10,7 @@
 
 #include "events/event_state.h"
 #include "playback/audio_header.h"
+#include "playback/audio_path_state.h"
 #include "playback/camera_info.h"
 #include "playback/data_file.h"
 #include "playback/index_record.h"
@@ -57,6 +58,9 @@ class CPlaybackEngine {
   bool ReadKindByte(const INDEX_RECORD& record, uint8_t* kind) const;
   // Reads the 16-byte header that starts an audio record.
   bool ReadAudioHeader(const INDEX_RECORD& record, AUDIO_HEADER* header) const;
+  // Reads size bytes of an audio record's samples (after its header); false
+  // on a short read.
+  bool ReadAudioSamples(const INDEX_RECORD& record, uint8_t* samples, uint32_t size) const;
   // Reads the title header and the first bytes of a video payload without
   // touching the engine's buffers (for inspection tools). head receives
   // kPayloadHeadSize bytes, zero-filled past a short payload.
@@ -89,6 +93,31 @@ class CPlaybackEngine {
 
   int Mode() const { return mode_; }
   void SetMode(int mode) { mode_ = mode; }
+
+  // Real-time pacing and sound (engine_audio.cpp). SyncToRecordTime runs for
+  // every displayed record: during forward play over audio-paced records of
+  // a version 4+ backup it waits for the record's millisecond and hands each
+  // second's sound to the output.
+  void SyncToRecordTime(const INDEX_RECORD& record);
+  void GatherSecondAudio(const INDEX_RECORD& record, bool restart);
+  void PlayGatheredAudio();
+  // Forward play starts: pacing restarts and the next hand-off reopens the
+  // sound output.
+  void RestartAudioSync();
+  void StopSound();
+  // Makes the audio decoder object if there is none (start-up).
+  void CreateAudioDecoder();
+  void RecreateAudioDecoder(uint8_t channels, uint32_t samplesPerSecond, uint8_t bitsPerSample,
+                            uint8_t compression);
+  // Decodes compressed samples into the audio output buffer; the bytes made.
+  uint32_t DecodeAudioChunk(uint8_t* samples, uint32_t length);
+  const uint8_t* AudioOutputBuffer() const { return audio_.outputBuffer.get(); }
+  // The clock pacing runs on (the steady clock unless replaced); it must
+  // outlive the engine's use of it.
+  void SetTickClock(ITickClock& clock) { audio_.clock = &clock; }
+  ITickClock& TickClock() const { return *audio_.clock; }
+  void SetSoundTap(ISoundTap* tap) { audio_.tap = tap; }
+  const AudioPathState& AudioState() const { return audio_; }
 
   // Texts of the record last displayed.
   const std::string& CameraTitle() const { return cameraTitle_; }
@@ -142,6 +171,8 @@ class CPlaybackEngine {
   std::atomic<int> mode_{kModeBackup};
   std::atomic<bool> overlay_{false};
   std::atomic<uint32_t> frameDelay_{30};
+
+  AudioPathState audio_;
 };
 
 }  // namespace bv

@@ -6,6 +6,7 @@
 #include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_events.h"
+#include "tools/samples/sound_backup.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::samples {
@@ -76,7 +77,12 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + wavelet;
     return {};
   }
-  std::vector<std::string> written = {mjpg, wavelet};
+  const std::string sound = directory + "/demo-sound.zrv";
+  if (!MakeSoundBackup(SoundBackupOptions{}).writer.WriteContainer(sound)) {
+    *error = "cannot write " + sound;
+    return {};
+  }
+  std::vector<std::string> written = {mjpg, wavelet, sound};
   const std::vector<std::string> events = WriteDemoEventFiles(directory, error);
   if (events.empty()) return {};
   written.insert(written.end(), events.begin(), events.end());

@@ -18,5 +18,6 @@ int RunMakeSample(const Args& args);
 int RunCut(const Args& args);
 int RunHash(const Args& args);
 int RunEvents(const Args& args);
+int RunAudio(const Args& args);
 
 }  // namespace bv::tool
