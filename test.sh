@@ -22,5 +22,5 @@ cmake --build build-asan -j"$jobs"
 
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_SANITIZE=thread \
   -DBV_BUILD_GUI=OFF -DBV_BUILD_BENCH=OFF -DBV_BUILD_TOOLS=OFF
-cmake --build build-tsan -j"$jobs" --target bv_core_tests
+cmake --build build-tsan -j"$jobs" --target bv_core_tests bv_sound_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R "$(cat ../tests/tsan-tests.txt)")

@@ -31,7 +31,7 @@ void CPlaybackEngine::FreeDeleter::operator()(uint8_t* p) const { std::free(p); 
 void CPlaybackEngine::CreateDecoders() {
   if (!workBlock_) workBlock_.reset(static_cast<uint8_t*>(std::calloc(kWaveletWorkBlockSize, 1)));
   if (!mpeg4Decoder_) mpeg4Decoder_.reset(new (std::nothrow) CZRMP4Decoder());
-  // The sound decoder is created here too, after the MPEG-4 decoder.
+  CreateAudioDecoder();
 }
 
 void CPlaybackEngine::SetPictureSize(int width, int height) {

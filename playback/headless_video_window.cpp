@@ -6,6 +6,7 @@ void CHeadlessVideoWindow::SetEventInfo(uint8_t kind, const std::string& text, i
                                         COLORREF colour, const std::string& label) {
   std::lock_guard lock(mutex_);
   event_ = Event{kind, text, machineNumber, colour, label};
+  ++events_;
 }
 
 void CHeadlessVideoWindow::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
@@ -63,6 +64,11 @@ CHeadlessVideoWindow::Event CHeadlessVideoWindow::CurrentEvent() const {
 int CHeadlessVideoWindow::FrameCount() const {
   std::lock_guard lock(mutex_);
   return frames_;
+}
+
+int CHeadlessVideoWindow::EventCount() const {
+  std::lock_guard lock(mutex_);
+  return events_;
 }
 
 std::vector<uint8_t> CHeadlessVideoWindow::InfoItems() const {

@@ -39,6 +39,8 @@ class CHeadlessVideoWindow : public IVideoWindow {
   Event CurrentEvent() const;
   // Frames shown since construction.
   int FrameCount() const;
+  // SetEventInfo calls since construction.
+  int EventCount() const;
   // Camera title, frame size, date and time, picture dimensions.
   std::vector<uint8_t> InfoItems() const;
 
@@ -47,6 +49,7 @@ class CHeadlessVideoWindow : public IVideoWindow {
   Event event_;
   Shown shown_;
   int frames_ = 0;
+  int events_ = 0;
   uint8_t items_[4] = {1, 1, 1, 0};
 };
 

@@ -22,9 +22,11 @@ bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
+// A value in double or single quotes loses them.
 std::string Unquote(const std::string& value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
-  return value;
+  if (value.size() < 2 || value.front() != value.back()) return value;
+  if (value.front() != '"' && value.front() != '\'') return value;
+  return value.substr(1, value.size() - 2);
 }
 
 }  // namespace
@@ -58,14 +60,16 @@ CIniFile CIniFile::Parse(const std::string& text) {
     }
     if (!current) continue;  // lines before the first section belong to none
     Line entry;
-    entry.text = line;
     const size_t equals = line.find('=');
     if (equals == std::string::npos) {
       entry.key = line;
+      entry.text = line;
     } else {
       entry.hasEquals = true;
       entry.key = Trim(line.substr(0, equals));
       entry.value = Unquote(Trim(line.substr(equals + 1)));
+      // A section is returned as key=value lines, blanks around both gone.
+      entry.text = entry.key + "=" + entry.value;
     }
     current->lines.push_back(std::move(entry));
   }
@@ -100,12 +104,20 @@ uint32_t CIniFile::GetInt(const std::string& section, const std::string& key, ui
   if (!s) return defaultValue;
   for (const Line& line : s->lines) {
     if (!line.hasEquals || !SameName(line.key, key)) continue;
+    // An empty value reads as a missing one; a leading sign is honoured and
+    // a negative number comes back in two's complement, as the profile
+    // function's unsigned result carries it.
+    if (line.value.empty()) return defaultValue;
+    size_t pos = 0;
+    const bool negative = line.value[0] == '-';
+    if (line.value[0] == '-' || line.value[0] == '+') pos = 1;
     uint32_t value = 0;
-    for (char c : line.value) {
+    for (; pos < line.value.size(); ++pos) {
+      const char c = line.value[pos];
       if (c < '0' || c > '9') break;
       value = value * 10 + static_cast<uint32_t>(c - '0');
     }
-    return value;
+    return negative ? 0u - value : value;
   }
   return defaultValue;
 }

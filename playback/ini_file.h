@@ -2,7 +2,7 @@
 // INI files read with the rules of the Windows profile functions: section and
 // key names compare without regard to case, blanks around names and values
 // are trimmed, the first "=" splits a line into key and value, a value in
-// double quotes loses them, lines starting with ";" are comments. The first
+// double or single quotes loses them, lines starting with ";" are comments. The first
 // section of a name counts; within it the first key of a name.
 #include <cstddef>
 #include <cstdint>
@@ -25,17 +25,19 @@ class CIniFile {
   // a buffer of bufferSize bytes holds it.
   std::string GetString(const std::string& section, const std::string& key, const std::string& defaultValue,
                         size_t bufferSize) const;
-  // The leading decimal number of the value; defaultValue when the key is
-  // missing, 0 when the value does not start with a digit.
+  // The leading decimal number of the value (an optional sign first);
+  // defaultValue when the key is missing or its value empty, 0 when the
+  // value does not start with a number.
   uint32_t GetInt(const std::string& section, const std::string& key, uint32_t defaultValue) const;
   // The lines of a section in file order (comments and blank lines left
-  // out), as many as a buffer of bufferSize bytes holds with a NUL after each
+  // out) as "key=value" with the blanks around key and value trimmed and the
+  // value unquoted, as many as a buffer of bufferSize bytes holds with a NUL after each
   // line and one at the end; the last one cut when it does not fit whole.
   std::vector<std::string> GetSection(const std::string& section, size_t bufferSize) const;
 
  private:
   struct Line {
-    std::string text;   // the trimmed line
+    std::string text;   // as a section returns it: key=value, or the trimmed line without "="
     std::string key;    // before the first "=", trimmed; the whole line when there is none
     std::string value;  // after the first "=", trimmed and unquoted
     bool hasEquals = false;

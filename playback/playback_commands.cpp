@@ -92,6 +92,7 @@ void CPlaybackController::PlayForward() {
   } else {
     SetDelayFromSpeedSlider();
   }
+  engine_.RestartAudioSync();
   {
     std::lock_guard gate(stepGate_);
     pauseRequest_ = 0;
@@ -123,6 +124,7 @@ void CPlaybackController::Pause() {
 void CPlaybackController::Stop() {
   RequestStop();
   WaitUntilStopped();
+  engine_.StopSound();
   playState_ = kStoppedOrPaused;
   UpdatePlaybackControls();
   GoToRecord(0);

@@ -58,6 +58,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
   count_ = index_.size();
 
   engine_.SetBackupDirectory(DirectoryOf(path));
+  engine_.LoadEventConfiguration();
   if (!engine_.OpenDataFile(oldFormat ? DataFileOfIndex(path) : path, oldFormat)) return false;
 
   host_.SetPositionRange(count_ - 1, count_ / 100, count_ / 100);
@@ -97,6 +98,7 @@ void CPlaybackController::OpenChosenFile(const std::string& path) {
 void CPlaybackController::ResetViewer() {
   RequestStop();
   WaitUntilStopped();
+  engine_.StopSound();
   playState_ = kStoppedOrPaused;
 
   index_.Clear();
@@ -124,6 +126,7 @@ void CPlaybackController::GoToRecord(uint32_t index) {
   while (index > count_ - 1) {
     if (playState_ != kPlayingForward) return;
     RequestStop();
+    engine_.StopSound();
     playState_ = kStoppedOrPaused;
     UpdatePlaybackControls();
     index = 0;

@@ -94,6 +94,14 @@ class CPlaybackController {
   uint8_t GetPlayState() const { return playState_.load(); }
   // Set by the play commands (and by tools that step as play does).
   void SetPlayState(uint8_t state) { playState_ = state; }
+
+  // Forward play stepped by the caller instead of a playback thread (tools
+  // and tests; stepped_play.cpp). Begin does what the play-forward command
+  // does to the state; each Step sleeps the frame delay on the engine's
+  // clock and moves to the next record, and returns false once forward play
+  // has ended.
+  void BeginSteppedForwardPlay();
+  bool StepForwardPlay();
   uint8_t GetThreadState() const { return threadState_.load(); }
   int GetPauseRequest() const { return pauseRequest_.load(); }
   int GetStopRequest() const { return stopRequest_.load(); }

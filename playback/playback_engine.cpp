@@ -103,6 +103,10 @@ bool CPlaybackEngine::ReadAudioHeader(const INDEX_RECORD& record, AUDIO_HEADER* 
   return true;
 }
 
+bool CPlaybackEngine::ReadAudioSamples(const INDEX_RECORD& record, uint8_t* samples, uint32_t size) const {
+  return dataFile_.ReadExactAt(frameBase_ + record.offset + AUDIO_HEADER::kSize, samples, size);
+}
+
 bool CPlaybackEngine::ReadRecordHead(const INDEX_RECORD& record, std::string* cameraTitle,
                                      std::string* location, uint8_t* head) const {
   std::memset(head, 0, kPayloadHeadSize);
@@ -130,6 +134,7 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   mode_ = kModeBackup;
   displayed_ = record;
   pictureDecoded_ = false;
+  SyncToRecordTime(record);
 
   if (record.IsAudio()) return true;
 
@@ -157,6 +162,9 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   DecodePayload(codec, !overlay_);
   pictureDecoded_ = decodedPictures_ > decodedBefore;
   RewriteInputHeaderForDisplay();
+
+  // The hall event drawn over this frame.
+  LookUpHallEvent(record);
 
   ShowDecodedPicture();
   return true;

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "codecs/zrmp4_decoder.h"
+#include "events/event_state.h"
 #include "playback/audio_header.h"
+#include "playback/audio_path_state.h"
 #include "playback/camera_info.h"
 #include "playback/data_file.h"
 #include "playback/index_record.h"
@@ -58,6 +60,9 @@ class CPlaybackEngine {
   bool ReadKindByte(const INDEX_RECORD& record, uint8_t* kind) const;
   // Reads the 16-byte header that starts an audio record.
   bool ReadAudioHeader(const INDEX_RECORD& record, AUDIO_HEADER* header) const;
+  // Reads size bytes of an audio record's samples (after its header); false
+  // on a short read.
+  bool ReadAudioSamples(const INDEX_RECORD& record, uint8_t* samples, uint32_t size) const;
   // Reads the title header and the first bytes of a video payload without
   // touching the engine's buffers (for inspection tools). head receives
   // kPayloadHeadSize bytes, zero-filled past a short payload.
@@ -80,8 +85,8 @@ class CPlaybackEngine {
   bool DisplayRecord(const INDEX_RECORD& record);
 
   // --- Decoding (engine_decode.cpp) ---
-  // Allocates the Wavelet work block and creates the MPEG-4 decoder (and the
-  // sound decoder); called once at start-up, before any record is shown.
+  // Allocates the Wavelet work block, creates the MPEG-4 decoder and the
+  // sound decoder; called once at start-up, before any record is shown.
   // Decoding a codec whose decoder could not be created fails.
   void CreateDecoders();
   // Width and height of the picture to decode (from GetPictureSize), into
@@ -125,6 +130,31 @@ class CPlaybackEngine {
   int Mode() const { return mode_; }
   void SetMode(int mode) { mode_ = mode; }
 
+  // Real-time pacing and sound (engine_audio.cpp). SyncToRecordTime runs for
+  // every displayed record: during forward play over audio-paced records of
+  // a version 4+ backup it waits for the record's millisecond and hands each
+  // second's sound to the output.
+  void SyncToRecordTime(const INDEX_RECORD& record);
+  void GatherSecondAudio(const INDEX_RECORD& record, bool restart);
+  void PlayGatheredAudio();
+  // Forward play starts: pacing restarts and the next hand-off reopens the
+  // sound output.
+  void RestartAudioSync();
+  void StopSound();
+  // Makes the audio decoder object if there is none (start-up).
+  void CreateAudioDecoder();
+  void RecreateAudioDecoder(uint8_t channels, uint32_t samplesPerSecond, uint8_t bitsPerSample,
+                            uint8_t compression);
+  // Decodes compressed samples into the audio output buffer; the bytes made.
+  uint32_t DecodeAudioChunk(uint8_t* samples, uint32_t length);
+  const uint8_t* AudioOutputBuffer() const { return audio_.outputBuffer.get(); }
+  // The clock pacing runs on (the steady clock unless replaced); it must
+  // outlive the engine's use of it.
+  void SetTickClock(ITickClock& clock) { audio_.clock = &clock; }
+  ITickClock& TickClock() const { return *audio_.clock; }
+  void SetSoundTap(ISoundTap* tap) { audio_.tap = tap; }
+  const AudioPathState& AudioState() const { return audio_; }
+
   // Texts of the record last displayed.
   const std::string& CameraTitle() const { return cameraTitle_; }
   const std::string& LocationText() const { return location_; }
@@ -133,6 +163,17 @@ class CPlaybackEngine {
   const std::string& DimensionText() const { return dimensionText_; }
   // A copy of the record last displayed (the index array may be replaced).
   const INDEX_RECORD& DisplayedRecord() const { return displayed_; }
+
+  // Hall events (engine_events.cpp). Reads the event configuration of the
+  // backup directory; called when a backup opens.
+  void LoadEventConfiguration();
+  // Looks up the hall event of a shown frame and hands it to the active
+  // video window.
+  void LookUpHallEvent(const INDEX_RECORD& record);
+  // Where the R40Max labels are read from (the program's directory unless set).
+  void SetProgramDirectory(const std::string& directory) { events_.SetProgramDirectory(directory); }
+  CEventState& Events() { return events_; }
+  const CEventState& Events() const { return events_; }
 
  private:
   bool ReadPayloadAt(uint64_t position, uint32_t size);
@@ -193,11 +234,15 @@ class CPlaybackEngine {
   bool pictureDecoded_ = false;
   uint64_t decodedPictures_ = 0;
 
+  CEventState events_;
+
   // Read by both threads: the GUI thread's commands and the playback thread's
   // steps; written by either (the speed slider, real-time pacing, display).
   std::atomic<int> mode_{kModeBackup};
   std::atomic<bool> overlay_{false};
   std::atomic<uint32_t> frameDelay_{30};
+
+  AudioPathState audio_;
 };
 
 }  // namespace bv

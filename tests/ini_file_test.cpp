@@ -52,6 +52,30 @@ TEST(IniFile, SectionLinesInFileOrderWithFirstEqualsKept) {
   EXPECT_EQ(ini.GetString("EventCode_1", "late", "none", 50), "none");  // first section only
 }
 
+TEST(IniFile, SectionLinesComeBackAsTrimmedKeyEqualsValue) {
+  TempDir dir;
+  Write(dir.File("codes.ini"), "[EventCode_2]\r\n  3 =  A=B  \r\n 4\t=\t\"quoted\"\r\n5=\r\n  loose text  \r\n");
+  EXPECT_EQ(GetPrivateProfileSection("EventCode_2", 10000, dir.File("codes.ini")),
+            (std::vector<std::string>{"3=A=B", "4=quoted", "5=", "loose text"}));
+}
+
+TEST(IniFile, SingleQuotesAreDroppedLikeDoubleQuotes) {
+  const CIniFile ini = CIniFile::Parse("[S]\na=' x '\nb='mixed\"\nc='\nd=it's\n");
+  EXPECT_EQ(ini.GetString("S", "a", "", 20), " x ");
+  EXPECT_EQ(ini.GetString("S", "b", "", 20), "'mixed\"");
+  EXPECT_EQ(ini.GetString("S", "c", "", 20), "'");
+  EXPECT_EQ(ini.GetString("S", "d", "", 20), "it's");
+}
+
+TEST(IniFile, IntegersTakeASignAndAnEmptyValueGivesTheDefault) {
+  const CIniFile ini = CIniFile::Parse("[S]\nempty=\nneg=-5\nplus=+12abc\nbig=16711935\nsign=-\n");
+  EXPECT_EQ(ini.GetInt("S", "empty", 42), 42u);
+  EXPECT_EQ(ini.GetInt("S", "neg", 42), static_cast<uint32_t>(-5));
+  EXPECT_EQ(ini.GetInt("S", "plus", 42), 12u);
+  EXPECT_EQ(ini.GetInt("S", "big", 42), 0x00FF00FFu);
+  EXPECT_EQ(ini.GetInt("S", "sign", 42), 0u);
+}
+
 TEST(IniFile, SectionBufferLimitCutsTheLastLine) {
   const CIniFile ini = CIniFile::Parse("[S]\naaaa=1\nbbbb=2\ncccc=3\n");
   // 7 + 7 bytes for two lines with their NULs, then 3 bytes left before the

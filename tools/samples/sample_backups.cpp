@@ -6,6 +6,8 @@
 #include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/mpeg4_backup.h"
+#include "tools/samples/sample_events.h"
+#include "tools/samples/sound_backup.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::samples {
@@ -82,7 +84,16 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + mpeg4;
     return {};
   }
-  return {mjpg, wavelet, mpeg4};
+  const std::string sound = directory + "/demo-sound.zrv";
+  if (!MakeSoundBackup(SoundBackupOptions{}).writer.WriteContainer(sound)) {
+    *error = "cannot write " + sound;
+    return {};
+  }
+  std::vector<std::string> written = {mjpg, wavelet, mpeg4, sound};
+  const std::vector<std::string> events = WriteDemoEventFiles(directory, error);
+  if (events.empty()) return {};
+  written.insert(written.end(), events.begin(), events.end());
+  return written;
 }
 
 }  // namespace bv::samples

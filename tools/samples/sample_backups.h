@@ -44,8 +44,9 @@ struct WaveletBackupOptions {
 // keyFrameInterval frames, delta frames (0xA1, 0xA2) between them.
 CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options);
 
-// Writes the demo backups into directory (created if missing). Returns the
-// paths written; on failure an empty list and the reason in error.
+// Writes the demo backups, with their hall event files beside them, into
+// directory (created if missing). Returns the paths written; on failure an
+// empty list and the reason in error.
 std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error);
 
 }  // namespace bv::samples

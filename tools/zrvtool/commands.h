@@ -19,5 +19,7 @@ int RunFrame(const Args& args);
 int RunBench(const Args& args);
 int RunCut(const Args& args);
 int RunHash(const Args& args);
+int RunEvents(const Args& args);
+int RunAudio(const Args& args);
 
 }  // namespace bv::tool

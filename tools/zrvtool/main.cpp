@@ -22,6 +22,8 @@ const Command kCommands[] = {
     {"bench", bv::tool::RunBench, "bench PATH [--raw]"},
     {"cut", bv::tool::RunCut, "cut PATH [--from A] [--to B] -o OUT.zrv"},
     {"hash", bv::tool::RunHash, "hash PATH"},
+    {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
+    {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
 };
 
 int Usage() {

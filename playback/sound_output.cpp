@@ -1,0 +1,44 @@
+#include "playback/sound_output.h"
+
+#include "playback/control_ids.h"
+#include "playback/tick_clock.h"
+#include "playback/viewer_host.h"
+
+namespace bv {
+
+CSoundOutput::CSoundOutput(IViewerHost& host, ITickClock& clock)
+    : host_(host), clock_(clock), stream_(std::make_unique<CWaveOutStream>()) {}
+
+CSoundOutput::~CSoundOutput() { Close(); }
+
+void CSoundOutput::Open(uint32_t samplesPerSecond, uint16_t bitsPerSample) {
+  if (opened_) {
+    stream_->ResetRing();
+    return;
+  }
+  if (!stream_->Open(samplesPerSecond, bitsPerSample)) {
+    host_.ShowMessage(kSoundDeviceError);
+    return;
+  }
+  stream_->ResetRing();
+  stream_->Prime();
+  stream_->Start();
+  opened_ = true;
+}
+
+void CSoundOutput::Close() {
+  if (!opened_) return;
+  stream_->Stop();
+  stream_->Close();
+  opened_ = false;
+}
+
+bool CSoundOutput::Push(const uint8_t* data, uint32_t length) {
+  if (!opened_) return true;
+  if (!stream_->Write(data, length)) return false;
+  // Gives the device thread a moment between the chunks of a second.
+  clock_.Sleep(1);
+  return true;
+}
+
+}  // namespace bv
