@@ -2,9 +2,11 @@
 //   ViewerDecode / RawDecode: every frame of the demo backups in order, as
 //     forward play decodes them (engine: read, picture size, decode to the
 //     24-bit DIB picture) and as libjpeg-turbo / libavcodec + libswscale
-//     decode the same payloads (`zrvtool bench` and `--raw`);
-//   the same for MPEG-4 in the overlay presentation (YUY2, no flip), and
-//   for Wavelet (the module alone as the reference);
+//     decode the same payloads (`zrvtool bench` and `--raw`); the same for
+//     MPEG-4 in the overlay presentation (YUY2, no flip), and for Wavelet
+//     (the module alone as the reference);
+//   ViewerMjpgFrameOverhead: the record read and the decompressor's
+//     locate/begin/end/close of each MJPG frame, without decompressing;
 //   ViewerSeek / RawChain: seeking (stopped, DIB presentation) to the last
 //     delta frame before a key frame, 704 x 576, key frames every 30, against
 //     the library decoding that chain, converting every picture (the raw loop
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/vfw/vfw.h"
 #include "playback/backup_constants.h"
 #include "playback/codec_table.h"
 #include "playback/control_ids.h"
@@ -158,6 +161,31 @@ void RawDecode(benchmark::State& state, const std::string& name, bool rgb = true
   state.SetItemsProcessed(state.iterations() * payloads.size());
 }
 
+// What the viewer adds to each MJPG frame's decode: reading the record and
+// locating, beginning, ending and closing the decompressor, without the
+// decompression itself.
+void ViewerMjpgFrameOverhead(benchmark::State& state) {
+  CPlaybackController& controller = Backup("demo-mjpg.zrv").controller;
+  bv::CPlaybackEngine& engine = controller.Engine();
+  for (auto _ : state) {
+    for (uint32_t i = 0; i < controller.Count(); ++i) {
+      engine.ReadVideoRecord(controller.Index()[i]);
+      bv::BITMAPINFOHEADER in = bv::BITMAPINFOHEADER::FromBytes(engine.ReadBuffer());
+      in.biSizeImage = engine.PayloadSize();
+      bv::BITMAPINFOHEADER out = in;
+      out.biCompression = bv::BI_RGB;
+      out.biSizeImage = static_cast<uint32_t>(in.biWidth * in.biHeight * 3);
+      bv::HIC hic = bv::ICLocate(bv::MakeFourCC('V', 'I', 'D', 'C'), bv::kFourCC_MJPG, &in, &out,
+                                 bv::ICMODE_DECOMPRESS);
+      bv::ICSendMessage(hic, bv::ICM_DECOMPRESS_BEGIN, reinterpret_cast<intptr_t>(&in),
+                        reinterpret_cast<intptr_t>(&out));
+      bv::ICSendMessage(hic, bv::ICM_DECOMPRESS_END, 0, 0);
+      bv::ICClose(hic);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * controller.Count());
+}
+
 // Alternates between the last delta frames of two groups, so that every
 // seek rebuilds a whole group of 30 frames.
 void ViewerSeek(benchmark::State& state, const std::string& name) {
@@ -211,6 +239,7 @@ void RawWaveletChain(benchmark::State& state) {
 }
 
 BENCHMARK_CAPTURE(ViewerDecode, MJPG, std::string("demo-mjpg.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK(ViewerMjpgFrameOverhead)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, MJPG, std::string("demo-mjpg.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ViewerDecode, MPEG4, std::string("demo-mpeg4.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, MPEG4, std::string("demo-mpeg4.zrv"))->Unit(benchmark::kMillisecond);
