@@ -10,3 +10,8 @@ export BACKUP_VIEWER_SYSTEM_DIR="$PWD/build/system"
 export BACKUP_VIEWER_WINDOWS_DIR="$PWD/build/windows"
 build/tools/zrvtool make-sample build/demo >/dev/null
 build/tools/zrvtool info build/demo/demo-mjpg.zrv
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: start the viewer on a desktop with: build/backup-viewer --play build/demo/demo-mjpg.zrv"
+  exit 0
+fi
+exec build/backup-viewer --play build/demo/demo-mjpg.zrv

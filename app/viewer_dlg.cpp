@@ -311,6 +311,7 @@ void CViewerDlg::OnFirstPaint() {
   repaint();
   if (!options_.fileToOpen.empty()) {
     controller_.OpenChosenFile(options_.fileToOpen);
+    if (options_.playAfterOpen) PressButton(IDC_PLAY_FORWARD);
     return;
   }
   OnOpen();
