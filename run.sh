@@ -5,9 +5,6 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh build
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
-# The codec modules and the MJPEG driver's registration live in the build tree.
-export BACKUP_VIEWER_SYSTEM_DIR="$PWD/build/system"
-export BACKUP_VIEWER_WINDOWS_DIR="$PWD/build/windows"
 build/tools/zrvtool make-sample build/demo >/dev/null
 build/tools/zrvtool info build/demo/demo-mjpg.zrv
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
