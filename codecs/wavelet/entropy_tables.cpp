@@ -46,8 +46,9 @@ uint8_t LogWeightOf(uint32_t count, uint32_t largestCount) {
 }
 
 void BuildDecodeTable(const FrequencyTable& frequencies, DecodeTable* table) {
-  table->frequencies = frequencies;
   for (int s = 0; s < kAlphabetSize; ++s) {
+    table->frequencyAndStart[s] =
+        static_cast<uint32_t>(frequencies.frequency[s]) | static_cast<uint32_t>(frequencies.start[s]) << 16;
     if (frequencies.frequency[s] == 0) continue;
     std::memset(table->symbolOfSlot + frequencies.start[s], s, frequencies.frequency[s]);
   }

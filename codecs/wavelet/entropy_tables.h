@@ -21,9 +21,11 @@ bool NormaliseLogWeights(const uint8_t* logWeights, int symbolCount, FrequencyTa
 // The log weight that stands for count, given the table's largest count.
 uint8_t LogWeightOf(uint32_t count, uint32_t largestCount);
 
-// Decoder side: frequencies plus the slot -> symbol map.
+// Decoder side: per symbol its frequency (low 16 bits) and start (high 16
+// bits) in one word, so a decoding step makes two loads: the slot's symbol,
+// then that word.
 struct DecodeTable {
-  FrequencyTable frequencies;
+  uint32_t frequencyAndStart[kAlphabetSize];
   alignas(64) uint8_t symbolOfSlot[kProbabilityScale];
 };
 
