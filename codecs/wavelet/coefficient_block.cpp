@@ -12,9 +12,10 @@
 namespace bv::wavelet {
 namespace {
 
-// Class 1 tokens: four one-bit magnitudes. Indexed by token * 16 + the next
-// four raw bits, the four signed values (16 bits each, the first lowest);
-// the signs of the non-zero ones are the leading raw bits, in order.
+// Class-1 groups: four one-bit magnitudes ((0,0), (1,0), (0,1), (1,1) in
+// bits 0..3). Indexed by token * 16 + the next four raw bits, the four
+// signed values (16 bits each, the first lowest); the signs of the non-zero
+// ones are the leading raw bits, in order.
 constexpr std::array<uint64_t, 256> kSignedQuads = [] {
   std::array<uint64_t, 256> table{};
   for (int token = 0; token < 16; ++token) {
@@ -32,8 +33,8 @@ constexpr std::array<uint64_t, 256> kSignedQuads = [] {
   return table;
 }();
 
-// Class 2 tokens: two two-bit magnitudes; indexed by token * 4 + the next
-// two raw bits.
+// Class-2 group rows: two two-bit magnitudes; indexed by token * 4 + the
+// next two raw bits.
 constexpr std::array<uint32_t, 64> kSignedPairs = [] {
   std::array<uint32_t, 64> table{};
   for (int token = 0; token < 16; ++token) {
@@ -52,7 +53,7 @@ constexpr std::array<uint32_t, 64> kSignedPairs = [] {
   return table;
 }();
 
-// How many sign bits a grouped token carries.
+// How many sign bits a token of four bits or two pairs carries.
 constexpr std::array<uint8_t, 16> kNonzeroOfQuad = [] {
   std::array<uint8_t, 16> table{};
   for (int token = 0; token < 16; ++token)
@@ -65,10 +66,13 @@ constexpr std::array<uint8_t, 16> kNonzeroOfPair = [] {
   return table;
 }();
 
-inline void PutQuad(int token, CBitReader& bits, int16_t* values) {
+// A 2 x 2 group of one-bit magnitudes, rows kBlockSize apart.
+inline void PutPattern(int token, CBitReader& bits, int16_t* values) {
   const uint64_t quad = kSignedQuads[token * 16 + (bits.Peek() & 15)];
   bits.Skip(kNonzeroOfQuad[token]);
-  std::memcpy(values, &quad, sizeof quad);
+  const uint32_t top = static_cast<uint32_t>(quad), bottom = static_cast<uint32_t>(quad >> 32);
+  std::memcpy(values, &top, sizeof top);
+  std::memcpy(values + kBlockSize, &bottom, sizeof bottom);
 }
 
 inline void PutPair(int token, CBitReader& bits, int16_t* values) {
@@ -77,7 +81,7 @@ inline void PutPair(int token, CBitReader& bits, int16_t* values) {
   std::memcpy(values, &pair, sizeof pair);
 }
 
-// A magnitude coded whole (classes 3 and 4), then its sign bit if non-zero.
+// A magnitude coded whole (class 4), then its sign bit if non-zero.
 inline int16_t SignedMagnitude(uint32_t magnitude, CBitReader& bits) {
   const uint32_t nonzero = magnitude != 0;
   const uint32_t negative = static_cast<uint32_t>(bits.Peek()) & nonzero;
@@ -95,69 +99,116 @@ inline int16_t SignedSplitMagnitude(uint32_t token, int rawBits, CBitReader& bit
   return static_cast<int16_t>((magnitude ^ (0u - negative)) + negative);
 }
 
-// A whole block with enough rANS words left: all its tokens first, then
-// their values. Refills keep within the reader's guaranteed 56 bits.
-void DecodeFullBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, int blockClass,
-                     int16_t* values) {
-  alignas(16) uint8_t tokens[kBlockArea];
-  switch (blockClass) {
-    case 1:
-      rans.DecodeQuadsUnchecked(table, kBlockArea / 16, tokens);
-      for (int t = 0; t < kBlockArea / 4; t += 8) {
-        bits.Refill();  // 8 tokens: at most 32 sign bits
-        for (int i = t; i < t + 8; ++i) PutQuad(tokens[i], bits, values + 4 * i);
-      }
-      return;
-    case 2:
-      rans.DecodeQuadsUnchecked(table, kBlockArea / 8, tokens);
-      for (int t = 0; t < kBlockArea / 2; t += 16) {
-        bits.Refill();  // 16 tokens: at most 32 sign bits
-        for (int i = t; i < t + 16; ++i) PutPair(tokens[i], bits, values + 2 * i);
-      }
-      return;
-    case 3:
-    case 4:
-      rans.DecodeQuadsUnchecked(table, kBlockArea / 4, tokens);
-      for (int t = 0; t < kBlockArea; t += 32) {
-        bits.Refill();  // 32 sign bits at most
-        for (int i = t; i < t + 32; ++i) values[i] = SignedMagnitude(tokens[i], bits);
-      }
-      return;
-    default: {
-      rans.DecodeQuadsUnchecked(table, kBlockArea / 4, tokens);
-      const int rawBits = RawBitsOfClass(blockClass);
-      for (int t = 0; t < kBlockArea; t += 4) {
-        bits.Refill();  // 4 values of at most 12 bits
-        for (int i = t; i < t + 4; ++i) values[i] = SignedSplitMagnitude(tokens[i], rawBits, bits);
-      }
-      return;
-    }
+// Class-3 sub-blocks: sixteen signed values as token - kSignedValueBias.
+inline void PutSignedValues(const uint8_t* tokens, int16_t* values) {
+#if defined(__SSE2__)
+  const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tokens));
+  const __m128i bias = _mm_set1_epi16(kSignedValueBias);
+  const __m128i top = _mm_sub_epi16(_mm_unpacklo_epi8(bytes, _mm_setzero_si128()), bias);
+  const __m128i bottom = _mm_sub_epi16(_mm_unpackhi_epi8(bytes, _mm_setzero_si128()), bias);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(values), top);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(values + kBlockSize), _mm_unpackhi_epi64(top, top));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(values + 2 * kBlockSize), bottom);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(values + 3 * kBlockSize), _mm_unpackhi_epi64(bottom, bottom));
+#else
+  for (int i = 0; i < kSubblockSize * kSubblockSize; ++i)
+    values[(i >> 2) * kBlockSize + (i & 3)] = static_cast<int16_t>(tokens[i] - kSignedValueBias);
+#endif
+}
+
+// Symbols with or without word checks: unchecked only while the section
+// holds a word for every symbol the block can still take.
+template <bool kChecked>
+inline int DecodeOne(CRansReader& rans, const DecodeTable& table) {
+  return kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table);
+}
+template <bool kChecked>
+inline void DecodeQuads(CRansReader& rans, const DecodeTable& table, int quads, uint8_t* tokens) {
+  if (kChecked) {
+    for (int i = 0; i < 4 * quads; ++i) tokens[i] = static_cast<uint8_t>(rans.Decode(table));
+  } else {
+    rans.DecodeQuadsUnchecked(table, quads, tokens);
   }
 }
 
-// Any block, every word checked: edge blocks and the end of the section.
-void DecodeCheckedBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, int blockClass, int width,
-                        int height, int16_t* values) {
-  const int group = GroupSizeOfClass(blockClass);
-  const int rawBits = RawBitsOfClass(blockClass);
-  for (int r = 0; r < height; ++r) {
-    int16_t* row = values + r * kBlockSize;
-    for (int c = 0; c < width; c += group) {
-      const uint32_t token = static_cast<uint32_t>(rans.Decode(table));
-      bits.Refill();
-      // Positions past the block's edge hold nothing, whatever the token says.
-      const int count = width - c < group ? width - c : group;
-      int16_t grouped[4];
-      if (group == 4) {
-        PutQuad(static_cast<int>(token & ((1u << count) - 1)), bits, grouped);
-      } else if (group == 2) {
-        PutPair(static_cast<int>(token & ((1u << (2 * count)) - 1)), bits, grouped);
-      } else {
-        grouped[0] = rawBits > 0 ? SignedSplitMagnitude(token, rawBits, bits) : SignedMagnitude(token, bits);
-      }
-      for (int j = 0; j < count; ++j) row[c + j] = grouped[j];
+// A sub-block of class 1 or 2: which groups are non-zero, then each such
+// group's pattern (class 1) or two rows of pairs (class 2).
+template <bool kChecked>
+bool DecodeSparseSubblock(CRansReader& rans, CBitReader& bits, const BandTables& t, int blockClass, int subclass,
+                          int16_t* values) {
+  const DecodeTable* maskTable = t.slot[kSlotGroupMask + GroupContext(blockClass, subclass)];
+  if (!maskTable) return false;
+  const int groups = DecodeOne<kChecked>(rans, *maskTable);
+  if (groups == 0) return true;
+  const DecodeTable* table = subclass == 1 ? t.slot[kSlotPattern + (blockClass > 1)] : t.slot[kSlotPairs];
+  if (!table) return false;
+  bits.Refill();  // four groups: at most 16 sign bits
+  for (int g = 0; g < 4; ++g) {
+    if (((groups >> g) & 1) == 0) continue;
+    int16_t* group = values + (g >> 1) * kGroupSize * kBlockSize + (g & 1) * kGroupSize;
+    if (subclass == 1) {
+      PutPattern(DecodeOne<kChecked>(rans, *table), bits, group);
+    } else {
+      PutPair(DecodeOne<kChecked>(rans, *table), bits, group);
+      PutPair(DecodeOne<kChecked>(rans, *table), bits, group + kBlockSize);
     }
   }
+  return true;
+}
+
+// A sub-block of class 3 and above: sixteen values.
+template <bool kChecked>
+bool DecodeDenseSubblock(CRansReader& rans, CBitReader& bits, const BandTables& t, int subclass, int16_t* values) {
+  const DecodeTable* table = t.slot[MagnitudeSlot(subclass)];
+  if (!table) return false;
+  alignas(16) uint8_t tokens[kSubblockSize * kSubblockSize];
+  DecodeQuads<kChecked>(rans, *table, kSubblockSize, tokens);
+  if (subclass == 3) {
+    PutSignedValues(tokens, values);
+    return true;
+  }
+  if (subclass <= kDirectClasses) {
+    bits.Refill();  // 16 sign bits at most
+    for (int i = 0; i < kSubblockSize * kSubblockSize; ++i)
+      values[(i >> 2) * kBlockSize + (i & 3)] = SignedMagnitude(tokens[i], bits);
+    return true;
+  }
+  const int rawBits = RawBitsOfClass(subclass);
+  for (int r = 0; r < kSubblockSize; ++r) {
+    bits.Refill();  // a row: 4 values of at most 12 bits
+    for (int c = 0; c < kSubblockSize; ++c)
+      values[r * kBlockSize + c] = SignedSplitMagnitude(tokens[r * kSubblockSize + c], rawBits, bits);
+  }
+  return true;
+}
+
+template <bool kChecked>
+bool DecodeBlockWith(CRansReader& rans, CBitReader& bits, const BandTables& t, int blockClass, int16_t* values) {
+  int subclasses[4];
+  if (blockClass == 1) {
+    const DecodeTable* table = t.slot[kSlotSubblockMask];
+    if (!table) return false;
+    const int mask = DecodeOne<kChecked>(rans, *table);
+    for (int q = 0; q < 4; ++q) subclasses[q] = (mask >> q) & 1;
+  } else {
+    const DecodeTable* table = t.slot[kSlotSubclassDrop + (blockClass < 5 ? blockClass : 5) - 2];
+    if (!table) return false;
+    alignas(4) uint8_t drops[4];
+    DecodeQuads<kChecked>(rans, *table, 1, drops);
+    for (int q = 0; q < 4; ++q) {
+      if (drops[q] > blockClass) return false;
+      subclasses[q] = blockClass - drops[q];
+    }
+  }
+  for (int q = 0; q < 4; ++q) {
+    const int subclass = subclasses[q];
+    if (subclass == 0) continue;
+    int16_t* subblock = values + (q >> 1) * kSubblockSize * kBlockSize + (q & 1) * kSubblockSize;
+    const bool decoded = subclass <= 2 ? DecodeSparseSubblock<kChecked>(rans, bits, t, blockClass, subclass, subblock)
+                                       : DecodeDenseSubblock<kChecked>(rans, bits, t, subclass, subblock);
+    if (!decoded) return false;
+  }
+  return true;
 }
 
 #if defined(__SSE2__)
@@ -183,13 +234,24 @@ inline int16_t DequantiseOne(int value, const Dequantiser& d) {
 
 }  // namespace
 
-void DecodeBlockValues(CRansReader& rans, CBitReader& bits, const DecodeTable& table, int blockClass, int width,
-                       int height, int16_t* values) {
-  if (width == kBlockSize && height == kBlockSize && rans.WordsLeft() >= static_cast<size_t>(kBlockArea)) {
-    DecodeFullBlock(rans, bits, table, blockClass, values);
-    return;
-  }
-  DecodeCheckedBlock(rans, bits, table, blockClass, width, height, values);
+bool DecodeBlockValues(CRansReader& rans, CBitReader& bits, const BandTables& tables, int blockClass,
+                       int16_t* values) {
+#if defined(__SSE2__)
+  for (int i = 0; i < kBlockArea; i += 8)
+    _mm_store_si128(reinterpret_cast<__m128i*>(values + i), _mm_setzero_si128());
+#else
+  std::memset(values, 0, sizeof(int16_t) * kBlockArea);
+#endif
+  // Local copies: the compiler keeps them in registers for the whole block
+  // (stores through the byte pointers could otherwise alias them).
+  CRansReader localRans = rans;
+  CBitReader localBits = bits;
+  const bool decoded = localRans.WordsLeft() >= static_cast<size_t>(kMaxSymbolsAfterClass)
+                           ? DecodeBlockWith<false>(localRans, localBits, tables, blockClass, values)
+                           : DecodeBlockWith<true>(localRans, localBits, tables, blockClass, values);
+  rans = localRans;
+  bits = localBits;
+  return decoded;
 }
 
 void DequantiseBlock(const int16_t* values, int width, int height, const Dequantiser& d, int16_t* dst,

@@ -1,6 +1,6 @@
 #pragma once
-// One block of a subband: its coded coefficients (rANS tokens plus sign and
-// low bits from the raw section) turned into quantised values, and the
+// One block of a subband: its coded coefficients (rANS symbols plus sign
+// and low bits from the raw section) turned into quantised values, and the
 // quantised values into transform coefficients.
 #include <cstddef>
 #include <cstdint>
@@ -10,13 +10,21 @@
 
 namespace bv::wavelet {
 
-inline constexpr int kBlockArea = kBlockSize * kBlockSize;
+// The most symbols one block can take after its class: four sub-block
+// classes and sixteen magnitudes in each sub-block.
+inline constexpr int kMaxSymbolsAfterClass = 4 + 4 * kSubblockSize * kSubblockSize;
 
-// Signed quantised values of a width x height block (rows kBlockSize apart
-// in values) of class 1..kMaxClass. Reads exactly the block's symbols and
-// bits; near the end of the rANS section it checks every word.
-void DecodeBlockValues(CRansReader& rans, CBitReader& bits, const DecodeTable& table, int blockClass, int width,
-                       int height, int16_t* values);
+// The tables of one band type by slot; null where the payload has none.
+struct BandTables {
+  const DecodeTable* slot[kTablesPerBandType];
+};
+
+// The signed quantised values of a block of class 1..15, as 8 rows of 8
+// (16-byte aligned), positions past the band's edges included. False when
+// the data needs a table the payload lacks or gives a sub-block a class
+// above the block's.
+bool DecodeBlockValues(CRansReader& rans, CBitReader& bits, const BandTables& tables, int blockClass,
+                       int16_t* values);
 
 // Reconstruction of a subband's coefficients: magnitude m becomes
 // (m * step + bias) >> 4 (bias only for m != 0), saturated to 16 bits, with
@@ -26,7 +34,8 @@ struct Dequantiser {
   int bias;  // (step * reconstruction offset) >> 4
 };
 
-// Writes the block's coefficients, rows stride apart.
+// Writes the block's width x height coefficients inside the band, rows
+// stride apart.
 void DequantiseBlock(const int16_t* values, int width, int height, const Dequantiser& dequantiser, int16_t* dst,
                      ptrdiff_t stride);
 

@@ -47,8 +47,8 @@ uint8_t LogWeightOf(uint32_t count, uint32_t largestCount) {
 
 void BuildDecodeTable(const FrequencyTable& frequencies, DecodeTable* table) {
   for (int s = 0; s < kAlphabetSize; ++s) {
-    table->frequencyAndStart[s] =
-        static_cast<uint32_t>(frequencies.frequency[s]) | static_cast<uint32_t>(frequencies.start[s]) << 16;
+    table->frequency[s] = frequencies.frequency[s];
+    table->start[s] = frequencies.start[s];
     if (frequencies.frequency[s] == 0) continue;
     std::memset(table->symbolOfSlot + frequencies.start[s], s, frequencies.frequency[s]);
   }

@@ -21,11 +21,11 @@ bool NormaliseLogWeights(const uint8_t* logWeights, int symbolCount, FrequencyTa
 // The log weight that stands for count, given the table's largest count.
 uint8_t LogWeightOf(uint32_t count, uint32_t largestCount);
 
-// Decoder side: per symbol its frequency (low 16 bits) and start (high 16
-// bits) in one word, so a decoding step makes two loads: the slot's symbol,
-// then that word.
+// Decoder side: per symbol its frequency and start (32-bit, so that a
+// decoding step can use them straight from memory), and the slot -> symbol map.
 struct DecodeTable {
-  uint32_t frequencyAndStart[kAlphabetSize];
+  uint32_t frequency[kAlphabetSize];
+  uint32_t start[kAlphabetSize];
   alignas(64) uint8_t symbolOfSlot[kProbabilityScale];
 };
 

@@ -81,15 +81,28 @@ class CRansReader {
 
  private:
   // One symbol; the renormalising word is read whether needed or not and
-  // taken in with arithmetic rather than a branch, which would be
-  // mispredicted about half the time.
+  // taken in without a branch, which would be mispredicted often.
   static inline int Lane(const DecodeTable& table, uint32_t& x, const uint8_t*& next) {
     const int symbol = Step(table, x);
     uint16_t word;
     std::memcpy(&word, next, sizeof word);
-    const uint32_t renormalise = x < kRansLow;
-    x = (x << (renormalise << 4)) | (word & (0u - renormalise));
-    next += renormalise << 1;
+    const uint32_t renormalised = (x << 16) | word;
+#if defined(__x86_64__)
+    // A conditional move, and the carry of the comparison as an all-ones
+    // mask for the word pointer.
+    uint32_t below;
+    asm("cmpl %[low], %[x]\n\t"
+        "cmovbl %[renormalised], %[x]\n\t"
+        "sbbl %[below], %[below]"
+        : [x] "+r"(x), [below] "=r"(below)
+        : [renormalised] "r"(renormalised), [low] "i"(kRansLow)
+        : "cc");
+    next += below & 2;
+#else
+    const uint32_t below = x < kRansLow;
+    x = below ? renormalised : x;
+    next += below << 1;
+#endif
     return symbol;
   }
 
@@ -103,8 +116,7 @@ class CRansReader {
   static inline int Step(const DecodeTable& table, uint32_t& x) {
     const uint32_t slot = x & (kProbabilityScale - 1);
     const int symbol = table.symbolOfSlot[slot];
-    const uint32_t entry = table.frequencyAndStart[symbol];
-    x = (entry & 0xFFFF) * (x >> kProbabilityBits) + slot - (entry >> 16);
+    x = table.frequency[symbol] * (x >> kProbabilityBits) + slot - table.start[symbol];
     return symbol;
   }
 

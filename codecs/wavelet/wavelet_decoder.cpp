@@ -48,11 +48,7 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
     uint8_t logWeights[kAlphabetSize];
     for (int s = 0; s < symbolCount; ++s) logWeights[s] = static_cast<uint8_t>(bits.Read(5));
     if (id >= kTableCount || ws.tablePresent[id]) return false;
-    if (id < kClassTableBase) {
-      const int blockClass = id % 16;
-      if (blockClass == 0) return false;
-      if (symbolCount > TokenCountOfClass(blockClass)) return false;
-    }
+    if (symbolCount > MaxSymbolsOfSlot(id % kTablesPerBandType)) return false;
     FrequencyTable frequencies;
     if (!NormaliseLogWeights(logWeights, symbolCount, &frequencies)) return false;
     BuildDecodeTable(frequencies, &ws.tables[id]);
@@ -72,13 +68,12 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
     const Band& band = g.bands[bi];
     const int step = SubbandStep(coding.baseStep, band.weight);
     const Dequantiser dequantiser{step, (step * coding.reconstructionOffset) >> 4};
-    const int across = BlocksAcross(band), down = BlocksDown(band);
-    const DecodeTable* classTables[kClassNeighbourContexts];
-    for (int c = 0; c < kClassNeighbourContexts; ++c) {
-      const int id = ClassTableId(coding.planeType, band.group, c);
-      classTables[c] = ws.tablePresent[id] ? &ws.tables[id] : nullptr;
+    BandTables tables;
+    for (int slot = 0; slot < kTablesPerBandType; ++slot) {
+      const int id = TableId(coding.planeType, band.group, slot);
+      tables.slot[slot] = ws.tablePresent[id] ? &ws.tables[id] : nullptr;
     }
-    const int firstCoefficientTable = CoefficientTableId(coding.planeType, band.group, 0);
+    const int across = BlocksAcross(band), down = BlocksDown(band);
     uint8_t* classes = ws.blockClasses[bi];
     const uint8_t* parentClasses = band.parent >= 0 ? ws.blockClasses[band.parent] : nullptr;
     const int parentAcross = band.parent >= 0 ? BlocksAcross(g.bands[band.parent]) : 0;
@@ -93,7 +88,8 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
       for (int bx = 0; bx < across; ++bx) {
         const int upper = upperRow ? upperRow[bx] : 0;
         const int parent = parentRow ? parentRow[std::min(bx / 2, parentAcross - 1)] : 0;
-        const DecodeTable* classTable = classTables[kNeighbourBucket[std::max(left, upper)] + (parent != 0)];
+        const DecodeTable* classTable =
+            tables.slot[kSlotBlockClass + kNeighbourBucket[std::max(left, upper)] + (parent != 0)];
         if (!classTable) return false;
         const int blockClass = rans.Decode(*classTable);
         row[bx] = static_cast<uint8_t>(blockClass);
@@ -104,9 +100,7 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
           ClearBlock(blockWidth, blockHeight, dst, stride);
           continue;
         }
-        const int tableId = firstCoefficientTable + blockClass;
-        if (!ws.tablePresent[tableId]) return false;
-        DecodeBlockValues(rans, bits, ws.tables[tableId], blockClass, blockWidth, blockHeight, values);
+        if (!DecodeBlockValues(rans, bits, tables, blockClass, values)) return false;
         DequantiseBlock(values, blockWidth, blockHeight, dequantiser, dst, stride);
       }
     }
