@@ -143,8 +143,8 @@ bool DecodeSparseSubblock(CRansReader& rans, CBitReader& bits, const BandTables&
   const DecodeTable* table = subclass == 1 ? t.slot[kSlotPattern + (blockClass > 1)] : t.slot[kSlotPairs];
   if (!table) return false;
   bits.Refill();  // four groups: at most 16 sign bits
-  for (int g = 0; g < 4; ++g) {
-    if (((groups >> g) & 1) == 0) continue;
+  for (unsigned remaining = static_cast<unsigned>(groups) & 15; remaining != 0; remaining &= remaining - 1) {
+    const int g = __builtin_ctz(remaining);
     int16_t* group = values + (g >> 1) * kGroupSize * kBlockSize + (g & 1) * kGroupSize;
     if (subclass == 1) {
       PutPattern(DecodeOne<kChecked>(rans, *table), bits, group);
@@ -200,9 +200,11 @@ bool DecodeBlockWith(CRansReader& rans, CBitReader& bits, const BandTables& t, i
       subclasses[q] = blockClass - drops[q];
     }
   }
-  for (int q = 0; q < 4; ++q) {
+  unsigned nonzero = 0;
+  for (int q = 0; q < 4; ++q) nonzero |= static_cast<unsigned>(subclasses[q] != 0) << q;
+  for (; nonzero != 0; nonzero &= nonzero - 1) {
+    const int q = __builtin_ctz(nonzero);
     const int subclass = subclasses[q];
-    if (subclass == 0) continue;
     int16_t* subblock = values + (q >> 1) * kSubblockSize * kBlockSize + (q & 1) * kSubblockSize;
     const bool decoded = subclass <= 2 ? DecodeSparseSubblock<kChecked>(rans, bits, t, blockClass, subclass, subblock)
                                        : DecodeDenseSubblock<kChecked>(rans, bits, t, subclass, subblock);
@@ -269,16 +271,6 @@ void DequantiseBlock(const int16_t* values, int width, int height, const Dequant
 #endif
   for (int r = 0; r < height; ++r)
     for (int c = 0; c < width; ++c) dst[r * stride + c] = DequantiseOne(values[r * kBlockSize + c], d);
-}
-
-void ClearBlock(int width, int height, int16_t* dst, ptrdiff_t stride) {
-#if defined(__SSE2__)
-  if (width == kBlockSize) {
-    for (int r = 0; r < height; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + r * stride), _mm_setzero_si128());
-    return;
-  }
-#endif
-  for (int r = 0; r < height; ++r) std::memset(dst + r * stride, 0, sizeof(int16_t) * width);
 }
 
 }  // namespace bv::wavelet

@@ -4,6 +4,11 @@
 // quantised values into transform coefficients.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codecs/wavelet/rans_decoder.h"
 #include "codecs/wavelet/wavelet_format.h"
@@ -40,6 +45,15 @@ void DequantiseBlock(const int16_t* values, int width, int height, const Dequant
                      ptrdiff_t stride);
 
 // Zeroes a block of coefficients.
-void ClearBlock(int width, int height, int16_t* dst, ptrdiff_t stride);
+inline void ClearBlock(int width, int height, int16_t* dst, ptrdiff_t stride) {
+#if defined(__SSE2__)
+  if (width == kBlockSize && height == kBlockSize) {
+    const __m128i zero = _mm_setzero_si128();
+    for (int r = 0; r < kBlockSize; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + r * stride), zero);
+    return;
+  }
+#endif
+  for (int r = 0; r < height; ++r) std::memset(dst + r * stride, 0, sizeof(int16_t) * width);
+}
 
 }  // namespace bv::wavelet

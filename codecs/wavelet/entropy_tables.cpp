@@ -26,7 +26,7 @@ bool NormaliseLogWeights(const uint8_t* logWeights, int symbolCount, FrequencyTa
     sum += static_cast<int>(f);
     if (table->frequency[s] > table->frequency[largest]) largest = s;
   }
-  // Rounding leaves the sum a little off 4096: the most likely symbol absorbs it.
+  // Rounding leaves the sum a little off the scale: the most likely symbol absorbs it.
   const int adjusted = table->frequency[largest] + (static_cast<int>(kProbabilityScale) - sum);
   if (adjusted < 1) return false;
   table->frequency[largest] = static_cast<uint16_t>(adjusted);

@@ -1,6 +1,6 @@
 #pragma once
 // Probability tables of the rANS coder: sent as 5-bit log weights per
-// symbol, normalised here to frequencies that sum to 4096. Encoder and
+// symbol, normalised here to frequencies that sum to kProbabilityScale. Encoder and
 // decoder call the same normalisation so their tables agree exactly.
 #include <array>
 #include <cstdint>

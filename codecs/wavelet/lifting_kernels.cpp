@@ -52,35 +52,52 @@ inline __m128i OddOf(__m128i d, __m128i a, __m128i b) {
 void LiftEvenSse2(const int16_t* s, const int16_t* d0, const int16_t* d1, int16_t* out, int n) {
   int i = 0;
   for (; i + 8 <= n; i += 8) Store(out + i, EvenOf(Load(s + i), Load(d0 + i), Load(d1 + i)));
-  LiftEvenTail(s, d0, d1, out, i, n);
+  // The last samples as one more vector overlapping the one before.
+  if (i < n && n >= 8) Store(out + n - 8, EvenOf(Load(s + n - 8), Load(d0 + n - 8), Load(d1 + n - 8)));
+  else LiftEvenTail(s, d0, d1, out, i, n);
 }
 
 void LiftOddSse2(const int16_t* d, const int16_t* e0, const int16_t* e1, int16_t* out, int n) {
   int i = 0;
   for (; i + 8 <= n; i += 8) Store(out + i, OddOf(Load(d + i), Load(e0 + i), Load(e1 + i)));
-  LiftOddTail(d, e0, e1, out, i, n);
+  if (i < n && n >= 8) Store(out + n - 8, OddOf(Load(d + n - 8), Load(e0 + n - 8), Load(e1 + n - 8)));
+  else LiftOddTail(d, e0, e1, out, i, n);
 }
 
 // Evens, then odds eight at a time; each group of eight pairs goes to
 // put(at, evens, odds) with at the index of the first output sample.
-template <typename Put, typename Sink>
+// kOverlap: put() may write some output twice (it does not read what it
+// writes), so the last samples go as one more vector overlapping the one
+// before instead of one by one.
+template <bool kOverlap, typename Put, typename Sink>
 void RowSse2(const int16_t* row, int width, int16_t* evens, Put&& put, Sink&& sink) {
   const RowHalves h = SplitRow(row, width);
   evens[0] = EvenAt(h, 0);
+  auto storeEvens = [&](int at) {
+    Store(evens + at, EvenOf(Load(h.low + at), Load(h.high + at - 1), Load(h.high + at)));
+  };
   int i = 1;
-  for (; i + 8 <= h.highCount; i += 8)
-    Store(evens + i, EvenOf(Load(h.low + i), Load(h.high + i - 1), Load(h.high + i)));
+  for (; i + 8 <= h.highCount; i += 8) storeEvens(i);
+  if (i < h.highCount && h.highCount >= 9) {
+    storeEvens(h.highCount - 8);
+    i = h.highCount;
+  }
   EvensTail(h, evens, i);
+  auto putOdds = [&](int at) {
+    const __m128i e = Load(evens + at);
+    put(2 * at, e, OddOf(Load(h.high + at), e, Load(evens + at + 1)));
+  };
   i = 0;
-  for (; i + 8 <= h.highCount; i += 8) {
-    const __m128i e = Load(evens + i);
-    put(2 * i, e, OddOf(Load(h.high + i), e, Load(evens + i + 1)));
+  for (; i + 8 <= h.highCount; i += 8) putOdds(i);
+  if (kOverlap && i < h.highCount && h.highCount >= 8) {
+    putOdds(h.highCount - 8);
+    i = h.highCount;
   }
   OddsTail(h, evens, i, sink);
 }
 
 void RowToSamplesSse2(const int16_t* row, int width, int16_t* scratch, int16_t* out) {
-  RowSse2(
+  RowSse2<true>(
       row, width, scratch,
       [out](int at, __m128i e, __m128i o) {
         Store(out + at, _mm_unpacklo_epi16(e, o));
@@ -91,7 +108,7 @@ void RowToSamplesSse2(const int16_t* row, int width, int16_t* scratch, int16_t* 
 
 void RowToKeySse2(const int16_t* row, int width, int16_t* scratch, uint8_t* out) {
   const __m128i rounding = _mm_set1_epi16(kKeyRounding);
-  RowSse2(
+  RowSse2<true>(
       row, width, scratch,
       [out, rounding](int at, __m128i e, __m128i o) {
         const __m128i a = _mm_srai_epi16(_mm_add_epi16(_mm_unpacklo_epi16(e, o), rounding), 2);
@@ -103,7 +120,7 @@ void RowToKeySse2(const int16_t* row, int width, int16_t* scratch, uint8_t* out)
 
 void RowToDeltaSse2(const int16_t* row, int width, int16_t* scratch, uint8_t* picture) {
   const __m128i rounding = _mm_set1_epi16(kDeltaRounding);
-  RowSse2(
+  RowSse2<false>(
       row, width, scratch,
       [picture, rounding](int at, __m128i e, __m128i o) {
         const __m128i reference = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + at));

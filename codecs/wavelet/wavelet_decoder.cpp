@@ -60,8 +60,13 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
 // Bucket of the larger neighbouring class, times two (ClassContext).
 constexpr uint8_t kNeighbourBucket[kMaxClass + 1] = {0, 2, 2, 4, 4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6};
 
-bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader& rans, CBitReader& bits,
+constexpr uint8_t kNoClasses[(kMaxWidth / 2 + kBlockSize - 1) / kBlockSize] = {};
+
+bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader& ransState, CBitReader& bitsState,
                  DecoderWorkspace& ws, int16_t* coefficients) {
+  // Local copies stay in registers between blocks.
+  CRansReader rans = ransState;
+  CBitReader bits = bitsState;
   const ptrdiff_t stride = g.width;
   alignas(16) int16_t values[kBlockArea];
   for (int bi = 0; bi < g.bandCount; ++bi) {
@@ -75,21 +80,21 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
     }
     const int across = BlocksAcross(band), down = BlocksDown(band);
     uint8_t* classes = ws.blockClasses[bi];
-    const uint8_t* parentClasses = band.parent >= 0 ? ws.blockClasses[band.parent] : nullptr;
-    const int parentAcross = band.parent >= 0 ? BlocksAcross(g.bands[band.parent]) : 0;
-    const int parentDown = band.parent >= 0 ? BlocksDown(g.bands[band.parent]) : 0;
+    const bool hasParent = band.parent >= 0;
+    const uint8_t* parentClasses = hasParent ? ws.blockClasses[band.parent] : kNoClasses;
+    const int parentAcross = hasParent ? BlocksAcross(g.bands[band.parent]) : 1;
+    const int parentDown = hasParent ? BlocksDown(g.bands[band.parent]) : 1;
     for (int by = 0; by < down; ++by) {
       const int blockHeight = std::min(kBlockSize, band.height - by * kBlockSize);
       uint8_t* row = classes + by * across;
-      const uint8_t* upperRow = by > 0 ? row - across : nullptr;
-      const uint8_t* parentRow = parentClasses ? parentClasses + std::min(by / 2, parentDown - 1) * parentAcross : nullptr;
+      const uint8_t* upperRow = by > 0 ? row - across : kNoClasses;
+      const uint8_t* parentRow = hasParent ? parentClasses + std::min(by / 2, parentDown - 1) * parentAcross : kNoClasses;
       int left = 0;
       int16_t* blockRow = coefficients + (band.y + by * kBlockSize) * stride + band.x;
       for (int bx = 0; bx < across; ++bx) {
-        const int upper = upperRow ? upperRow[bx] : 0;
-        const int parent = parentRow ? parentRow[std::min(bx / 2, parentAcross - 1)] : 0;
+        const int parent = parentRow[std::min(bx >> 1, parentAcross - 1)];
         const DecodeTable* classTable =
-            tables.slot[kSlotBlockClass + kNeighbourBucket[std::max(left, upper)] + (parent != 0)];
+            tables.slot[kSlotBlockClass + kNeighbourBucket[std::max<int>(left, upperRow[bx])] + (parent != 0)];
         if (!classTable) return false;
         const int blockClass = rans.Decode(*classTable);
         row[bx] = static_cast<uint8_t>(blockClass);
@@ -105,6 +110,8 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
       }
     }
   }
+  ransState = rans;
+  bitsState = bits;
   return true;
 }
 

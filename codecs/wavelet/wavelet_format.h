@@ -41,9 +41,10 @@ inline constexpr int kBlockArea = kBlockSize * kBlockSize;
 inline constexpr int kSubblockSize = 4;
 inline constexpr int kGroupSize = 2;
 
-// rANS: 32-bit states, 16-bit words, 12-bit probabilities, four interleaved
+// rANS: 32-bit states, 16-bit words, 10-bit probabilities (small decoding
+// tables that stay in the first-level cache), four interleaved
 // states taking turns symbol by symbol.
-inline constexpr int kProbabilityBits = 12;
+inline constexpr int kProbabilityBits = 10;
 inline constexpr uint32_t kProbabilityScale = 1u << kProbabilityBits;
 inline constexpr uint32_t kRansLow = 1u << 16;
 inline constexpr int kAlphabetSize = 16;
