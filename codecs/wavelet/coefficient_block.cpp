@@ -136,11 +136,11 @@ inline void DecodeQuads(CRansReader& rans, const DecodeTable& table, int quads, 
 template <bool kChecked>
 bool DecodeSparseSubblock(CRansReader& rans, CBitReader& bits, const BandTables& t, int blockClass, int subclass,
                           int16_t* values) {
-  const DecodeTable* maskTable = t.slot[kSlotGroupMask + GroupContext(blockClass, subclass)];
+  const DecodeTable* maskTable = t.Slot(kSlotGroupMask + GroupContext(blockClass, subclass));
   if (!maskTable) return false;
   const int groups = DecodeOne<kChecked>(rans, *maskTable);
   if (groups == 0) return true;
-  const DecodeTable* table = subclass == 1 ? t.slot[kSlotPattern + (blockClass > 1)] : t.slot[kSlotPairs];
+  const DecodeTable* table = subclass == 1 ? t.Slot(kSlotPattern + (blockClass > 1)) : t.Slot(kSlotPairs);
   if (!table) return false;
   bits.Refill();  // four groups: at most 16 sign bits
   for (unsigned remaining = static_cast<unsigned>(groups) & 15; remaining != 0; remaining &= remaining - 1) {
@@ -159,7 +159,7 @@ bool DecodeSparseSubblock(CRansReader& rans, CBitReader& bits, const BandTables&
 // A sub-block of class 3 and above: sixteen values.
 template <bool kChecked>
 bool DecodeDenseSubblock(CRansReader& rans, CBitReader& bits, const BandTables& t, int subclass, int16_t* values) {
-  const DecodeTable* table = t.slot[MagnitudeSlot(subclass)];
+  const DecodeTable* table = t.Slot(MagnitudeSlot(subclass));
   if (!table) return false;
   alignas(16) uint8_t tokens[kSubblockSize * kSubblockSize];
   DecodeQuads<kChecked>(rans, *table, kSubblockSize, tokens);
@@ -186,12 +186,12 @@ template <bool kChecked>
 bool DecodeBlockWith(CRansReader& rans, CBitReader& bits, const BandTables& t, int blockClass, int16_t* values) {
   int subclasses[4];
   if (blockClass == 1) {
-    const DecodeTable* table = t.slot[kSlotSubblockMask];
+    const DecodeTable* table = t.Slot(kSlotSubblockMask);
     if (!table) return false;
     const int mask = DecodeOne<kChecked>(rans, *table);
     for (int q = 0; q < 4; ++q) subclasses[q] = (mask >> q) & 1;
   } else {
-    const DecodeTable* table = t.slot[kSlotSubclassDrop + (blockClass < 5 ? blockClass : 5) - 2];
+    const DecodeTable* table = t.Slot(kSlotSubclassDrop + (blockClass < 5 ? blockClass : 5) - 2);
     if (!table) return false;
     alignas(4) uint8_t drops[4];
     DecodeQuads<kChecked>(rans, *table, 1, drops);

@@ -19,9 +19,12 @@ namespace bv::wavelet {
 // classes and sixteen magnitudes in each sub-block.
 inline constexpr int kMaxSymbolsAfterClass = 4 + 4 * kSubblockSize * kSubblockSize;
 
-// The tables of one band type by slot; null where the payload has none.
+// The tables of one band type: consecutive by slot, with a bit per slot
+// saying whether the payload has that table.
 struct BandTables {
-  const DecodeTable* slot[kTablesPerBandType];
+  const DecodeTable* first;
+  uint32_t present;
+  const DecodeTable* Slot(int slot) const { return ((present >> slot) & 1) ? first + slot : nullptr; }
 };
 
 // The signed quantised values of a block of class 1..15, as 8 rows of 8

@@ -27,15 +27,16 @@ class CRansReader {
     }
     next_ = begin + 4 * kRansStates;
     end_ = end;
+    turn_ = 0;
     return valid;
   }
 
   // Decodes one symbol with the state whose turn it is, then passes the turn.
   inline int Decode(const DecodeTable& table) {
-    uint32_t x = state_[0];
+    uint32_t& x = state_[turn_];
     const int symbol = Step(table, x);
     if (x < kRansLow) x = (x << 16) | NextWord();
-    PassTurn(x);
+    PassTurn();
     return symbol;
   }
 
@@ -45,9 +46,9 @@ class CRansReader {
 
   // Decode without bounds checks or branches.
   inline int DecodeUnchecked(const DecodeTable& table) {
-    uint32_t x = state_[0];
+    uint32_t& x = state_[turn_];
     const int symbol = Lane(table, x, next_);
-    PassTurn(x);
+    PassTurn();
     return symbol;
   }
 
@@ -56,7 +57,11 @@ class CRansReader {
   // it started.
   inline void DecodeQuadsUnchecked(const DecodeTable& table, int quads, uint8_t* tokens) {
     static_assert(kRansStates == 4);
-    uint32_t x0 = state_[0], x1 = state_[1], x2 = state_[2], x3 = state_[3];
+    uint32_t& s0 = state_[turn_];
+    uint32_t& s1 = state_[(turn_ + 1) & 3];
+    uint32_t& s2 = state_[(turn_ + 2) & 3];
+    uint32_t& s3 = state_[(turn_ + 3) & 3];
+    uint32_t x0 = s0, x1 = s1, x2 = s2, x3 = s3;
     const uint8_t* next = next_;
     for (int q = 0; q < quads; ++q, tokens += 4) {
       tokens[0] = static_cast<uint8_t>(Lane(table, x0, next));
@@ -64,10 +69,10 @@ class CRansReader {
       tokens[2] = static_cast<uint8_t>(Lane(table, x2, next));
       tokens[3] = static_cast<uint8_t>(Lane(table, x3, next));
     }
-    state_[0] = x0;
-    state_[1] = x1;
-    state_[2] = x2;
-    state_[3] = x3;
+    s0 = x0;
+    s1 = x1;
+    s2 = x2;
+    s3 = x3;
     next_ = next;
   }
 
@@ -106,12 +111,7 @@ class CRansReader {
     return symbol;
   }
 
-  inline void PassTurn(uint32_t x) {
-    state_[0] = state_[1];
-    state_[1] = state_[2];
-    state_[2] = state_[3];
-    state_[3] = x;
-  }
+  inline void PassTurn() { turn_ = (turn_ + 1) & (kRansStates - 1); }
 
   static inline int Step(const DecodeTable& table, uint32_t& x) {
     const uint32_t slot = x & (kProbabilityScale - 1);
@@ -131,6 +131,7 @@ class CRansReader {
   }
 
   uint32_t state_[kRansStates] = {};
+  unsigned turn_ = 0;  // the state that decodes the next symbol
   const uint8_t* next_ = nullptr;
   const uint8_t* end_ = nullptr;
   bool overrun_ = false;

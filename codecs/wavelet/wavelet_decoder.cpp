@@ -57,8 +57,8 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
   return bits.FinishedCleanly();
 }
 
-// Bucket of the larger neighbouring class, times two (ClassContext).
-constexpr uint8_t kNeighbourBucket[kMaxClass + 1] = {0, 2, 2, 4, 4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6};
+// Bucket of the larger neighbouring class (ClassContext): 0, 1-2, 3-4, 5 and above.
+inline int NeighbourBucket(int neighbourClass) { return std::min(3, (neighbourClass + 1) >> 1); }
 
 constexpr uint8_t kNoClasses[(kMaxWidth / 2 + kBlockSize - 1) / kBlockSize] = {};
 
@@ -73,11 +73,10 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
     const Band& band = g.bands[bi];
     const int step = SubbandStep(coding.baseStep, band.weight);
     const Dequantiser dequantiser{step, (step * coding.reconstructionOffset) >> 4};
-    BandTables tables;
-    for (int slot = 0; slot < kTablesPerBandType; ++slot) {
-      const int id = TableId(coding.planeType, band.group, slot);
-      tables.slot[slot] = ws.tablePresent[id] ? &ws.tables[id] : nullptr;
-    }
+    const int firstId = TableId(coding.planeType, band.group, 0);
+    BandTables tables{&ws.tables[firstId], 0};
+    for (int slot = 0; slot < kTablesPerBandType; ++slot)
+      tables.present |= static_cast<uint32_t>(ws.tablePresent[firstId + slot]) << slot;
     const int across = BlocksAcross(band), down = BlocksDown(band);
     uint8_t* classes = ws.blockClasses[bi];
     const bool hasParent = band.parent >= 0;
@@ -93,10 +92,11 @@ bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader&
       int16_t* blockRow = coefficients + (band.y + by * kBlockSize) * stride + band.x;
       for (int bx = 0; bx < across; ++bx) {
         const int parent = parentRow[std::min(bx >> 1, parentAcross - 1)];
-        const DecodeTable* classTable =
-            tables.slot[kSlotBlockClass + kNeighbourBucket[std::max<int>(left, upperRow[bx])] + (parent != 0)];
-        if (!classTable) return false;
-        const int blockClass = rans.Decode(*classTable);
+        // The table's address is computed, not loaded, to keep the chain
+        // from one block's class to the next short.
+        const int context = NeighbourBucket(std::max<int>(left, upperRow[bx])) * 2 + (parent != 0);
+        if (((tables.present >> context) & 1) == 0) return false;
+        const int blockClass = rans.Decode(tables.first[kSlotBlockClass + context]);
         row[bx] = static_cast<uint8_t>(blockClass);
         left = blockClass;
         const int blockWidth = std::min(kBlockSize, band.width - bx * kBlockSize);
