@@ -187,7 +187,10 @@ DecodeStatus DecodeFrame(const uint8_t* payload, size_t availableBytes, DecoderW
   const size_t rawLength = ReadLe32(data + 16);
   const size_t tableLength = ReadLe16(data + kHeaderSize);
   const uint8_t* tables = data + kHeaderSize + 2;
-  if (rawLength > length || tableLength > length - kHeaderSize - 2 - rawLength) return DecodeStatus::kCorruptData;
+  // The three sections must fit one after the other (checked so that no
+  // difference can wrap around).
+  const size_t sectionsLength = length - kHeaderSize - 2;
+  if (rawLength > sectionsLength || tableLength > sectionsLength - rawLength) return DecodeStatus::kCorruptData;
   const uint8_t* ransBegin = tables + tableLength;
   const uint8_t* rawBegin = dataEnd - rawLength;
   if (!ReadTables(tables, ransBegin, ws)) return DecodeStatus::kCorruptData;
