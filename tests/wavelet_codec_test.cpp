@@ -200,8 +200,10 @@ TEST(WaveletDecoder, SectionLengthsThatDoNotFitTheDataAreRefused) {
     tableBits.Write(kAlphabetSize - 1, 4);
     for (int symbol = 0; symbol < kAlphabetSize; ++symbol) tableBits.Write(17, 5);
   }
-  std::vector<uint8_t> tiny(good.begin(), good.begin() + kPrefixSize + kHeaderSize + 2);
-  tiny.insert(tiny.end(), tableBits.Bytes().begin(), tableBits.Bytes().end());
+  const size_t tablesAt = kPrefixSize + kHeaderSize + 2;
+  std::vector<uint8_t> tiny(tablesAt + tableBits.Bytes().size());
+  std::copy(good.begin(), good.begin() + tablesAt, tiny.begin());
+  std::copy(tableBits.Bytes().begin(), tableBits.Bytes().end(), tiny.begin() + tablesAt);
   const uint32_t tinySections = static_cast<uint32_t>(tableBits.Bytes().size());
   const uint32_t tinyLength = static_cast<uint32_t>(tiny.size() - kPrefixSize);
   tiny[0] = 0, tiny[1] = static_cast<uint8_t>(tinyLength >> 8), tiny[2] = static_cast<uint8_t>(tinyLength);
