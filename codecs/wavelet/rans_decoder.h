@@ -33,7 +33,6 @@ class CRansReader {
 
   // Decodes one symbol with the state whose turn it is, then passes the turn.
   inline int Decode(const DecodeTable& table) {
-    if (end_ - next_ >= 2) return DecodeUnchecked(table);
     uint32_t& x = state_[turn_];
     const int symbol = Step(table, x);
     if (x < kRansLow) x = (x << 16) | NextWord();
