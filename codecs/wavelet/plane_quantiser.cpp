@@ -12,7 +12,7 @@ namespace {
 
 // Magnitudes are rounded down by this fraction of a step before the
 // optimisation looks at them.
-constexpr double kDeadZone = 0.2;
+constexpr double kDeadZone = 0.1;
 // Lone magnitudes of 1 below this many steps, and of 2 below the second,
 // are candidates for dropping by one.
 constexpr double kOneCandidateBelow = 1.6;

@@ -28,7 +28,7 @@ constexpr double kChromaStepFactor = 0.8;
 constexpr double kLumaWeight = 1.0;
 constexpr double kChromaWeight = 1.5;
 // Bits against squared error: lambda = kLambdaScale * (luma step)^2.
-constexpr double kLambdaScale = 0.18;
+constexpr double kLambdaScale = 0.28;
 // Optimisation passes after the plain one, each with the symbol costs of
 // the pass before.
 constexpr int kOptimisingPasses = 2;
