@@ -209,6 +209,20 @@ TEST(WaveletBlockCoding, ABlockNeedingATableThePayloadLacksIsRefused) {
   EXPECT_FALSE(DecodeOneBlock(dense.stream, 0));
 }
 
+TEST(WaveletTables, LogWeightsFollowTheCountsInHalfPowersOfTwo) {
+  EXPECT_EQ(LogWeightOf(0, 1000), 0);
+  EXPECT_EQ(LogWeightOf(1000, 1000), 31);
+  EXPECT_EQ(LogWeightOf(500, 1000), 29);   // half: two half-steps down
+  EXPECT_EQ(LogWeightOf(707, 1000), 30);   // 1/sqrt(2): one
+  EXPECT_EQ(LogWeightOf(1, 1u << 30), 1);  // however rare, still present
+  uint8_t last = 31;
+  for (uint32_t count = 1000; count > 0; count = count * 9 / 10) {
+    const uint8_t e = LogWeightOf(count, 1000);
+    EXPECT_LE(e, last);
+    last = e;
+  }
+}
+
 TEST(WaveletBlockCoding, EachSlotLimitsItsTablesSymbols) {
   EXPECT_EQ(MaxSymbolsOfSlot(kSlotSubclassDrop), 3);      // blocks of class 2: drops 0..2
   EXPECT_EQ(MaxSymbolsOfSlot(kSlotSubclassDrop + 2), 5);  // class 4
@@ -216,6 +230,90 @@ TEST(WaveletBlockCoding, EachSlotLimitsItsTablesSymbols) {
   EXPECT_EQ(MaxSymbolsOfSlot(MagnitudeSlot(3)), 15);      // signed values -7..7
   EXPECT_EQ(MaxSymbolsOfSlot(kSlotPattern), 16);
   EXPECT_EQ(TableId(kChroma, kGroupLevel1, MagnitudeSlot(15)), kTableCount - 1);
+}
+
+TEST(WaveletRans, SymbolsOfSkewedUniformAndSingleSymbolTablesComeBackInOrder) {
+  // Tables of very different shapes, used in a random order: one almost
+  // certain symbol, sixteen alike, two alike, a single symbol (which costs
+  // no bits), and a steep geometric one.
+  std::mt19937 random(29);
+  auto draw = [&](int table) {
+    switch (table) {
+      case 0: return random() % 1000 == 0 ? 1 + static_cast<int>(random() % 15) : 0;
+      case 1: return static_cast<int>(random() % 16);
+      case 2: return static_cast<int>(random() % 2);
+      case 3: return 5;
+      default: {
+        int s = 0;
+        while (s < 15 && random() % 3 != 0) ++s;
+        return s;
+      }
+    }
+  };
+  CSymbolStream stream;
+  std::vector<CodedSymbol> sent;
+  for (int n = 0; n < 30000; ++n) {
+    const int table = static_cast<int>(random() % 5) * 37;  // spread over the id space
+    const int token = draw(table / 37);
+    stream.Symbol(table, token);
+    sent.push_back(CodedSymbol{static_cast<uint8_t>(table), static_cast<uint8_t>(token)});
+  }
+  std::array<FrequencyTable, kTableCount> frequencies{};
+  stream.TableSection(&frequencies);
+  const std::vector<uint8_t> section = stream.RansSection(frequencies);
+  auto decodeTables = std::make_unique<DecodeTable[]>(kTableCount);
+  for (int id = 0; id < kTableCount; ++id)
+    if (frequencies[id].symbolCount > 0) BuildDecodeTable(frequencies[id], &decodeTables[id]);
+
+  // Single symbols (the checked step) and runs of four (the unchecked one)
+  // mixed, as the block decoder mixes them.
+  CRansReader rans;
+  ASSERT_TRUE(rans.Start(section.data(), section.data() + section.size()));
+  size_t n = 0;
+  while (n < sent.size()) {
+    const bool runOfFour = n + 4 <= sent.size() && sent[n].table == sent[n + 1].table &&
+                           sent[n].table == sent[n + 2].table && sent[n].table == sent[n + 3].table &&
+                           rans.WordsLeft() >= 4;
+    if (runOfFour) {
+      uint8_t tokens[4];
+      rans.DecodeQuadsUnchecked(decodeTables[sent[n].table], 1, tokens);
+      for (int k = 0; k < 4; ++k, ++n) ASSERT_EQ(tokens[k], sent[n].token) << n;
+    } else {
+      ASSERT_EQ(rans.Decode(decodeTables[sent[n].table]), sent[n].token) << n;
+      ++n;
+    }
+  }
+  EXPECT_TRUE(rans.FinishedCleanly());
+  // The near-certain and single-symbol tables cost next to nothing: well
+  // under one bit a symbol overall.
+  EXPECT_LT(section.size() * 8, sent.size() * 3);
+}
+
+TEST(WaveletBitReader, ReadsBackAnyMixOfWidthsWrittenByTheEncoder) {
+  std::mt19937 random(31);
+  CBitWriter writer;
+  std::vector<std::pair<uint32_t, int>> written;
+  for (int n = 0; n < 5000; ++n) {
+    const int width = 1 + static_cast<int>(random() % 32);
+    const uint32_t value = static_cast<uint32_t>(random()) & (width == 32 ? 0xFFFFFFFFu : (1u << width) - 1);
+    writer.Write(value, width);
+    written.emplace_back(value, width);
+  }
+  const std::vector<uint8_t>& bytes = writer.Bytes();
+  CBitReader reader;
+  reader.Start(bytes.data(), bytes.data() + bytes.size());
+  for (size_t n = 0; n < written.size(); ++n) {
+    const auto [value, width] = written[n];
+    if (n % 2 == 0) {
+      ASSERT_EQ(reader.Read(width), value) << n;
+    } else {
+      // The way the block decoder reads: refill, peek, skip.
+      reader.Refill();
+      ASSERT_EQ(static_cast<uint32_t>(reader.Peek() & ((uint64_t{1} << width) - 1)), value) << n;
+      reader.Skip(width);
+    }
+  }
+  EXPECT_TRUE(reader.FinishedCleanly());
 }
 
 TEST(WaveletBitReader, ReadsLeastSignificantBitFirstAndSpotsReadingPastTheEnd) {
