@@ -7,6 +7,7 @@
 #include "playback/sha256.h"
 #include "playback/backup_constants.h"
 #include "tests/support/run_command.h"
+#include "tests/support/text_lines.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"
@@ -14,15 +15,9 @@
 namespace bv {
 namespace {
 
+using test::Lines;
 using test::RunCommand;
 using test::TempDir;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::string Field(const std::string& json, const std::string& key) {
   const std::string marker = "\"" + key + "\":";

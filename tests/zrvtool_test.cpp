@@ -6,21 +6,16 @@
 #include "playback/backup_constants.h"
 #include "playback/le_bytes.h"
 #include "tests/support/run_command.h"
+#include "tests/support/text_lines.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 
 namespace bv {
 namespace {
 
+using test::Lines;
 using test::RunCommand;
 using test::TempDir;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 TEST(ZrvTool, InfoOfTheDemoBackup) {
   TempDir dir;

@@ -1,5 +1,7 @@
 #include "tools/samples/mjpg_encode.h"
 
+#include "tools/samples/mjpg_variants.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -55,19 +57,7 @@ std::vector<uint8_t> EncodeJpeg(const RgbPicture& picture, int quality) {
 }
 
 std::vector<uint8_t> MakeMjpgPayload(const RgbPicture& picture, int quality) {
-  const std::vector<uint8_t> jpeg = EncodeJpeg(picture, quality);
-  BITMAPINFOHEADER header;
-  header.biSize = BITMAPINFOHEADER::kSize;
-  header.biWidth = picture.width;
-  header.biHeight = picture.height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = kFourCC_MJPG;
-  header.biSizeImage = static_cast<uint32_t>(jpeg.size());
-  std::vector<uint8_t> payload(BITMAPINFOHEADER::kSize + jpeg.size());
-  header.ToBytes(payload.data());
-  std::copy(jpeg.begin(), jpeg.end(), payload.begin() + BITMAPINFOHEADER::kSize);
-  return payload;
+  return WrapMjpgPayload(EncodeJpeg(picture, quality), picture.width, picture.height);
 }
 
 }  // namespace bv::samples
