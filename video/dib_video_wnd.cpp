@@ -81,9 +81,12 @@ void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
       if (t->size() > 127) t->resize(127);
     }
     stored_ = Stored::kFrame;
-    ComposeLocked();
+    // Composed when painted, on the GUI thread: the playback thread goes on
+    // decoding meanwhile, and frames arriving faster than the screen is
+    // painted are shown as the newest one.
+    composed_ = false;
   }
-  RequestRepaint();
+  dispatcher_.Post([this] { update(); });
 }
 
 void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) {
@@ -129,6 +132,7 @@ void CDibVideoWnd::RequestRepaint() {
 }
 
 void CDibVideoWnd::ComposeLocked() {
+  composed_ = true;
   const int w = clientWidth_;
   const int h = clientHeight_;
   if (w <= 0 || h <= 0) {
@@ -169,7 +173,7 @@ void CDibVideoWnd::ComposeStillLocked(QPainter& painter, const QRect& area) {
 void CDibVideoWnd::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   std::lock_guard lock(mutex_);
-  if (back_.size() != size()) ComposeLocked();
+  if (!composed_ || back_.size() != size()) ComposeLocked();
   if (back_.isNull()) {
     painter.fillRect(rect(), Qt::black);
     return;
@@ -183,8 +187,9 @@ void CDibVideoWnd::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
 }
 
-QImage CDibVideoWnd::ComposedPicture() const {
+QImage CDibVideoWnd::ComposedPicture() {
   std::lock_guard lock(mutex_);
+  if (!composed_) ComposeLocked();
   return back_.copy();
 }
 

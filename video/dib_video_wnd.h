@@ -2,9 +2,9 @@
 // CDibVideoWnd: the video area (control 1001) in DIB presentation. Each frame
 // is composed off-screen (picture stretched to the whole area, information
 // items, event caption) into a back buffer, which one paint copies to the
-// screen. Frames may arrive on the playback thread: they are composed there
-// under the window's lock from a copy of the picture, and only the repaint
-// is handed to the GUI thread, so a repaint never races a frame.
+// screen. Frames may arrive on the playback thread: it leaves a copy of the
+// picture under the window's lock, and the GUI thread composes and paints it,
+// so a repaint never races a frame.
 #include <QImage>
 #include <QWidget>
 #include <atomic>
@@ -29,7 +29,7 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   void ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) override;
 
   // The back buffer as last composed (for tests and printing checks).
-  QImage ComposedPicture() const;
+  QImage ComposedPicture();
   // The header of the picture last drawn (printing uses it).
   BITMAPINFOHEADER PictureHeader() const;
   std::vector<uint8_t> InfoItems() const;
@@ -61,6 +61,7 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   QString stillCaption_;
   FrameOverlayState overlay_;
   QImage back_;
+  bool composed_ = true;  // back_ shows the stored picture
 };
 
 // A bottom-up or top-down DIB of 16 (5-5-5), 24 or 32 bits as an image

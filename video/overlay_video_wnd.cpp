@@ -1,6 +1,8 @@
 #include "video/overlay_video_wnd.h"
 
 #include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -131,7 +133,22 @@ void COverlayVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& text
     lastWidth_ = frame.width;
     lastHeight_ = frame.height;
   }
-  dispatcher_.Post([this] {
+  dispatcher_.Post([this] { RenderSoon(); });
+}
+
+void COverlayVideoWnd::RenderSoon() {
+  // Drawn once the event loop is back, so the playback thread decodes the
+  // next frame meanwhile, and at most once per refresh of the screen: frames
+  // arriving faster than the screen can show them are presented as the
+  // newest one.
+  if (renderPending_) return;
+  renderPending_ = true;
+  const double refresh = screen() && screen()->refreshRate() > 1 ? screen()->refreshRate() : 60.0;
+  const qint64 interval = static_cast<qint64>(1000.0 / refresh);
+  const qint64 since = sinceRender_.isValid() ? sinceRender_.elapsed() : interval;
+  QTimer::singleShot(static_cast<int>(std::max<qint64>(0, interval - since)), this, [this] {
+    renderPending_ = false;
+    sinceRender_.restart();
     if (view_) view_->Render();
   });
 }

@@ -8,6 +8,7 @@
 // drawn, and presents that. One process-wide display lock is held around
 // every presentation and surface release. Where OpenGL cannot be had the
 // surfaces fail and the window stays empty.
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -74,6 +75,7 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
 
  private:
   friend class COverlayGlView;
+  void RenderSoon();
   // What the GL view draws, read under the display lock.
   struct Staging {
     std::vector<uint8_t> rows;  // packed rows padded to whole 4-byte pairs
@@ -87,6 +89,8 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   std::atomic<bool> ready_{false};
   std::atomic<bool> noFrame_{true};
   uint32_t lastResult_ = 1;
+  bool renderPending_ = false;  // GUI thread only
+  QElapsedTimer sinceRender_;
 
   // Guarded by DisplayLock().
   std::array<Staging, 2> staging_;  // [0] UYVY, [1] YUY2
