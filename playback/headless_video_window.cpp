@@ -1,5 +1,7 @@
 #include "playback/headless_video_window.h"
 
+#include "export/dib_picture.h"
+
 namespace bv {
 
 void CHeadlessVideoWindow::SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber,
@@ -47,7 +49,11 @@ void CHeadlessVideoWindow::ShowStill(const uint8_t* pixels, const BITMAPINFOHEAD
   shown_.width = header.biWidth;
   shown_.height = header.biHeight;
   shown_.header = header;
-  shown_.pixels.assign(pixels, pixels + header.biSizeImage);
+  // The rows the header describes, as a window draws them (a BMP still's
+  // biSizeImage may be 0 or larger).
+  const int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  const size_t bytes = header.biWidth > 0 ? DibRowBytes(header.biWidth, header.biBitCount) * height : 0;
+  shown_.pixels.assign(pixels, pixels + bytes);
   shown_.caption = caption;
 }
 

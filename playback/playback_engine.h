@@ -9,6 +9,8 @@
 #include <string>
 
 #include "events/event_state.h"
+#include "export/picture_messages.h"
+#include "export/still_picture.h"
 #include "playback/audio_header.h"
 #include "playback/audio_path_state.h"
 #include "playback/camera_info.h"
@@ -139,7 +141,21 @@ class CPlaybackEngine {
   CEventState& Events() { return events_; }
   const CEventState& Events() const { return events_; }
 
+  // Still pictures (export/engine_stills.cpp). Each loads a file, switches to
+  // the DIB presentation (which resets the viewer) and shows the picture
+  // with the recorder trailer's texts: 1 shown, 0 refused (the picture on
+  // screen stays). The engine mode becomes 0 (BMP) or 1 (JPEG) either way.
+  int LoadBmpStill(const std::string& fileName);
+  int LoadJpegStill(const std::string& fileName);
+  const StillPicture& Still() const { return still_; }
+  // Where the messages of the picture files go; the host's message box
+  // (text only) unless set.
+  void SetPictureMessageSink(PictureMessageSink sink) { pictureMessages_ = std::move(sink); }
+  void PostPictureMessage(const PictureMessage& message);
+
  private:
+  void ShowLoadedStill(const CDataFile& file, const uint8_t* pixels);
+
   bool ReadPayloadAt(uint64_t position, uint32_t size);
 
   CPlaybackController* owner_ = nullptr;
@@ -173,6 +189,9 @@ class CPlaybackEngine {
   std::atomic<uint32_t> frameDelay_{30};
 
   AudioPathState audio_;
+
+  StillPicture still_;
+  PictureMessageSink pictureMessages_;
 };
 
 }  // namespace bv
