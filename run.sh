@@ -7,3 +7,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 build/tools/zrvtool make-sample build/demo >/dev/null
 build/tools/zrvtool info build/demo/demo-mjpg.zrv
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: start the viewer on a desktop with: build/backup-viewer --play build/demo/demo-mjpg.zrv"
+  exit 0
+fi
+exec build/backup-viewer --play build/demo/demo-mjpg.zrv

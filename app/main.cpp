@@ -1,5 +1,6 @@
-// backup-viewer [FILE]: opens FILE (a backup or a still picture), or shows
-// the Open dialog; a viewer with a backup appended plays that backup.
+// backup-viewer [--play] [FILE]: opens FILE (a backup or a still picture),
+// and with --play starts playing it, or shows the Open dialog; a viewer with
+// a backup appended plays that backup.
 #include "app/viewer_app.h"
 
 int main(int argc, char** argv) {

@@ -16,6 +16,7 @@ class CViewerApp {
  private:
   QApplication app_;
   std::string fileToOpen_;
+  bool play_ = false;
 };
 
 }  // namespace bv

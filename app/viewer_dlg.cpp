@@ -29,6 +29,7 @@
 #include "playback/string_printf.h"
 #include "playback/system_dirs.h"
 #include "app/window_sizing.h"
+#include "deploy/codec_deployment.h"
 #include "video/dib_video_wnd.h"
 #include "video/overlay_video_wnd.h"
 
@@ -205,7 +206,11 @@ void CViewerDlg::ConnectCommands() {
 
 bool CViewerDlg::OnInitDialog() {
   setWindowIcon(QIcon(QStringLiteral(":/res/icon_128.png")));
+  // The codec modules are written out before any is used.
+  DeployCodecModules();
   controller_.SetPath(options_.programPath);
+  // The decoders: the Wavelet work block and the MPEG-4 decoder, once.
+  controller_.Engine().CreateDecoders();
 
   static_cast<CCustomSliderCtrl*>(sliders_[IDC_POSITION_SLIDER])->SetFaceColour(kSliderFace);
   static_cast<CCustomSliderCtrl*>(sliders_[IDC_SPEED_SLIDER])->SetFaceColour(kSliderFace);
@@ -309,6 +314,7 @@ void CViewerDlg::OnFirstPaint() {
   repaint();
   if (!options_.fileToOpen.empty()) {
     controller_.OpenChosenFile(options_.fileToOpen);
+    if (options_.playAfterOpen) PressButton(IDC_PLAY_FORWARD);
     return;
   }
   OnOpen();

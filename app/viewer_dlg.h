@@ -36,6 +36,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
     // A file named on the command line, opened instead of showing the Open
     // dialog on the first paint.
     std::string fileToOpen;
+    // Start forward play once that file is open.
+    bool playAfterOpen = false;
     // The Open command's file dialog; returns the chosen path or "" on cancel.
     std::function<std::string()> chooseFileToOpen;
     // Message boxes (caption "Backup Viewer", an OK button).

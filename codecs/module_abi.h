@@ -29,7 +29,8 @@ inline constexpr const char* kWaveletDecodeSymbol = "bv_wavelet_MVIADecDll";
 // --- "ZRMP4.dll", the MPEG-4 Part 2 decoder -------------------------------
 // create: a decoder instance (null on failure); destroy frees it.
 // decode: payload as above; rgb 1: 24-bit B, G, R rows top row first; rgb 0:
-// packed YUY2. Returns < 0 on failure.
+// packed YUY2. Returns < 0 on failure. A null output decodes the picture
+// (the decoder moves on to it) without converting it.
 using Mpeg4CreateFn = void* (*)();
 using Mpeg4DestroyFn = void (*)(void* decoder);
 using Mpeg4DecodeFn = int (*)(void* decoder, uint8_t* payload, uint8_t* output, int rgb, int arg4, void* arg5);

@@ -92,6 +92,8 @@ class CPlaybackController {
   void SetPath(const std::string& path) { path_ = path; }
 
   uint8_t GetPlayState() const { return playState_.load(); }
+  // Set by the play commands (and by tools that step as play does).
+  void SetPlayState(uint8_t state) { playState_ = state; }
 
   // Forward play stepped by the caller instead of a playback thread (tools
   // and tests; stepped_play.cpp). Begin does what the play-forward command

@@ -133,6 +133,7 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   sizeText_ = StringPrintf("%3.2f KB", record.size * 0.0009765625);
   mode_ = kModeBackup;
   displayed_ = record;
+  pictureDecoded_ = false;
   SyncToRecordTime(record);
 
   if (record.IsAudio()) return true;
@@ -147,16 +148,25 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   }
   const int codec = GetCodecType();
   host.SetEditText(IDC_CODEC_NAME, CodecInfo(codec).shownName);
+  // A delta frame shown out of sequence needs the frames before it.
+  if (NeedsCatchUp(codec) && !CatchUpFromKeyFrame(!overlay_)) return false;
 
   int width = 0;
   int height = 0;
   GetPictureSize(&width, &height);
+  SetPictureSize(width, height);
   dimensionText_ = StringPrintf(" %d x %d", width, height);
   host.SetEditText(IDC_PICTURE_SIZE, dimensionText_);
   if (width > kMaxPictureWidth || height > kMaxPictureHeight) return false;
+  const uint64_t decodedBefore = decodedPictures_;
+  DecodePayload(codec, !overlay_);
+  pictureDecoded_ = decodedPictures_ > decodedBefore;
+  RewriteInputHeaderForDisplay();
 
   // The hall event drawn over this frame.
   LookUpHallEvent(record);
+
+  ShowDecodedPicture();
   return true;
 }
 
@@ -171,6 +181,7 @@ void CPlaybackEngine::SetFrameDelay(int delayStep) {
 
 void CPlaybackEngine::SetDisplayMode(bool overlay) {
   overlay_ = overlay;
+  decoded_ = DecodedPicture{};
   owner_->Host().SelectVideoWindow(overlay);
   owner_->ResetViewer();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "codecs/zrmp4_decoder.h"
 #include "events/event_state.h"
 #include "export/picture_messages.h"
 #include "export/still_picture.h"
@@ -17,6 +18,7 @@
 #include "playback/data_file.h"
 #include "playback/index_record.h"
 #include "playback/platform_types.h"
+#include "playback/video_window.h"
 
 namespace bv {
 
@@ -78,10 +80,44 @@ class CPlaybackEngine {
   bool IsKeyFrame() const;
   void GetPictureSize(int* width, int* height) const;
 
-  // Shows one record (its texts now; decoding, events and the picture are
-  // connected by the codec and viewer layers). Returns false when the record
+  // Shows one record: its texts, and for a video record its picture,
+  // decoded (after the catch-up a delta frame shown out of sequence needs)
+  // and handed to the active video window. Returns false when the record
   // cannot be shown.
   bool DisplayRecord(const INDEX_RECORD& record);
+
+  // --- Decoding (engine_decode.cpp) ---
+  // Allocates the Wavelet work block, creates the MPEG-4 decoder and the
+  // sound decoder; called once at start-up, before any record is shown.
+  // Decoding a codec whose decoder could not be created fails.
+  void CreateDecoders();
+  // Width and height of the picture to decode (from GetPictureSize), into
+  // both bitmap headers.
+  void SetPictureSize(int width, int height);
+  // Decodes the payload in the read buffer: rgb gives a bottom-up 24-bit
+  // picture in the presentation buffer; otherwise packed YUV ("UYVY" for
+  // MJPG in the presentation buffer, YUY2 for Wavelet and MPEG4 in the
+  // decoder output buffer). The display pointer then points at it. False
+  // when the payload is refused: the previous picture stays where it was.
+  bool DecodePayload(int codec, bool rgb);
+  // Brings the decoder state up to the current record (a delta frame shown
+  // out of sequence) by decoding from the nearest earlier key frame, then
+  // reads the current payload again. False when that payload cannot be read.
+  bool CatchUpFromKeyFrame(bool rgb);
+  // Puts the current record's picture, 24-bit bottom-up, into the
+  // presentation buffer for snapshots and printing (only while stopped).
+  // Overwrites the read buffer, the picture buffers and the decoder state.
+  bool StillDecode();
+  const uint8_t* DisplayPointer() const { return display_; }
+  const uint8_t* PresentationBuffer() const { return presentation_.get(); }
+  const BITMAPINFOHEADER& InputHeader() const { return inputHeader_; }
+  const BITMAPINFOHEADER& OutputHeader() const { return outputHeader_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Whether the display decode of the record last shown produced its picture.
+  bool PictureDecoded() const { return pictureDecoded_; }
+  // Pictures decoded since start-up (catch-up decodes included).
+  uint64_t DecodedPictures() const { return decodedPictures_; }
 
   // Frame delay from the twenty-step table; a step above 19 leaves it as is.
   void SetFrameDelay(int delayStep);
@@ -158,6 +194,19 @@ class CPlaybackEngine {
 
   bool ReadPayloadAt(uint64_t position, uint32_t size);
 
+  // Decoding (engine_decode.cpp).
+  bool NeedsCatchUp(int codec) const;
+  bool DecodeMjpg(bool rgb);
+  bool DecodeWavelet(bool rgb);
+  int CallWaveletDecoder(bool rgb);
+  bool DecodeMpeg4(bool rgb);
+  bool AdvanceDecoder(int codec, bool rgb);
+  bool CodedDataFitsPayload() const;
+  void FlipIntoPresentation();
+  void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);
+  void RewriteInputHeaderForDisplay();
+  void ShowDecodedPicture();
+
   CPlaybackController* owner_ = nullptr;
 
   CDataFile dataFile_;
@@ -179,6 +228,27 @@ class CPlaybackEngine {
   std::string sizeText_;
   std::string dimensionText_;
   INDEX_RECORD displayed_{};
+
+  // Decoding state (engine_decode.cpp).
+  BITMAPINFOHEADER inputHeader_{};
+  BITMAPINFOHEADER outputHeader_{};
+  int width_ = 0;
+  int height_ = 0;
+  struct FreeDeleter {
+    void operator()(uint8_t* p) const;
+  };
+  std::unique_ptr<uint8_t, FreeDeleter> workBlock_;  // Wavelet, from the C heap
+  std::unique_ptr<CZRMP4Decoder> mpeg4Decoder_;
+  const uint8_t* display_ = nullptr;
+  // The last picture decoded, shown again when a frame is refused.
+  struct DecodedPicture {
+    const uint8_t* pixels = nullptr;
+    PixelLayout layout = PixelLayout::kBgr24BottomUp;
+    int width = 0;
+    int height = 0;
+  } decoded_;
+  bool pictureDecoded_ = false;
+  uint64_t decodedPictures_ = 0;
 
   CEventState events_;
 

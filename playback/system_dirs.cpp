@@ -8,25 +8,41 @@
 namespace bv {
 namespace {
 
-std::string DataHome() {
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return xdg;
-  const char* home = std::getenv("HOME");
-  return std::string(home && *home ? home : "/tmp") + "/.local/share";
-}
-
-std::string DirectoryFrom(const char* variable, const char* leaf) {
+// Writes the folder into path, reusing path's storage, so that callers on a
+// hot path do not allocate once path has held it.
+void AssignDirectory(const char* variable, const char* leaf, std::string& path) {
   if (const char* dir = std::getenv(variable); dir && *dir) {
-    std::string path = dir;
+    path.assign(dir);
     while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
+    return;
   }
-  return DataHome() + "/backup-viewer/" + leaf;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+    path.assign(xdg);
+  } else {
+    const char* home = std::getenv("HOME");
+    path.assign(home && *home ? home : "/tmp");
+    path.append("/.local/share");
+  }
+  path.append("/backup-viewer/");
+  path.append(leaf);
 }
 
 }  // namespace
 
-std::string SystemDirectory() { return DirectoryFrom("BACKUP_VIEWER_SYSTEM_DIR", "system"); }
-std::string WindowsDirectory() { return DirectoryFrom("BACKUP_VIEWER_WINDOWS_DIR", "windows"); }
+void AssignSystemDirectory(std::string& path) { AssignDirectory("BACKUP_VIEWER_SYSTEM_DIR", "system", path); }
+void AssignWindowsDirectory(std::string& path) { AssignDirectory("BACKUP_VIEWER_WINDOWS_DIR", "windows", path); }
+
+std::string SystemDirectory() {
+  std::string path;
+  AssignSystemDirectory(path);
+  return path;
+}
+
+std::string WindowsDirectory() {
+  std::string path;
+  AssignWindowsDirectory(path);
+  return path;
+}
 
 std::string ProgramPath() {
   std::error_code ec;

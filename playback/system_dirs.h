@@ -10,6 +10,10 @@ namespace bv {
 
 std::string SystemDirectory();
 std::string WindowsDirectory();
+// The same, written into path with its storage reused: no allocation once
+// path has held the folder (for code that runs per frame).
+void AssignSystemDirectory(std::string& path);
+void AssignWindowsDirectory(std::string& path);
 
 // Full path of the running program file.
 std::string ProgramPath();

@@ -6,7 +6,7 @@ set -euo pipefail
 build_packages=(
   cmake g++ make pkg-config ccache
   qt6-base-dev libqt6opengl6-dev libgl1-mesa-dri
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev zlib1g-dev
   libavcodec-dev libswscale-dev libavformat-dev libavutil-dev
   libgsm1-dev libsdl2-dev
   libgtest-dev libbenchmark-dev

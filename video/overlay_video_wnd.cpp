@@ -1,5 +1,6 @@
 #include "video/overlay_video_wnd.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -18,6 +19,10 @@ namespace {
 // is made (some platforms fail inside Qt when asked for one).
 bool OpenGlAvailable() {
   static const bool available = [] {
+    // The offscreen and minimal platforms may make contexts (through a
+    // display they find) yet cannot host an OpenGL widget.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return false;
     QOpenGLContext context;
     if (!context.create()) return false;
     QOffscreenSurface surface;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QThread>
 #include <QWidget>
+#include <atomic>
+#include <thread>
 
 #include "app/gui_dispatcher.h"
 #include "video/dib_video_wnd.h"
@@ -189,6 +191,22 @@ TEST_F(OverlayTest, ZoomShowsTheMiddleOfThePictureFillingTheDisplay) {
   while (overlay->Zoom().IsZoomed()) overlay->OnCommand(kCommandZoomOut);
   const QImage whole = Shown();
   EXPECT_TRUE(Near(whole.pixelColor(184, 5), frame.colours[0], 8));
+}
+
+TEST_F(OverlayTest, FramesFromThePlaybackThreadAreShown) {
+  overlay->SetInfoItems(0, 0, 0, 0);
+  std::atomic<bool> done{false};
+  std::thread producer([&] {
+    for (int i = 0; i < 20; ++i) {
+      overlay->ShowFrame(frame.Frame(i % 2 ? PixelLayout::kYuy2 : PixelLayout::kUyvy), texts);
+      dispatcher.Flush();
+    }
+    done = true;
+  });
+  while (!done) QApplication::processEvents();
+  producer.join();
+  const QImage image = Shown();
+  EXPECT_TRUE(Near(image.pixelColor(184, 342 / 8), frame.colours[0], 4)) << image.pixelColor(184, 42).name().toStdString();
 }
 
 }  // namespace

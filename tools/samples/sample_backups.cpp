@@ -5,6 +5,7 @@
 
 #include "codecs/wavelet/wavelet_encoder.h"
 #include "tools/samples/mjpg_encode.h"
+#include "tools/samples/mpeg4_backup.h"
 #include "tools/samples/sample_events.h"
 #include "tools/samples/sound_backup.h"
 #include "tools/samples/test_picture.h"
@@ -77,12 +78,18 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     *error = "cannot write " + wavelet;
     return {};
   }
+  const std::string mpeg4 = directory + "/demo-mpeg4.zrv";
+  const CBackupWriter mpeg4Backup = MakeMpeg4Backup(Mpeg4BackupOptions{});
+  if (mpeg4Backup.Count() == 0 || !mpeg4Backup.WriteContainer(mpeg4)) {
+    *error = "cannot write " + mpeg4;
+    return {};
+  }
   const std::string sound = directory + "/demo-sound.zrv";
   if (!MakeSoundBackup(SoundBackupOptions{}).writer.WriteContainer(sound)) {
     *error = "cannot write " + sound;
     return {};
   }
-  std::vector<std::string> written = {mjpg, wavelet, sound};
+  std::vector<std::string> written = {mjpg, wavelet, mpeg4, sound};
   const std::vector<std::string> events = WriteDemoEventFiles(directory, error);
   if (events.empty()) return {};
   written.insert(written.end(), events.begin(), events.end());

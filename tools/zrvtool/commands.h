@@ -15,6 +15,8 @@ constexpr int kExitUsage = 2;
 int RunInfo(const Args& args);
 int RunRecords(const Args& args);
 int RunMakeSample(const Args& args);
+int RunFrame(const Args& args);
+int RunBench(const Args& args);
 int RunCut(const Args& args);
 int RunHash(const Args& args);
 int RunEvents(const Args& args);

@@ -18,6 +18,8 @@ const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
     {"records", bv::tool::RunRecords, "records PATH [--hash]"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR"},
+    {"frame", bv::tool::RunFrame, "frame PATH INDEX -o OUT.bmp|OUT.png|OUT.ppm"},
+    {"bench", bv::tool::RunBench, "bench PATH [--raw]"},
     {"cut", bv::tool::RunCut, "cut PATH [--from A] [--to B] -o OUT.zrv"},
     {"hash", bv::tool::RunHash, "hash PATH"},
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},

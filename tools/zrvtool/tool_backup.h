@@ -22,6 +22,10 @@ struct ToolBackup {
   BackupForm form = BackupForm::kContainer;
 };
 
+// Run from the build tree, the codec folders default to the build's own
+// (BACKUP_VIEWER_SYSTEM_DIR and ..._WINDOWS_DIR, when they are not set).
+void UseBuildTreeFoldersWhenUnset();
+
 // Opens path; on refusal writes the viewer's message (or why the file could
 // not be opened) to stderr and returns null.
 std::unique_ptr<ToolBackup> OpenToolBackup(const std::string& path);

@@ -1,0 +1,152 @@
+#include "codecs/mjpg/jpeg_frame_decoder.h"
+
+#include <algorithm>
+
+namespace bv::mjpg {
+namespace {
+
+// Rows handed to the library per call.
+constexpr int kBatchRows = 16;
+
+[[noreturn]] void ReturnToCaller(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->jump, 1);
+}
+
+// A warning means the data is corrupt (bytes skipped, data ended early, ...):
+// such a frame is refused like one that failed outright.
+void RefuseOnWarning(j_common_ptr info, int level) {
+  if (level < 0) ReturnToCaller(info);
+}
+
+void Silent(j_common_ptr) {}
+
+int BytesPerPixel(PixelFormat format) { return format == PixelFormat::kBgr24 ? 3 : 2; }
+
+uint8_t* PictureRow(const OutputPicture& out, int row) {
+  const int stored = out.bottomUp ? out.height - 1 - row : row;
+  return out.pixels + static_cast<size_t>(stored) * out.width * BytesPerPixel(out.format);
+}
+
+// Y, Cb, Cr per pixel to U, Y0, V, Y1 per pair, chroma averaged over the
+// pair. An odd last pixel gets U and Y only: the row holds width * 2 bytes.
+void PackUyvy(const uint8_t* ycc, int width, uint8_t* dst) {
+  int x = 0;
+  for (; x + 1 < width; x += 2, ycc += 6, dst += 4) {
+    dst[0] = static_cast<uint8_t>((ycc[1] + ycc[4] + 1) >> 1);
+    dst[1] = ycc[0];
+    dst[2] = static_cast<uint8_t>((ycc[2] + ycc[5] + 1) >> 1);
+    dst[3] = ycc[3];
+  }
+  if (x < width) {
+    dst[0] = ycc[1];
+    dst[1] = ycc[0];
+  }
+}
+
+// Rows of a height-row picture that start at firstRow and step by two.
+int FieldRows(int height, int firstRow) { return (height - firstRow + 1) / 2; }
+
+}  // namespace
+
+size_t FindStartOfImage(const uint8_t* data, size_t size, size_t from) {
+  for (size_t i = from; i + 1 < size; ++i) {
+    if (data[i] == 0xFF && data[i + 1] == 0xD8) return i;
+  }
+  return size;
+}
+
+CJpegFrameDecoder::CJpegFrameDecoder() {
+  cinfo_.err = jpeg_std_error(&errors_.base);
+  errors_.base.error_exit = ReturnToCaller;
+  errors_.base.emit_message = RefuseOnWarning;
+  errors_.base.output_message = Silent;
+  // Creating a decompressor fails only for want of memory; that error exits
+  // through ReturnToCaller too, so it needs a jump point.
+  if (setjmp(errors_.jump)) return;
+  jpeg_create_decompress(&cinfo_);
+}
+
+CJpegFrameDecoder::~CJpegFrameDecoder() { jpeg_destroy_decompress(&cinfo_); }
+
+void CJpegFrameDecoder::Refuse() { std::longjmp(errors_.jump, 1); }
+
+bool CJpegFrameDecoder::Decode(const uint8_t* data, size_t size, const OutputPicture& out,
+                               const DecodeOptions& options) {
+  if (!cinfo_.mem || !data || !out.pixels || out.width <= 0 || out.height <= 0 || size < 4) return false;
+  if (data[0] != 0xFF || data[1] != 0xD8) return false;
+  if (out.format == PixelFormat::kUyvy) {
+    ycbcrRows_.resize(std::max(ycbcrRows_.size(), static_cast<size_t>(out.width) * 3 * kBatchRows));
+  }
+
+  // From here on every failure, the library's and ours, returns through this
+  // point; nothing with a destructor may live in the frames it leaves.
+  if (setjmp(errors_.jump)) {
+    jpeg_abort_decompress(&cinfo_);
+    return false;
+  }
+  ReadHeader(data, size);
+  if (static_cast<int>(cinfo_.image_height) == out.height) {
+    DecodeImage(out, options, 0, 1, out.height);
+    return true;
+  }
+  if (!options.supportInterleave) Refuse();
+
+  // Two fields: the first image fills every other row, the second the rest.
+  const int firstRow = options.invertFieldOrder ? 1 : 0;
+  const uint8_t* end = DecodeImage(out, options, firstRow, 2, FieldRows(out.height, firstRow));
+  const size_t second = FindStartOfImage(data, size, static_cast<size_t>(end - data));
+  if (second >= size) Refuse();
+  ReadHeader(data + second, size - second);
+  DecodeImage(out, options, 1 - firstRow, 2, FieldRows(out.height, 1 - firstRow));
+  return true;
+}
+
+void CJpegFrameDecoder::ReadHeader(const uint8_t* data, size_t size) {
+  jpeg_mem_src(&cinfo_, data, size);
+  if (jpeg_read_header(&cinfo_, TRUE) != JPEG_HEADER_OK) Refuse();
+}
+
+const uint8_t* CJpegFrameDecoder::DecodeImage(const OutputPicture& out, const DecodeOptions& options,
+                                              int firstRow, int rowStep, int rowCount) {
+  // An image of another size would not fit the picture.
+  if (static_cast<int>(cinfo_.image_width) != out.width || static_cast<int>(cinfo_.image_height) != rowCount ||
+      cinfo_.num_components != 3) {
+    Refuse();
+  }
+  cinfo_.out_color_space = out.format == PixelFormat::kBgr24 ? JCS_EXT_BGR : JCS_YCbCr;
+  cinfo_.do_fancy_upsampling = options.fancyUpsampling ? TRUE : FALSE;
+  cinfo_.dct_method = JDCT_ISLOW;
+  cinfo_.scale_num = 1;
+  cinfo_.scale_denom = 1;
+  jpeg_start_decompress(&cinfo_);
+  if (static_cast<int>(cinfo_.output_width) != out.width || static_cast<int>(cinfo_.output_height) != rowCount ||
+      cinfo_.output_components != 3) {
+    Refuse();
+  }
+
+  JSAMPROW rows[kBatchRows];
+  while (static_cast<int>(cinfo_.output_scanline) < rowCount) {
+    const int imageRow = static_cast<int>(cinfo_.output_scanline);
+    const int batch = std::min(kBatchRows, rowCount - imageRow);
+    for (int i = 0; i < batch; ++i) {
+      rows[i] = out.format == PixelFormat::kBgr24
+                    ? PictureRow(out, firstRow + (imageRow + i) * rowStep)
+                    : ycbcrRows_.data() + static_cast<size_t>(i) * out.width * 3;
+    }
+    const int read = static_cast<int>(jpeg_read_scanlines(&cinfo_, rows, static_cast<JDIMENSION>(batch)));
+    if (read <= 0) Refuse();
+    if (out.format == PixelFormat::kUyvy) StoreRows(out, firstRow, rowStep, imageRow, read);
+  }
+  jpeg_finish_decompress(&cinfo_);
+  // The memory source stops right after the image's EOI marker.
+  return cinfo_.src->next_input_byte;
+}
+
+void CJpegFrameDecoder::StoreRows(const OutputPicture& out, int firstRow, int rowStep, int imageRow, int count) {
+  for (int i = 0; i < count; ++i) {
+    PackUyvy(ycbcrRows_.data() + static_cast<size_t>(i) * out.width * 3, out.width,
+             PictureRow(out, firstRow + (imageRow + i) * rowStep));
+  }
+}
+
+}  // namespace bv::mjpg

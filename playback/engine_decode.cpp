@@ -1,0 +1,266 @@
+// CPlaybackEngine's decoding: the decoders, the payload decode per codec, the
+// picture handed to the video windows, the catch-up from the last key frame
+// and the still decode.
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "codecs/mvia_dec.h"
+#include "codecs/vfw/vfw.h"
+#include "playback/backup_constants.h"
+#include "playback/codec_table.h"
+#include "playback/le_bytes.h"
+#include "playback/playback_controller.h"
+#include "playback/playback_engine.h"
+
+namespace bv {
+namespace {
+
+// How far back the catch-up looks for a key frame.
+constexpr uint32_t kCatchUpSearchDepth = 99;
+
+// Wavelet and MPEG-4 payloads: an 8-byte prefix whose first three bytes give
+// the length of the coded data after it.
+constexpr uint32_t kPrefixSize = 8;
+
+}  // namespace
+
+void CPlaybackEngine::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+
+void CPlaybackEngine::CreateDecoders() {
+  if (!workBlock_) workBlock_.reset(static_cast<uint8_t*>(std::calloc(kWaveletWorkBlockSize, 1)));
+  if (!mpeg4Decoder_) mpeg4Decoder_.reset(new (std::nothrow) CZRMP4Decoder());
+  CreateAudioDecoder();
+}
+
+void CPlaybackEngine::SetPictureSize(int width, int height) {
+  width_ = width;
+  height_ = height;
+  inputHeader_.biSize = BITMAPINFOHEADER::kSize;
+  inputHeader_.biWidth = width;
+  inputHeader_.biHeight = height;
+  inputHeader_.biPlanes = 1;
+  inputHeader_.biBitCount = 24;
+  outputHeader_.biSize = BITMAPINFOHEADER::kSize;
+  outputHeader_.biWidth = width;
+  outputHeader_.biHeight = height;
+  outputHeader_.biPlanes = 1;
+}
+
+bool CPlaybackEngine::DecodePayload(int codec, bool rgb) {
+  // The picture buffers hold pictures up to 704 x 576 and nothing larger.
+  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  switch (codec) {
+    case kCodecMJPG:
+      return DecodeMjpg(rgb);
+    case kCodecWavelet:
+      return DecodeWavelet(rgb);
+    case kCodecMPEG4:
+      return DecodeMpeg4(rgb);
+    default:
+      return false;
+  }
+}
+
+bool CPlaybackEngine::DecodeMjpg(bool rgb) {
+  outputHeader_.biWidth = width_;
+  outputHeader_.biHeight = height_;
+  outputHeader_.biBitCount = rgb ? 24 : 16;
+  outputHeader_.biCompression = rgb ? BI_RGB : kFourCC_UYVY;
+  outputHeader_.biSizeImage = static_cast<uint32_t>(width_ * height_ * (rgb ? 3 : 2));
+  inputHeader_.biCompression = kFourCC_MJPG;
+  inputHeader_.biSizeImage = payloadSize_;
+  // A frame that is not Motion-JPEG leaves the previous picture.
+  if (ReadU32LE(readBuffer_.get() + 16) != kFourCC_MJPG) {
+    display_ = presentation_.get();
+    return true;
+  }
+
+  HIC hic = ICLocate(MakeFourCC('V', 'I', 'D', 'C'), kFourCC_MJPG, &inputHeader_, &outputHeader_, ICMODE_DECOMPRESS);
+  if (!hic) return false;
+  ICSendMessage(hic, ICM_DECOMPRESS_BEGIN, reinterpret_cast<intptr_t>(&inputHeader_),
+                reinterpret_cast<intptr_t>(&outputHeader_));
+  // Decoded into the buffer that is not on show, so that a frame the driver
+  // gives up on halfway leaves the previous picture whole.
+  uint8_t* target = decoded_.pixels == decoderOutput_.get() ? presentation_.get() : decoderOutput_.get();
+  const intptr_t result = ICDecompress(hic, ICDECOMPRESS_HURRYUP, &inputHeader_, readBuffer_.get(),
+                                       &outputHeader_, target);
+  ICSendMessage(hic, ICM_DECOMPRESS_END, 0, 0);
+  ICClose(hic);
+  if (result != ICERR_OK) return false;
+  if (target == decoderOutput_.get()) std::swap(presentation_, decoderOutput_);
+  display_ = presentation_.get();
+  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kUyvy);
+  return true;
+}
+
+// The Wavelet decoder into the decoder output buffer.
+int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
+  if (!workBlock_ || !CodedDataFitsPayload()) return -1;
+  uint8_t* block = workBlock_.get();
+  // The decoder object lives in the block's first bytes; the viewer never
+  // constructs it (it has no state of its own).
+  auto* decoder = reinterpret_cast<CMVIADec*>(block);
+  uint8_t* plane[7];
+  for (int i = 0; i < 7; ++i) plane[i] = block + kWaveletPlaneOffsets[i];
+  return decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
+                             readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2);
+}
+
+bool CPlaybackEngine::DecodeWavelet(bool rgb) {
+  // A refused payload leaves the output as it was: nothing new to show.
+  if (CallWaveletDecoder(rgb) < 0) return false;
+  if (rgb) {
+    FlipIntoPresentation();
+    display_ = presentation_.get();
+  } else {
+    display_ = decoderOutput_.get();
+  }
+  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2);
+  return true;
+}
+
+bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
+  if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
+  if (mpeg4Decoder_->Decode(readBuffer_.get(), decoderOutput_.get(), rgb ? 1 : 0, 0, nullptr) < 0) return false;
+  if (rgb) {
+    FlipIntoPresentation();
+    display_ = presentation_.get();
+  } else {
+    display_ = decoderOutput_.get();
+  }
+  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2);
+  return true;
+}
+
+// The coded data a prefix announces must lie within the record: a shorter
+// record would hand the decoder stale bytes of an earlier one.
+bool CPlaybackEngine::CodedDataFitsPayload() const {
+  const uint8_t* p = readBuffer_.get();
+  const uint32_t coded = static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
+  return payloadSize_ >= kPrefixSize && coded <= payloadSize_ - kPrefixSize;
+}
+
+// The decoders write rows top row first; the DIB presentation is bottom-up.
+// The rows the decoder wrote last are copied first, while they are still in
+// the cache.
+void CPlaybackEngine::FlipIntoPresentation() {
+  const size_t rowBytes = static_cast<size_t>(width_) * 3;
+  for (int row = height_ - 1; row >= 0; --row) {
+    std::memcpy(presentation_.get() + (height_ - 1 - row) * rowBytes, decoderOutput_.get() + row * rowBytes,
+                rowBytes);
+  }
+}
+
+void CPlaybackEngine::KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout) {
+  decoded_ = DecodedPicture{pixels, layout, width_, height_};
+  ++decodedPictures_;
+}
+
+void CPlaybackEngine::RewriteInputHeaderForDisplay() {
+  inputHeader_.biCompression = BI_RGB;
+  // The sizes come from the payload and may be anything; the product wraps
+  // as the 32-bit field does.
+  inputHeader_.biSizeImage = static_cast<uint32_t>(width_) * static_cast<uint32_t>(height_) * 3u;
+}
+
+// The window gets the picture just decoded or, when the frame was refused,
+// the previous one again (with the new texts). Nothing is shown before the
+// first picture the current presentation can show.
+void CPlaybackEngine::ShowDecodedPicture() {
+  IVideoWindow* window = owner_->Host().VideoWindow(overlay_);
+  if (!window || !decoded_.pixels) return;
+  const bool dibPicture = decoded_.layout == PixelLayout::kBgr24BottomUp;
+  if (dibPicture == overlay_) return;
+  VideoFrame frame;
+  frame.pixels = decoded_.pixels;
+  frame.layout = decoded_.layout;
+  frame.width = decoded_.width;
+  frame.height = decoded_.height;
+  if (dibPicture) {
+    frame.header = inputHeader_;
+    frame.header.biWidth = decoded_.width;
+    frame.header.biHeight = decoded_.height;
+    frame.header.biSizeImage = static_cast<uint32_t>(decoded_.width * decoded_.height * 3);
+  }
+  window->ShowFrame(frame, FrameTexts{cameraTitle_, sizeText_, dateText_, dimensionText_});
+}
+
+bool CPlaybackEngine::NeedsCatchUp(int codec) const {
+  if (codec == kCodecMJPG || IsKeyFrame() || owner_->CurrentIndex() == 0) return false;
+  const uint8_t state = owner_->GetPlayState();
+  return state == kStoppedOrPaused || state == kPlayingBackward;
+}
+
+bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
+  const IndexArray& index = owner_->Index();
+  const uint32_t current = owner_->CurrentIndex();
+  if (current >= index.size()) return false;
+  const int codec = GetCodecType();
+
+  // The nearest key frame among the 99 records before. Audio records carry
+  // no kind byte (their bytes there are samples) and are passed over.
+  // Without a key frame nothing is decoded: the frames in between would only
+  // build on the same unknown state, and the current frame decoded on the
+  // decoder's state is right at least when it follows the frame shown last.
+  std::optional<uint32_t> start;
+  for (uint32_t back = 1; back <= kCatchUpSearchDepth && back <= current; ++back) {
+    const INDEX_RECORD& record = index[current - back];
+    if (record.IsAudio()) continue;
+    uint8_t kind = 0;
+    if (ReadKindByte(record, &kind) && IsKeyFrameKind(kind)) {
+      start = current - back;
+      break;
+    }
+  }
+
+  for (uint32_t i = start.value_or(current); i < current; ++i) {
+    if (index[i].IsAudio() || !ReadPayloadDirect(index[i])) continue;
+    int width = 0;
+    int height = 0;
+    GetPictureSize(&width, &height);
+    SetPictureSize(width, height);
+    AdvanceDecoder(codec, rgb);
+  }
+
+  if (!ReadPayloadDirect(index[current])) return false;
+  int width = 0;
+  int height = 0;
+  GetPictureSize(&width, &height);
+  SetPictureSize(width, height);
+  return true;
+}
+
+// Decodes an earlier frame for the decoder's state alone: its picture is
+// not flipped or shown, since the current frame's decode replaces it. The
+// MPEG-4 module skips the conversion too; the Wavelet module always writes
+// its picture (into the decoder output buffer).
+bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
+  if (codec == kCodecMJPG) return DecodePayload(codec, rgb);
+  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  int result = -1;
+  if (codec == kCodecWavelet) {
+    result = CallWaveletDecoder(rgb);
+  } else if (mpeg4Decoder_ && CodedDataFitsPayload()) {
+    result = mpeg4Decoder_->Decode(readBuffer_.get(), nullptr, rgb ? 1 : 0, 0, nullptr);
+  }
+  if (result < 0) return false;
+  ++decodedPictures_;
+  return true;
+}
+
+bool CPlaybackEngine::StillDecode() {
+  const int codec = GetCodecType();
+  if (codec == kCodecMJPG) {
+    // The DIB presentation's picture is already 24-bit; the overlay's is
+    // "UYVY" and is decoded again for the still.
+    if (!overlay_ && decoded_.pixels && decoded_.layout == PixelLayout::kBgr24BottomUp) return true;
+    const uint64_t before = decodedPictures_;
+    return DecodePayload(codec, true) && decodedPictures_ > before;
+  }
+  if (!IsKeyFrame() && owner_->CurrentIndex() != 0 && !CatchUpFromKeyFrame(true)) return false;
+  return DecodePayload(codec, true);
+}
+
+}  // namespace bv

@@ -1,0 +1,261 @@
+// The MPEG-4 module through the viewer's CZRMP4Decoder, compared with the
+// bare libavcodec + libswscale decode of the same stream data.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "codecs/zrmp4_decoder.h"
+#include "playback/le_bytes.h"
+#include "tests/support/codec_environment.h"
+#include "tests/support/picture_checks.h"
+#include "tools/samples/mjpg_encode.h"
+#include "tools/samples/mpeg4_encode.h"
+#include "tools/samples/reference_mpeg4.h"
+#include "tools/samples/test_picture.h"
+
+namespace bv {
+namespace {
+
+using samples::RgbPicture;
+
+using test::EncodeMpeg4Clip;
+using test::GuardedPicture;
+using test::kCanary;
+using test::Mpeg4Clip;
+using test::ReferenceMpeg4Pictures;
+
+class Zrmp4Module : public ::testing::Test {
+ protected:
+  int Decode(std::vector<uint8_t>& payload, GuardedPicture& out, int rgb) {
+    return decoder_.Decode(payload.data(), out.data(), rgb, 0, nullptr);
+  }
+  test::CodecEnvironment env_;
+  CZRMP4Decoder decoder_;
+};
+
+TEST_F(Zrmp4Module, DecodesEveryFrameAsTheLibraryDoesIn24BitAndYuy2) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 40, 12);
+  ASSERT_EQ(clip.payloads[0][3], 0xB0);
+  ASSERT_EQ(clip.payloads[1][3], 0xB1);
+  ASSERT_EQ(clip.payloads[12][3], 0xB0);
+  for (int rgb : {1, 0}) {
+    const auto reference = ReferenceMpeg4Pictures(clip, rgb);
+    CZRMP4Decoder decoder;
+    for (size_t i = 0; i < clip.payloads.size(); ++i) {
+      GuardedPicture out(352 * 240 * (rgb ? 3 : 2));
+      ASSERT_EQ(decoder.Decode(clip.payloads[i].data(), out.data(), rgb, 0, nullptr), 0) << i;
+      ASSERT_TRUE(out.GuardIntact()) << i;
+      ASSERT_EQ(out.Picture(), reference[i]) << "frame " << i << " rgb " << rgb;
+      if (rgb) {
+        EXPECT_GT(test::PsnrAgainst(out.Picture(), clip.pictures[i]), 30.0) << i;
+      }
+    }
+  }
+}
+
+TEST_F(Zrmp4Module, Yuy2IsY0UY1VWithStudioRangeLuma) {
+  RgbPicture picture(64, 32);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      uint8_t* p = picture.Row(y) + x * 3;
+      p[0] = x < 32 ? 200 : 20;
+      p[1] = y < 16 ? 30 : 220;
+      p[2] = x < 32 ? 60 : 160;
+    }
+  }
+  samples::Mpeg4EncoderOptions options;
+  options.width = 64;
+  options.height = 32;
+  options.quantizer = 2;
+  samples::CMpeg4Encoder encoder(options);
+  std::vector<uint8_t> payload = encoder.EncodePayload(picture);
+  GuardedPicture out(64 * 32 * 2);
+  ASSERT_EQ(Decode(payload, out, 0), 0);
+  auto expect = [&](int x, int y, int r, int g, int b) {
+    const double luma = 16 + (0.299 * r + 0.587 * g + 0.114 * b) * 219 / 255;
+    const double cb = 128 + (-0.168736 * r - 0.331264 * g + 0.5 * b) * 224 / 255;
+    const double cr = 128 + (0.5 * r - 0.418688 * g - 0.081312 * b) * 224 / 255;
+    const uint8_t* pair = out.data() + static_cast<size_t>(y) * 64 * 2 + (x & ~1) * 2;
+    EXPECT_NEAR(pair[0], luma, 4) << x << "," << y;
+    EXPECT_NEAR(pair[1], cb, 4) << x << "," << y;
+    EXPECT_NEAR(pair[2], luma, 4) << x << "," << y;
+    EXPECT_NEAR(pair[3], cr, 4) << x << "," << y;
+  };
+  expect(4, 4, 200, 30, 60);
+  expect(50, 4, 20, 30, 160);
+  expect(4, 28, 200, 220, 60);
+  expect(50, 28, 20, 220, 160);
+}
+
+TEST_F(Zrmp4Module, AKeyFrameWithoutHeadersDecodesOnceHeadersWereSeen) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 13, 12);
+  ASSERT_EQ(clip.payloads[12][3], 0xB0);
+  // The second key frame without its configuration headers: prefix, then
+  // the I-VOP alone.
+  const std::vector<uint8_t>& full = clip.payloads[12];
+  size_t vop = 8;
+  while (vop + 3 < full.size() && !(full[vop] == 0 && full[vop + 1] == 0 && full[vop + 2] == 1 && full[vop + 3] == 0xB6)) ++vop;
+  ASSERT_LT(vop + 3, full.size());
+  std::vector<uint8_t> bare = samples::MakeMpeg4Payload(full.data() + vop, full.size() - vop, true, 176, 144);
+
+  GuardedPicture fresh(176 * 144 * 3);
+  EXPECT_LT(Decode(bare, fresh, 1), 0) << "nothing has said how to read the picture yet";
+  EXPECT_TRUE(fresh.Untouched());
+
+  GuardedPicture first(176 * 144 * 3);
+  ASSERT_EQ(Decode(clip.payloads[0], first, 1), 0);
+  GuardedPicture withHeaders(176 * 144 * 3);
+  GuardedPicture withoutHeaders(176 * 144 * 3);
+  CZRMP4Decoder other;
+  ASSERT_EQ(other.Decode(clip.payloads[12].data(), withHeaders.data(), 1, 0, nullptr), 0);
+  ASSERT_EQ(Decode(bare, withoutHeaders, 1), 0);
+  EXPECT_EQ(withoutHeaders.Picture(), withHeaders.Picture());
+}
+
+TEST_F(Zrmp4Module, DecodingWithoutOutputMovesTheDecoderOnWithoutWriting) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 4, 12);
+  const auto reference = ReferenceMpeg4Pictures(clip, true);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(decoder_.Decode(clip.payloads[i].data(), nullptr, 1, 0, nullptr), 0) << i;
+  GuardedPicture out(176 * 144 * 3);
+  ASSERT_EQ(Decode(clip.payloads[3], out, 1), 0);
+  EXPECT_EQ(out.Picture(), reference[3]);
+}
+
+TEST_F(Zrmp4Module, DeltaFramesNeedTheirKeyFrameFirst) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 4, 12);
+  GuardedPicture out(176 * 144 * 3);
+  EXPECT_LT(Decode(clip.payloads[1], out, 1), 0);
+  EXPECT_TRUE(out.Untouched());
+  ASSERT_EQ(Decode(clip.payloads[0], out, 1), 0);
+  EXPECT_EQ(Decode(clip.payloads[1], out, 1), 0);
+}
+
+TEST_F(Zrmp4Module, GarbageAfterAPrefixIsRefusedAndLaterDeltasWaitForAKeyFrame) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 30, 12);
+  const auto reference = ReferenceMpeg4Pictures(clip, true);
+  std::mt19937 random(99);
+  GuardedPicture out(176 * 144 * 3);
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(Decode(clip.payloads[i], out, 1), 0);
+
+  // Random bytes of several lengths, as key and as delta frames.
+  for (uint8_t kind : {uint8_t{0xB1}, uint8_t{0xB0}}) {
+    for (size_t length : {size_t{1}, size_t{7}, size_t{300}, size_t{5000}}) {
+      std::vector<uint8_t> garbage(length);
+      for (auto& b : garbage) b = static_cast<uint8_t>(random());
+      std::vector<uint8_t> payload = samples::MakeMpeg4Payload(garbage.data(), garbage.size(), kind == 0xB0, 176, 144);
+      GuardedPicture refused(176 * 144 * 3);
+      EXPECT_LT(Decode(payload, refused, 1), 0) << int(kind) << " " << length;
+      EXPECT_TRUE(refused.Untouched()) << int(kind) << " " << length;
+    }
+  }
+  // A real delta frame whose picture data is damaged after its VOP header.
+  std::vector<uint8_t> damaged = clip.payloads[5];
+  for (size_t i = 16; i < damaged.size(); ++i) damaged[i] = static_cast<uint8_t>(random());
+  GuardedPicture refused(176 * 144 * 3);
+  EXPECT_LT(Decode(damaged, refused, 1), 0);
+  EXPECT_TRUE(refused.Untouched());
+  // The next delta frame would build on a damaged picture: refused too. The
+  // next key frame decodes as it should.
+  GuardedPicture next(176 * 144 * 3);
+  EXPECT_LT(Decode(clip.payloads[6], next, 1), 0);
+  EXPECT_TRUE(next.Untouched());
+  ASSERT_EQ(Decode(clip.payloads[12], next, 1), 0);
+  EXPECT_EQ(next.Picture(), reference[12]);
+  GuardedPicture after(176 * 144 * 3);
+  ASSERT_EQ(Decode(clip.payloads[13], after, 1), 0);
+  EXPECT_EQ(after.Picture(), reference[13]);
+}
+
+TEST_F(Zrmp4Module, PrefixSizesThatDisagreeWithTheStreamAreRefusedUnwritten) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 2, 12);
+  for (auto [w, h] : {std::pair{176, 144}, std::pair{704, 576}, std::pair{352, 288}, std::pair{0, 240},
+                      std::pair{720, 576}, std::pair{352, 0}, std::pair{65535, 65535}}) {
+    CZRMP4Decoder decoder;
+    std::vector<uint8_t> payload = clip.payloads[0];
+    WriteU16BE(payload.data() + 4, static_cast<uint16_t>(h));
+    WriteU16BE(payload.data() + 6, static_cast<uint16_t>(w));
+    GuardedPicture out(static_cast<size_t>(std::min(w, 704)) * std::min(h, 576) * 3);
+    EXPECT_LT(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr), 0) << w << "x" << h;
+    EXPECT_TRUE(out.Untouched()) << w << "x" << h;
+  }
+}
+
+TEST_F(Zrmp4Module, LengthFieldsOutsideTheReadBufferAreRefused) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
+  for (uint32_t length : {0u, 0x129000u - 7, 0xFFFFFFu}) {
+    std::vector<uint8_t> payload = clip.payloads[0];
+    payload[0] = static_cast<uint8_t>(length >> 16);
+    payload[1] = static_cast<uint8_t>(length >> 8);
+    payload[2] = static_cast<uint8_t>(length);
+    payload.resize(0x129000, 0);  // as the read buffer holds it
+    GuardedPicture out(176 * 144 * 3);
+    EXPECT_LT(Decode(payload, out, 1), 0) << length;
+    EXPECT_TRUE(out.Untouched()) << length;
+  }
+}
+
+TEST_F(Zrmp4Module, TruncatedKeyFramesAreRefused) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 1, 12, samples::TestScene::kBusyDetail);
+  const std::vector<uint8_t>& full = clip.payloads[0];
+  for (size_t keep : {full.size() / 4, full.size() / 2, full.size() * 3 / 4}) {
+    CZRMP4Decoder decoder;
+    std::vector<uint8_t> payload = samples::MakeMpeg4Payload(full.data() + 8, keep - 8, true, 352, 240);
+    GuardedPicture out(352 * 240 * 3);
+    EXPECT_LT(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr), 0) << keep;
+    EXPECT_TRUE(out.Untouched()) << keep;
+  }
+}
+
+TEST_F(Zrmp4Module, OtherCodecsDataUnderAnMpeg4KindByteIsRefused) {
+  const std::vector<uint8_t> jpeg = samples::EncodeJpeg(samples::MakeTestPicture(176, 144, 0), 80);
+  std::vector<uint8_t> asKey = samples::MakeMpeg4Payload(jpeg.data(), jpeg.size(), true, 176, 144);
+  GuardedPicture out(176 * 144 * 3);
+  EXPECT_LT(Decode(asKey, out, 1), 0);
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
+  std::vector<uint8_t> wavelet = clip.payloads[0];
+  wavelet[3] = 0xA0;  // a Wavelet kind byte on MPEG-4 data
+  EXPECT_LT(Decode(wavelet, out, 1), 0);
+  std::vector<uint8_t> mjpg = samples::MakeMjpgPayload(samples::MakeTestPicture(176, 144, 0), 80);
+  EXPECT_LT(Decode(mjpg, out, 1), 0);
+  EXPECT_TRUE(out.Untouched());
+}
+
+TEST_F(Zrmp4Module, PicturesOfEverySizeUpTo704x576StayWithinTheirBytes) {
+  for (auto [w, h] : {std::pair{704, 576}, std::pair{350, 238}, std::pair{98, 66}, std::pair{640, 480},
+                        std::pair{702, 574}, std::pair{356, 240}, std::pair{180, 120}}) {
+    Mpeg4Clip clip = EncodeMpeg4Clip(w, h, 3, 12);
+    for (int rgb : {1, 0}) {
+      const auto reference = ReferenceMpeg4Pictures(clip, rgb);
+      CZRMP4Decoder decoder;
+      for (size_t i = 0; i < clip.payloads.size(); ++i) {
+        GuardedPicture out(static_cast<size_t>(w) * h * (rgb ? 3 : 2));
+        ASSERT_EQ(decoder.Decode(clip.payloads[i].data(), out.data(), rgb, 0, nullptr), 0) << w << "x" << h;
+        EXPECT_TRUE(out.GuardIntact()) << w << "x" << h << " rgb " << rgb;
+        EXPECT_EQ(out.Picture(), reference[i]) << w << "x" << h << " rgb " << rgb;
+      }
+    }
+  }
+}
+
+TEST(Zrmp4Missing, WithoutTheModuleDecodingFailsCleanly) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        test::CodecEnvironment env(false);
+        Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
+        std::vector<uint8_t> out(176 * 144 * 3, kCanary);
+        CZRMP4Decoder decoder;
+        const bool refused = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr) < 0;
+        const bool untouched = std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == kCanary; });
+        // Deployed later, the module is found at the next call.
+        env.CopyModule("ZRMP4.dll", "zrmp4.DLL");
+        const bool found = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr) == 0;
+        std::exit(refused && untouched && found ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace bv

@@ -1,0 +1,205 @@
+// zrvtool frame and bench, run as separate processes against demo backups
+// and the real codec modules.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "playback/headless_host.h"
+#include "playback/le_bytes.h"
+#include "playback/playback_controller.h"
+#include "tests/support/codec_environment.h"
+#include "tests/support/picture_checks.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
+#include "tools/samples/mjpg_encode.h"
+#include "tools/samples/sample_backups.h"
+
+namespace bv {
+namespace {
+
+using test::RunCommand;
+
+// The records' payloads as the viewer reads them.
+std::vector<std::vector<uint8_t>> ReadPayloads(const std::string& path) {
+  CHeadlessHost host;
+  host.SetMessageSink(nullptr);
+  CPlaybackController controller(host);
+  EXPECT_TRUE(controller.OpenBackup(path, false));
+  std::vector<std::vector<uint8_t>> payloads;
+  for (uint32_t i = 0; i < controller.Count(); ++i) {
+    EXPECT_TRUE(controller.Engine().ReadVideoRecord(controller.Index()[i]));
+    payloads.emplace_back(controller.Engine().ReadBuffer(),
+                          controller.Engine().ReadBuffer() + controller.Engine().PayloadSize());
+  }
+  return payloads;
+}
+
+// A binary PPM's size and R, G, B rows.
+bool ReadPpm(const std::vector<uint8_t>& file, int* width, int* height, std::vector<uint8_t>* rgb) {
+  const std::string text(file.begin(), file.begin() + std::min<size_t>(file.size(), 32));
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex("^P6\\s+(\\d+)\\s+(\\d+)\\s+255\\s"))) return false;
+  *width = std::stoi(match[1]);
+  *height = std::stoi(match[2]);
+  rgb->assign(file.begin() + match.length(0), file.end());
+  return rgb->size() == static_cast<size_t>(*width) * *height * 3;
+}
+
+// B, G, R bottom-up (the DIB picture) as R, G, B top-down.
+std::vector<uint8_t> DibToRgb(const std::vector<uint8_t>& bgrBottomUp, int width) {
+  std::vector<uint8_t> rgb = test::FlipRows(bgrBottomUp, width * 3);
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return rgb;
+}
+
+class ZrvToolCodecs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env_.RegisterDriver();
+    const auto made = RunCommand(ZRVTOOL_PATH, {"make-sample", dir_.path()});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+  }
+  test::CodecEnvironment env_;
+  test::TempDir dir_;
+};
+
+TEST_F(ZrvToolCodecs, FrameOfADeltaFrameIsRebuiltFromItsKeyFrame) {
+  const std::string backup = dir_.File("demo-mpeg4.zrv");
+  const auto result = RunCommand(ZRVTOOL_PATH, {"frame", backup, "49", "-o", dir_.File("f.ppm")});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "{\"index\":49,\"codec\":\"MPEG4\",\"key\":false,\"width\":352,\"height\":240,\"file\":\"" +
+                dir_.File("f.ppm") + "\"}\n");
+
+  // The library's decode of the group from its key frame (record 25).
+  const auto payloads = ReadPayloads(backup);
+  ASSERT_EQ(payloads[25][3], 0xB0);
+  test::Mpeg4Clip group;
+  group.payloads.assign(payloads.begin() + 25, payloads.begin() + 50);
+  const auto reference = test::ReferenceMpeg4Pictures(group, true);
+  std::vector<uint8_t> expected = reference.back();
+  for (size_t i = 0; i + 2 < expected.size(); i += 3) std::swap(expected[i], expected[i + 2]);
+
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  ASSERT_TRUE(ReadPpm(test::ReadFileBytes(dir_.File("f.ppm")), &width, &height, &rgb));
+  EXPECT_EQ(width, 352);
+  EXPECT_EQ(height, 240);
+  EXPECT_EQ(rgb, expected);
+}
+
+TEST_F(ZrvToolCodecs, FrameOfAWaveletDeltaFrameIsTheDecodersPicture) {
+  const std::string backup = dir_.File("demo-wavelet.zrv");
+  const auto result = RunCommand(ZRVTOOL_PATH, {"frame", backup, "37", "-o", dir_.File("w.ppm")});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("\"codec\":\"Wavelet\",\"key\":false"), std::string::npos) << result.out;
+
+  // The encoder's reconstruction is the picture the decoder holds.
+  samples::WaveletBackupOptions options;
+  const test::WaveletClip clip = test::EncodeWaveletClip(options.width, options.height, 38,
+                                                         options.keyFrameInterval, options.quality);
+  ASSERT_EQ(ReadPayloads(backup)[37], clip.payloads[37]) << "the demo backup is made the same way";
+  std::vector<uint8_t> expected = clip.reconstructed[37];
+  for (size_t i = 0; i + 2 < expected.size(); i += 3) std::swap(expected[i], expected[i + 2]);
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  ASSERT_TRUE(ReadPpm(test::ReadFileBytes(dir_.File("w.ppm")), &width, &height, &rgb));
+  EXPECT_EQ(rgb, expected);
+}
+
+TEST_F(ZrvToolCodecs, FrameWritesTheSamePictureAsBmpPngAndPpm) {
+  const std::string backup = dir_.File("demo-mjpg.zrv");
+  for (const char* name : {"f.bmp", "f.png", "f.ppm"}) {
+    const auto result = RunCommand(ZRVTOOL_PATH, {"frame", backup, "17", "-o", dir_.File(name)});
+    ASSERT_EQ(result.exitCode, 0) << name << result.err;
+  }
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> ppm;
+  ASSERT_TRUE(ReadPpm(test::ReadFileBytes(dir_.File("f.ppm")), &width, &height, &ppm));
+
+  // The BMP: 24-bit, bottom-up, rows padded to 4 bytes (352 * 3 needs none).
+  const std::vector<uint8_t> bmp = test::ReadFileBytes(dir_.File("f.bmp"));
+  ASSERT_EQ(bmp.size(), 54u + 352 * 240 * 3);
+  EXPECT_EQ(bmp[0], 'B');
+  EXPECT_EQ(bmp[1], 'M');
+  EXPECT_EQ(ReadU32LE(&bmp[10]), 54u);
+  EXPECT_EQ(ReadI32LE(&bmp[18]), 352);
+  EXPECT_EQ(ReadI32LE(&bmp[22]), 240);
+  EXPECT_EQ(ReadU16LE(&bmp[28]), 24);
+  EXPECT_EQ(DibToRgb(std::vector<uint8_t>(bmp.begin() + 54, bmp.end()), 352), ppm);
+
+  // The PNG, read back by another program.
+  const auto converted = RunCommand("/usr/bin/convert", {dir_.File("f.png"), dir_.File("png.ppm")});
+  ASSERT_EQ(converted.exitCode, 0) << converted.err;
+  std::vector<uint8_t> fromPng;
+  ASSERT_TRUE(ReadPpm(test::ReadFileBytes(dir_.File("png.ppm")), &width, &height, &fromPng));
+  EXPECT_EQ(fromPng, ppm);
+}
+
+TEST_F(ZrvToolCodecs, FrameRefusesAudioRecordsLargePicturesAndUndecodablePayloads) {
+  CBackupWriter writer(7, samples::DemoCameraInfo());
+  writer.AddVideoFrame(samples::RecordTimeAt(0, 10), "A", "B",
+                       samples::MakeMjpgPayload(samples::MakeTestPicture(176, 144, 0), 80));
+  AUDIO_HEADER audio;
+  audio.channels = 1;
+  audio.samplesPerSecond = 8000;
+  audio.bitsPerSample = 8;
+  audio.chunksPerSecond = 1;
+  writer.AddAudioChunk(samples::RecordTimeAt(1, 10, 0, 0xF0), audio, std::vector<uint8_t>(100, 0x80));
+  writer.AddVideoFrame(samples::RecordTimeAt(2, 10), "A", "B",
+                       samples::MakeMjpgPayload(samples::MakeTestPicture(720, 576, 0), 50));
+  std::vector<uint8_t> corrupt = samples::MakeMjpgPayload(samples::MakeTestPicture(176, 144, 0), 80);
+  corrupt.resize(corrupt.size() / 2);
+  writer.AddVideoFrame(samples::RecordTimeAt(3, 10), "A", "B", corrupt);
+  ASSERT_TRUE(writer.WriteContainer(dir_.File("bad.zrv")));
+  const std::string backup = dir_.File("bad.zrv");
+  const std::string out = dir_.File("x.png");
+
+  auto run = [&](const std::string& index) { return RunCommand(ZRVTOOL_PATH, {"frame", backup, index, "-o", out}); };
+  EXPECT_EQ(run("0").exitCode, 0);
+  const auto audioRecord = run("1");
+  EXPECT_EQ(audioRecord.exitCode, 1);
+  EXPECT_NE(audioRecord.err.find("audio"), std::string::npos) << audioRecord.err;
+  const auto large = run("2");
+  EXPECT_EQ(large.exitCode, 1);
+  EXPECT_NE(large.err.find("720 x 576"), std::string::npos) << large.err;
+  const auto undecodable = run("3");
+  EXPECT_EQ(undecodable.exitCode, 1);
+  EXPECT_NE(undecodable.err.find("cannot be decoded"), std::string::npos) << undecodable.err;
+  EXPECT_EQ(run("4").exitCode, 1);  // past the last record
+
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", backup, "0", "-o", dir_.File("x.gif")}).exitCode, 2);
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", backup, "zero", "-o", out}).exitCode, 2);
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", backup, "-1", "-o", out}).exitCode, 2);
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", backup, "0", out}).exitCode, 2);
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", dir_.File("none.zrv"), "0", "-o", out}).exitCode, 1);
+}
+
+TEST_F(ZrvToolCodecs, BenchCountsEveryVideoRecordByCodecInBothModes) {
+  const std::map<std::string, std::pair<std::string, int>> demos = {
+      {"demo-mjpg.zrv", {"MJPG", 100}}, {"demo-wavelet.zrv", {"Wavelet", 100}}, {"demo-mpeg4.zrv", {"MPEG4", 150}}};
+  for (const auto& [name, expected] : demos) {
+    for (bool raw : {false, true}) {
+      std::vector<std::string> args{"bench", dir_.File(name)};
+      if (raw) args.push_back("--raw");
+      const auto result = RunCommand(ZRVTOOL_PATH, args);
+      ASSERT_EQ(result.exitCode, 0) << result.err;
+      const auto& [codec, frames] = expected;
+      const std::regex shape("^\\{\"frames\":" + std::to_string(frames) +
+                             ",\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+,\"by_codec\":\\{\"" + codec +
+                             "\":\\{\"frames\":" + std::to_string(frames) +
+                             ",\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+\\}\\}\\}\n$");
+      EXPECT_TRUE(std::regex_match(result.out, shape)) << result.out;
+    }
+  }
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"bench", dir_.File("demo-mjpg.zrv"), "--fast"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace bv

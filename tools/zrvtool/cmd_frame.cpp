@@ -1,0 +1,84 @@
+// zrvtool frame PATH INDEX -o OUT: the picture of one record exactly as the
+// viewer shows it after seeking there (delta frames rebuilt from their key
+// frame), without the texts drawn over it, as a .bmp, .png or .ppm file.
+#include <cstdio>
+#include <cstdlib>
+
+#include "playback/backup_constants.h"
+#include "playback/codec_table.h"
+#include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/picture_files.h"
+#include "tools/zrvtool/tool_backup.h"
+
+namespace bv::tool {
+namespace {
+
+bool ParseIndex(const std::string& text, uint32_t* index) {
+  if (text.empty() || text.size() > 10) return false;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+  if (*end != '\0' || text[0] == '-' || value > UINT32_MAX) return false;
+  *index = static_cast<uint32_t>(value);
+  return true;
+}
+
+}  // namespace
+
+int RunFrame(const Args& args) {
+  uint32_t index = 0;
+  if (args.size() != 4 || args[2] != "-o" || !ParseIndex(args[1], &index)) return kExitUsage;
+  const std::string& out = args[3];
+  if (PictureFileTypeOf(out) == PictureFileType::kNone) {
+    std::fprintf(stderr, "%s: the picture file must end in .bmp, .png or .ppm\n", out.c_str());
+    return kExitUsage;
+  }
+
+  auto backup = OpenToolBackup(args[0]);
+  if (!backup) return kExitRefused;
+  CPlaybackController& controller = backup->controller;
+  const CPlaybackEngine& engine = controller.Engine();
+  if (index >= controller.Count()) {
+    std::fprintf(stderr, "record %u: the backup has %u records\n", index, controller.Count());
+    return kExitRefused;
+  }
+  const INDEX_RECORD record = controller.Index()[index];
+  if (record.IsAudio()) {
+    std::fprintf(stderr, "record %u is an audio record\n", index);
+    return kExitRefused;
+  }
+  if (!engine.IsVideoRecordReadable(record)) {
+    std::fprintf(stderr, "record %u cannot be read\n", index);
+    return kExitRefused;
+  }
+
+  // Seeking: play stops, and the record is shown as a step shows it.
+  controller.SetPlayState(kStoppedOrPaused);
+  controller.GoToRecord(index);
+  if (engine.Width() > kMaxPictureWidth || engine.Height() > kMaxPictureHeight) {
+    std::fprintf(stderr, "record %u: its picture of %d x %d is larger than %d x %d\n", index, engine.Width(),
+                 engine.Height(), kMaxPictureWidth, kMaxPictureHeight);
+    return kExitRefused;
+  }
+  const auto shown = backup->host.DibWindow().LastShown();
+  if (!engine.PictureDecoded() || shown.layout != PixelLayout::kBgr24BottomUp || shown.pixels.empty()) {
+    std::fprintf(stderr, "record %u cannot be decoded\n", index);
+    return kExitRefused;
+  }
+  if (!WritePictureFile(out, shown.pixels.data(), shown.width, shown.height)) {
+    std::fprintf(stderr, "cannot write %s\n", out.c_str());
+    return kExitRefused;
+  }
+  const int codec = engine.GetCodecType();
+  JsonObject result;
+  result.Add("index", index)
+      .Add("codec", CodecInfo(codec).name)
+      .Add("key", engine.IsKeyFrame())
+      .Add("width", shown.width)
+      .Add("height", shown.height)
+      .Add("file", out);
+  std::printf("%s\n", result.str().c_str());
+  return kExitOk;
+}
+
+}  // namespace bv::tool

@@ -1,0 +1,37 @@
+#pragma once
+// Decode timings of `zrvtool bench`: frames and seconds per codec, and the
+// JSON they are printed as.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playback/codec_table.h"
+
+namespace bv::tool {
+
+struct CodecTiming {
+  uint64_t frames = 0;
+  double seconds = 0;
+};
+using DecodeTimings = std::array<CodecTiming, kCodecCount>;
+
+// {"frames":N,"seconds":S,"fps":F,"by_codec":{"MJPG":{...},...}}, with the
+// codecs that had frames.
+std::string DecodeTimingsJson(const DecodeTimings& timings);
+
+// A video payload as the backup holds it, read once before timing.
+struct StoredPayload {
+  int codec = kCodecMJPG;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> bytes;
+};
+
+// The bare library decodes of the payloads, in order: libjpeg-turbo to
+// 24-bit B, G, R (the MJPEG driver's settings), libavcodec and the MPEG-4
+// module's colour conversion to 24-bit, the Wavelet module's entry point
+// alone. Payloads whose library is missing count no time.
+DecodeTimings TimeRawDecodes(const std::vector<StoredPayload>& payloads);
+
+}  // namespace bv::tool

@@ -1,0 +1,128 @@
+#include "tools/zrvtool/picture_files.h"
+
+#include <strings.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "playback/file_write.h"
+#include "playback/le_bytes.h"
+#include "playback/platform_types.h"
+
+namespace bv::tool {
+namespace {
+
+// Pixel (x, y), y counted from the top, as R, G, B.
+void RgbAt(const uint8_t* bgrBottomUp, int width, int height, int x, int y, uint8_t* rgb) {
+  const uint8_t* bgr = bgrBottomUp + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+  rgb[0] = bgr[2];
+  rgb[1] = bgr[1];
+  rgb[2] = bgr[0];
+}
+
+std::vector<uint8_t> BmpBytes(const uint8_t* pixels, int width, int height) {
+  const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};  // rows padded to 4 bytes
+  const size_t imageBytes = rowBytes * height;
+  const size_t headers = BITMAPFILEHEADER::kSize + BITMAPINFOHEADER::kSize;
+  std::vector<uint8_t> bytes(headers + imageBytes, 0);
+  BITMAPFILEHEADER file;
+  file.bfType = 0x4D42;  // "BM"
+  file.bfSize = static_cast<uint32_t>(bytes.size());
+  file.bfOffBits = static_cast<uint32_t>(headers);
+  file.ToBytes(bytes.data());
+  BITMAPINFOHEADER info;
+  info.biSize = BITMAPINFOHEADER::kSize;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<uint32_t>(imageBytes);
+  info.ToBytes(bytes.data() + BITMAPFILEHEADER::kSize);
+  for (int row = 0; row < height; ++row) {
+    std::copy_n(pixels + static_cast<size_t>(row) * width * 3, width * 3, bytes.begin() + headers + row * rowBytes);
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> PpmBytes(const uint8_t* pixels, int width, int height) {
+  const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  std::vector<uint8_t> bytes(header.begin(), header.end());
+  bytes.resize(header.size() + static_cast<size_t>(width) * height * 3);
+  uint8_t* out = bytes.data() + header.size();
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x, out += 3) RgbAt(pixels, width, height, x, y, out);
+  }
+  return bytes;
+}
+
+void AppendU32BE(std::vector<uint8_t>& bytes, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void AppendChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data) {
+  AppendU32BE(png, static_cast<uint32_t>(data.size()));
+  const size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  AppendU32BE(png, static_cast<uint32_t>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
+}
+
+std::vector<uint8_t> PngBytes(const uint8_t* pixels, int width, int height) {
+  // Each row: filter type 0, then R, G, B per pixel.
+  std::vector<uint8_t> raw;
+  raw.reserve((static_cast<size_t>(width) * 3 + 1) * height);
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < width; ++x) {
+      uint8_t rgb[3];
+      RgbAt(pixels, width, height, x, y, rgb);
+      raw.insert(raw.end(), rgb, rgb + 3);
+    }
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<uint8_t> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return {};
+  packed.resize(packedSize);
+
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  AppendU32BE(header, static_cast<uint32_t>(width));
+  AppendU32BE(header, static_cast<uint32_t>(height));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits per sample, RGB, deflate, no filter choice, no interlace
+  AppendChunk(png, "IHDR", header);
+  AppendChunk(png, "IDAT", packed);
+  AppendChunk(png, "IEND", {});
+  return png;
+}
+
+}  // namespace
+
+PictureFileType PictureFileTypeOf(const std::string& path) {
+  const char* ext = path.size() >= 4 ? path.c_str() + path.size() - 4 : "";
+  if (strcasecmp(ext, ".bmp") == 0) return PictureFileType::kBmp;
+  if (strcasecmp(ext, ".png") == 0) return PictureFileType::kPng;
+  if (strcasecmp(ext, ".ppm") == 0) return PictureFileType::kPpm;
+  return PictureFileType::kNone;
+}
+
+bool WritePictureFile(const std::string& path, const uint8_t* bgrBottomUp, int width, int height) {
+  if (!bgrBottomUp || width <= 0 || height <= 0) return false;
+  std::vector<uint8_t> bytes;
+  switch (PictureFileTypeOf(path)) {
+    case PictureFileType::kBmp:
+      bytes = BmpBytes(bgrBottomUp, width, height);
+      break;
+    case PictureFileType::kPng:
+      bytes = PngBytes(bgrBottomUp, width, height);
+      break;
+    case PictureFileType::kPpm:
+      bytes = PpmBytes(bgrBottomUp, width, height);
+      break;
+    case PictureFileType::kNone:
+      return false;
+  }
+  return !bytes.empty() && WriteFileAtomically(path, {bytes});
+}
+
+}  // namespace bv::tool
