@@ -189,6 +189,18 @@ class CPlaybackEngine {
   void SetPictureMessageSink(PictureMessageSink sink) { pictureMessages_ = std::move(sink); }
   void PostPictureMessage(const PictureMessage& message);
 
+  // Snapshot and printing of the current frame (export/engine_snapshot.cpp,
+  // export/engine_print.cpp); only while playback is stopped or paused.
+  // ComposeSnapshot decodes the record's picture again (StillDecode), builds
+  // the snapshot (a single field doubled, the checked information texts
+  // drawn) and saves it as a BMP (format 0) or JPEG (1): 1 written, 0 not
+  // (the reason shown).
+  int ComposeSnapshot(const INDEX_RECORD& record, const std::string& fileName, int format);
+  // Prints the picture of the record with the caption "%s - %s" (the camera
+  // field and the recording time) through the active video window: 1
+  // printed, 0 not (refused while playing).
+  int PrintCurrentFrame(const INDEX_RECORD& record);
+
  private:
   void ShowLoadedStill(const CDataFile& file, const uint8_t* pixels);
 

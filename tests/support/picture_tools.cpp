@@ -123,4 +123,22 @@ samples::RgbPicture PictureOfDib24(const uint8_t* bits, int width, int height) {
   return picture;
 }
 
+GreyPage RenderPdfPage(const std::string& pdf, int dpi) {
+  static const std::string program = OnPath("pdftoppm");
+  TempDir dir;
+  const std::string prefix = dir.File("page");
+  if (RunCommand(program, {"-r", std::to_string(dpi), "-gray", "-singlefile", pdf, prefix}).exitCode != 0) return {};
+  std::ifstream in(prefix + ".pgm", std::ios::binary);
+  std::string magic;
+  GreyPage page;
+  int maximum = 0;
+  in >> magic >> page.width >> page.height >> maximum;
+  in.get();
+  if (magic != "P5" || maximum != 255 || page.width <= 0 || page.height <= 0) return {};
+  page.pixels.resize(static_cast<size_t>(page.width) * page.height);
+  in.read(reinterpret_cast<char*>(page.pixels.data()), static_cast<std::streamsize>(page.pixels.size()));
+  if (!in) return {};
+  return page;
+}
+
 }  // namespace bv::test

@@ -35,4 +35,14 @@ double Psnr(const uint8_t* a, const uint8_t* b, size_t size);
 // four bytes.
 samples::RgbPicture PictureOfDib24(const uint8_t* bits, int width, int height);
 
+// A page rendered in grey by pdftoppm (one byte a pixel, top row first).
+struct GreyPage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+  uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+// The first page of a PDF file at dpi; empty when pdftoppm fails.
+GreyPage RenderPdfPage(const std::string& pdf, int dpi);
+
 }  // namespace bv::test
