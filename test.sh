@@ -14,7 +14,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBV_SANITIZE=address,undefined \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_SANITIZE=address,undefined \
   -DBV_BUILD_GUI=OFF -DBV_BUILD_BENCH=OFF
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -390,8 +390,10 @@ void CViewerDlg::SetEditText(int id, const std::string& text) {
     editTexts_[id] = text;
   }
   dispatcher_.Post([this, id, text] {
-    if (QLineEdit* edit = edits_.value(id)) {
-      edit->setText(Legacy(text));
+    QLineEdit* edit = edits_.value(id);
+    const QString shown = Legacy(text);
+    if (edit && edit->text() != shown) {
+      edit->setText(shown);
       edit->setCursorPosition(0);  // show the start of a long text
     }
   });

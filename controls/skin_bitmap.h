@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <array>
 
 namespace bv {
 
@@ -25,6 +26,10 @@ class CSkinBitmap {
 
  private:
   QImage strip_;
+  // The four cells with their transparent pixels masked, made on first use
+  // for the colour asked.
+  mutable QPixmap cells_[4];
+  mutable QColor cellsTransparent_;
   int width_ = 0;
   int cellWidth_ = 0;
   int height_ = 0;

@@ -19,24 +19,30 @@ void CSkinButton::LoadSkin(int bitmapId, QColor transparent) {
   update();
 }
 
+// The playback logic restates every button's state after each record;
+// only a change is repainted.
 void CSkinButton::EnableButton(bool enable) {
+  if (isEnabled() == enable && disabledLook_ == !enable) return;
   setEnabled(enable);
   disabledLook_ = !enable;
   update();
 }
 
 void CSkinButton::ShowDisabledLook() {
+  if (disabledLook_ && !isDown()) return;
   disabledLook_ = true;
   setDown(false);
   update();
 }
 
 void CSkinButton::Latch() {
+  if (latched_) return;
   latched_ = true;
   update();
 }
 
 void CSkinButton::Unlatch() {
+  if (!latched_) return;
   latched_ = false;
   update();
 }

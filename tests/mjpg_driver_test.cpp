@@ -2,6 +2,8 @@
 // layer as the engine reaches it, compared with libjpeg-turbo's own decode.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <algorithm>
 #include <random>
 #include <vector>
@@ -150,11 +152,12 @@ TEST_F(MjpgDriver, UyvyOutputIsPackedUY0VY1TopRowFirst) {
   ASSERT_EQ(DecodeFrame(payload, 64, 32, false, out.data()), ICERR_OK);
   EXPECT_TRUE(out.GuardIntact());
 
-  // BT.601 full-range values of the four flat areas, as JPEG defines them.
+  // BT.601 values of the four flat areas at video levels (luma 16..235,
+  // chroma 16..240), as packed 4:2:2 pictures carry them.
   auto expect = [&](int x, int y, int r, int g, int b) {
-    const double luma = 0.299 * r + 0.587 * g + 0.114 * b;
-    const double cb = 128 - 0.168736 * r - 0.331264 * g + 0.5 * b;
-    const double cr = 128 + 0.5 * r - 0.418688 * g - 0.081312 * b;
+    const double luma = 16 + (0.299 * r + 0.587 * g + 0.114 * b) * 219 / 255;
+    const double cb = 128 + (-0.168736 * r - 0.331264 * g + 0.5 * b) * 224 / 255;
+    const double cr = 128 + (0.5 * r - 0.418688 * g - 0.081312 * b) * 224 / 255;
     const uint8_t* pair = out.data() + static_cast<size_t>(y) * 64 * 2 + (x & ~1) * 2;
     EXPECT_NEAR(pair[0], cb, 3) << x << "," << y;
     EXPECT_NEAR(pair[1], luma, 3) << x << "," << y;
@@ -167,7 +170,7 @@ TEST_F(MjpgDriver, UyvyOutputIsPackedUY0VY1TopRowFirst) {
   expect(50, 28, 20, 220, 160);
 }
 
-TEST_F(MjpgDriver, UyvyOutputCarriesTheLibrarysLumaAndPairAveragedChroma) {
+TEST_F(MjpgDriver, UyvyOutputCarriesTheLibrarysLumaAndPairAveragedChromaAtVideoLevels) {
   const RgbPicture picture = MakeTestPicture(352, 240, 11, samples::TestScene::kBusyDetail);
   std::vector<uint8_t> payload = samples::MakeMjpgPayload(picture, 80);
   GuardedPicture out(352 * 240 * 2);
@@ -176,15 +179,21 @@ TEST_F(MjpgDriver, UyvyOutputCarriesTheLibrarysLumaAndPairAveragedChroma) {
   const std::vector<uint8_t> ycc = ReferenceDecode(jpeg, CReferenceJpegDecoder::Output::kYcbcr, false);
   ASSERT_EQ(ycc.size(), 352u * 240 * 3);
   const std::vector<uint8_t> uyvy = out.Picture();
+  auto luma = [](int v) { return 16 + (v * 219 + 127) / 255; };
+  // The pair's mean chroma scaled about 128 into 16..240.
+  auto chroma = [](int a, int b) { return static_cast<int>(std::lround(128 + (a + b - 256) * 224.0 / 510)); };
+  int off = 0;
   for (size_t pixel = 0; pixel < 352u * 240; pixel += 2) {
     const uint8_t* a = &ycc[pixel * 3];
     const uint8_t* b = a + 3;
     const uint8_t* packed = &uyvy[pixel * 2];
-    ASSERT_EQ(packed[0], (a[1] + b[1] + 1) / 2) << pixel;
-    ASSERT_EQ(packed[1], a[0]) << pixel;
-    ASSERT_EQ(packed[2], (a[2] + b[2] + 1) / 2) << pixel;
-    ASSERT_EQ(packed[3], b[0]) << pixel;
+    ASSERT_EQ(packed[1], luma(a[0])) << pixel;
+    ASSERT_EQ(packed[3], luma(b[0])) << pixel;
+    ASSERT_NEAR(packed[0], chroma(a[1], b[1]), 1) << pixel;
+    ASSERT_NEAR(packed[2], chroma(a[2], b[2]), 1) << pixel;
+    off += packed[0] != chroma(a[1], b[1]);
   }
+  EXPECT_LT(off, 352 * 240 / 20);  // rounding differences only
 }
 
 TEST_F(MjpgDriver, FramesWithoutHuffmanTablesDecodeWithTheStandardOnes) {

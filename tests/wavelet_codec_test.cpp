@@ -3,11 +3,14 @@
 // demo backup it makes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
+#include "codecs/wavelet/checksum.h"
 #include "codecs/wavelet/entropy_tables.h"
 #include "codecs/wavelet/inverse_transform.h"
+#include "codecs/wavelet/symbol_stream.h"
 #include "codecs/wavelet/wavelet_decoder.h"
 #include "codecs/wavelet/wavelet_encoder.h"
 #include "playback/frame_record.h"
@@ -140,6 +143,76 @@ TEST(WaveletDecoder, NeverReadsPastTheBytesItIsGiven) {
   EXPECT_EQ(luma, encoder.ReconstructedLuma());
   EXPECT_EQ(cb, encoder.ReconstructedCb());
   EXPECT_EQ(cr, encoder.ReconstructedCr());
+}
+
+// Recomputes the checksum after a deliberate change, so that the change
+// reaches the decoder's later checks.
+void Reseal(std::vector<uint8_t>& payload) {
+  const int height = payload[4] << 8 | payload[5], width = payload[6] << 8 | payload[7];
+  const uint64_t seed = static_cast<uint64_t>(payload[3]) << 32 | static_cast<uint64_t>(height) << 16 |
+                        static_cast<uint64_t>(width);
+  const uint32_t sum = Checksum32(payload.data() + kPrefixSize + kChecksummedFrom,
+                                  payload.size() - kPrefixSize - kChecksummedFrom, seed);
+  for (int i = 0; i < 4; ++i) payload[kPrefixSize + kChecksumOffset + i] = static_cast<uint8_t>(sum >> (8 * i));
+}
+
+TEST(WaveletDecoder, SectionLengthsThatDoNotFitTheDataAreRefused) {
+  CWaveletEncoder encoder(50);
+  const samples::RgbPicture picture = samples::MakeTestPicture(176, 144, 1, samples::TestScene::kBusyDetail);
+  const std::vector<uint8_t> good = encoder.Encode(picture.pixels.data(), 176, 144, 176 * 3, true);
+  const uint32_t length = static_cast<uint32_t>(good.size() - kPrefixSize);
+  const uint32_t sections = length - static_cast<uint32_t>(kHeaderSize) - 2;
+  auto workspace = std::make_unique<DecoderWorkspace>();
+  std::vector<uint8_t> luma(176 * 144, 7), cb(88 * 72), cr(88 * 72), record(kPictureRecordSize, 0);
+  const PictureBuffers buffers{luma.data(), cb.data(), cr.data(), record.data()};
+  const uint32_t goodRaw = good[kPrefixSize + 16] | good[kPrefixSize + 17] << 8 | good[kPrefixSize + 18] << 16 |
+                           static_cast<uint32_t>(good[kPrefixSize + 19]) << 24;
+  const uint32_t goodTables = good[kPrefixSize + 20] | good[kPrefixSize + 21] << 8;
+  auto decodeWith = [&](uint32_t raw, uint32_t tables, uint8_t version) {
+    // An exactly sized copy: the sanitizer build sees any read beyond it.
+    std::vector<uint8_t> changed = good;
+    for (int i = 0; i < 4; ++i) changed[kPrefixSize + 16 + i] = static_cast<uint8_t>(raw >> (8 * i));
+    for (int i = 0; i < 2; ++i) changed[kPrefixSize + 20 + i] = static_cast<uint8_t>(tables >> (8 * i));
+    changed[kPrefixSize] = version;
+    Reseal(changed);
+    return DecodeFrame(changed.data(), changed.size(), *workspace, buffers, nullptr);
+  };
+  // The raw-bit length (coded-data offset 16) reaching into the tables or
+  // past the data, alone and with a table length (offset 20) that would
+  // then run past the data: the differences of the lengths must not wrap.
+  for (uint32_t raw : {sections + 1, sections + 2, length - 1, length, length + 1, 0xFFFFFFFFu}) {
+    EXPECT_EQ(decodeWith(raw, goodTables, kFormatVersion), DecodeStatus::kCorruptData) << raw;
+    for (uint32_t tables : {sections + 1, std::min(sections + 40, 0xFFFFu)})
+      EXPECT_EQ(decodeWith(raw, tables, kFormatVersion), DecodeStatus::kCorruptData) << raw << " " << tables;
+  }
+  // The table length alone running into the rANS and raw sections.
+  for (uint32_t tables : {sections, sections - 1, 0xFFFFu})
+    EXPECT_EQ(decodeWith(goodRaw, tables, kFormatVersion), DecodeStatus::kCorruptData) << tables;
+  EXPECT_EQ(decodeWith(goodRaw, goodTables, 1), DecodeStatus::kCorruptData);  // an older format version
+
+  // A short payload of well-formed tables only, its lengths claiming one
+  // byte more for both the raw bits and the tables: the tables would be
+  // read up to the end of the data and beyond.
+  CBitWriter tableBits;
+  tableBits.Write(kTableCount - 1, 8);
+  for (uint32_t id = 0; id < 3; ++id) {
+    tableBits.Write(id, 8);
+    tableBits.Write(kAlphabetSize - 1, 4);
+    for (int symbol = 0; symbol < kAlphabetSize; ++symbol) tableBits.Write(17, 5);
+  }
+  const size_t tablesAt = kPrefixSize + kHeaderSize + 2;
+  std::vector<uint8_t> tiny(tablesAt + tableBits.Bytes().size());
+  std::copy(good.begin(), good.begin() + tablesAt, tiny.begin());
+  std::copy(tableBits.Bytes().begin(), tableBits.Bytes().end(), tiny.begin() + tablesAt);
+  const uint32_t tinySections = static_cast<uint32_t>(tableBits.Bytes().size());
+  const uint32_t tinyLength = static_cast<uint32_t>(tiny.size() - kPrefixSize);
+  tiny[0] = 0, tiny[1] = static_cast<uint8_t>(tinyLength >> 8), tiny[2] = static_cast<uint8_t>(tinyLength);
+  for (int i = 0; i < 4; ++i) tiny[kPrefixSize + 16 + i] = static_cast<uint8_t>((tinySections + 1) >> (8 * i));
+  for (int i = 0; i < 2; ++i) tiny[kPrefixSize + 20 + i] = static_cast<uint8_t>((tinySections + 1) >> (8 * i));
+  Reseal(tiny);
+  EXPECT_EQ(DecodeFrame(tiny.data(), tiny.size(), *workspace, buffers, nullptr), DecodeStatus::kCorruptData);
+  EXPECT_TRUE(std::all_of(luma.begin(), luma.end(), [](uint8_t v) { return v == 7; }));
+  EXPECT_EQ(DecodeFrame(good.data(), good.size(), *workspace, buffers, nullptr), DecodeStatus::kDecoded);
 }
 
 TEST(WaveletSamples, TheDemoBackupHasKeyFramesAtItsIntervalAndDeltasBetween) {

@@ -90,6 +90,40 @@ TEST_F(WaveletModule, HigherQualityGivesLargerPayloadsAndHigherPsnr) {
   }
 }
 
+TEST_F(WaveletModule, FractionalQualitiesRefineTheWholeOnes) {
+  const RgbPicture picture = MakeTestPicture(352, 288, 6, TestScene::kBarsAndCounter);
+  CWaveletEncoder whole(47);
+  CWaveletEncoder same(10);
+  same.SetQuality(47.0);
+  EXPECT_EQ(Encode(same, picture, true), Encode(whole, picture, true));
+  // Between two whole qualities, the size lies between theirs.
+  CWaveletEncoder lower(40), higher(41), between(1);
+  between.SetQuality(40.5);
+  const size_t lowSize = Encode(lower, picture, true).size();
+  const size_t highSize = Encode(higher, picture, true).size();
+  const size_t midSize = Encode(between, picture, true).size();
+  EXPECT_LT(lowSize, highSize);
+  EXPECT_GE(midSize, lowSize * 98 / 100);
+  EXPECT_LE(midSize, highSize * 102 / 100);
+  between.SetQuality(250.0);
+  EXPECT_EQ(between.Quality(), 100);
+}
+
+TEST_F(WaveletModule, TheFinestQualityKeepsFineTextureNearlyIntact) {
+  // Fine texture at the finest quality codes large magnitudes, through the
+  // classes whose low bits travel raw.
+  // Grey, so that the chroma subsampling loses nothing.
+  RgbPicture picture = MakeTestPicture(176, 144, 2, TestScene::kBusyDetail);
+  for (size_t i = 0; i < picture.pixels.size(); i += 3)
+    picture.pixels[i] = picture.pixels[i + 2] = picture.pixels[i + 1];
+  CWaveletEncoder encoder(100);
+  const std::vector<uint8_t> payload = Encode(encoder, picture, true);
+  CWaveletWorkBlock block;
+  const test::DecodeCall call = CallDecoder(decode_, block, payload, 1);
+  ASSERT_GE(call.result, 0);
+  EXPECT_GE(test::PsnrOfBgr(picture, call.output.data()), 48.0);
+}
+
 TEST_F(WaveletModule, DeltaChainsMatchTheEncodersReconstructionFrameByFrame) {
   CWaveletEncoder encoder(55);
   CWaveletWorkBlock block;

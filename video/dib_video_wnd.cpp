@@ -13,7 +13,7 @@
 namespace bv {
 
 CDibVideoWnd::CDibVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent)
-    : QWidget(parent), dispatcher_(dispatcher), pixels_(kPictureBufferSize) {
+    : QWidget(parent), dispatcher_(dispatcher), frame_(static_cast<size_t>(kMaxPictureWidth) * kMaxPictureHeight) {
   setObjectName(QStringLiteral("1001"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
@@ -31,11 +31,20 @@ void CDibVideoWnd::SetEventInfo(uint8_t kind, const std::string& text, int32_t m
 
 void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
   if (frame.layout != PixelLayout::kBgr24BottomUp || !frame.pixels) return;
-  const size_t bytes = static_cast<size_t>(frame.width) * frame.height * 3;
-  if (frame.width <= 0 || frame.height <= 0 || bytes > pixels_.size()) return;
+  if (frame.width <= 0 || frame.height <= 0 || frame.width > kMaxPictureWidth || frame.height > kMaxPictureHeight) {
+    return;
+  }
   {
     std::lock_guard lock(mutex_);
-    std::memcpy(pixels_.data(), frame.pixels, bytes);
+    // Bottom-up B, G, R rows become top-down 0xffRRGGBB rows.
+    const size_t rowBytes = static_cast<size_t>(frame.width) * 3;
+    for (int y = 0; y < frame.height; ++y) {
+      const uint8_t* in = frame.pixels + (frame.height - 1 - y) * rowBytes;
+      uint32_t* out = frame_.data() + static_cast<size_t>(y) * frame.width;
+      for (int x = 0; x < frame.width; ++x, in += 3) {
+        out[x] = 0xFF000000u | (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
+      }
+    }
     header_ = frame.header;
     overlay_.texts = texts;
     // The texts hold 127 characters and a terminator.
@@ -54,7 +63,7 @@ void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& head
     std::lock_guard lock(mutex_);
     const size_t bytes = DibImageBytes(header);
     if (pixels && bytes > 0 && bytes <= kStillPixelBufferSize * 2) {
-      pixels_.assign(pixels, pixels + bytes);
+      still_.assign(pixels, pixels + bytes);
       header_ = header;
       stillCaption_ = QString::fromStdString(LegacyTextToUtf8(caption));
       stored_ = Stored::kStill;
@@ -62,8 +71,6 @@ void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& head
       stored_ = Stored::kNothing;
     }
     ComposeLocked();
-    // Frames use the buffer at its usual size again.
-    if (pixels_.size() < kPictureBufferSize) pixels_.resize(kPictureBufferSize);
   }
   RequestRepaint();
 }
@@ -101,7 +108,7 @@ void CDibVideoWnd::ComposeLocked() {
     return;
   }
   if (back_.size() != QSize(w, h)) back_ = QImage(w, h, QImage::Format_RGB32);
-  back_.fill(Qt::black);
+  if (stored_ != Stored::kFrame) back_.fill(Qt::black);  // a frame covers it all
   QPainter painter(&back_);
   const QRect area(0, 0, w, h);
   if (stored_ == Stored::kFrame) ComposeFrameLocked(painter, area);
@@ -109,20 +116,15 @@ void CDibVideoWnd::ComposeLocked() {
 }
 
 void CDibVideoWnd::ComposeFrameLocked(QPainter& painter, const QRect& area) {
-  const QImage picture(pixels_.data(), header_.biWidth, header_.biHeight, header_.biWidth * 3,
-                       QImage::Format_BGR888);
-  // The picture fills the whole area, its aspect ratio not kept; rows are
-  // stored bottom-up.
-  painter.save();
-  painter.translate(0, area.height());
-  painter.scale(1, -1);
-  painter.drawImage(QRect(0, 0, area.width(), area.height()), picture);
-  painter.restore();
+  const QImage picture(reinterpret_cast<const uchar*>(frame_.data()), header_.biWidth, header_.biHeight,
+                       header_.biWidth * 4, QImage::Format_RGB32);
+  // The picture fills the whole area, its aspect ratio not kept.
+  painter.drawImage(area, picture);
   PaintFrameTexts(painter, area, overlay_, CaptionPlacement::kDibWindow);
 }
 
 void CDibVideoWnd::ComposeStillLocked(QPainter& painter, const QRect& area) {
-  const QImage picture = ImageOfDib(pixels_.data(), header_);
+  const QImage picture = ImageOfDib(still_.data(), header_);
   if (!picture.isNull()) painter.drawImage(area, picture);
   if (stillCaption_.isEmpty()) return;
   painter.setFont(InfoItemFont());

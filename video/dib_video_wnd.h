@@ -60,7 +60,10 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
 
   mutable std::mutex mutex_;
   Stored stored_ = Stored::kNothing;
-  std::vector<uint8_t> pixels_;  // the window's own copy of the picture
+  // The window's own copy of the frame, top row first, as 0xffRRGGBB pixels
+  // (the form the painter scales fastest), and of a still's bits.
+  std::vector<uint32_t> frame_;
+  std::vector<uint8_t> still_;
   BITMAPINFOHEADER header_{};
   QString stillCaption_;
   FrameOverlayState overlay_;

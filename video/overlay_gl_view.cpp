@@ -66,8 +66,20 @@ void main() { gl_FragColor = texture2D(source, v); })";
 
 }  // namespace
 
-COverlayGlView::COverlayGlView(COverlayVideoWnd& owner) : QOpenGLWidget(&owner), owner_(owner) {
-  setFocusPolicy(Qt::NoFocus);
+COverlayGlView::COverlayGlView(COverlayVideoWnd& owner) : QOpenGLWindow(NoPartialUpdate), owner_(owner) {
+  QSurfaceFormat format = requestedFormat();
+  format.setSwapInterval(0);  // frames are paced by the playback thread
+  setFormat(format);
+}
+
+void COverlayGlView::Render() {
+  if (!isExposed() || !context()) {
+    update();
+    return;
+  }
+  makeCurrent();
+  paintGL();
+  context()->swapBuffers(this);
 }
 
 COverlayGlView::~COverlayGlView() {
@@ -222,7 +234,7 @@ void COverlayGlView::DrawTexts(int displayWidth, int displayHeight) {
 
 void COverlayGlView::Present(int displayWidth, int displayHeight) {
   glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
-  const qreal ratio = devicePixelRatioF();
+  const qreal ratio = devicePixelRatio();
   glViewport(0, 0, static_cast<GLsizei>(width() * ratio), static_cast<GLsizei>(height() * ratio));
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);

@@ -1,8 +1,11 @@
 #pragma once
 // The OpenGL side of the overlay window: the YUV textures, the work and
-// composition framebuffers and the shaders, used only on the GUI thread.
+// composition framebuffers and the shaders, used only on the GUI thread. It
+// is a native window of its own inside the overlay widget, so the dialog
+// around it keeps drawing without OpenGL, as the video surface and the
+// dialog's controls were separate before.
 #include <QOpenGLFunctions>
-#include <QOpenGLWidget>
+#include <QOpenGLWindow>
 #include <memory>
 
 class QOpenGLFramebufferObject;
@@ -13,7 +16,7 @@ namespace bv {
 
 class COverlayVideoWnd;
 
-class COverlayGlView : public QOpenGLWidget, protected QOpenGLFunctions {
+class COverlayGlView : public QOpenGLWindow, protected QOpenGLFunctions {
  public:
   explicit COverlayGlView(COverlayVideoWnd& owner);
   ~COverlayGlView() override;
@@ -21,6 +24,8 @@ class COverlayGlView : public QOpenGLWidget, protected QOpenGLFunctions {
   // Creates what does not exist yet; the result codes of CreateSurfaces.
   uint32_t CreateResources();
   void ReleaseResources();
+  // Draws and shows the current picture now (nothing while not exposed).
+  void Render();
 
  protected:
   void initializeGL() override;

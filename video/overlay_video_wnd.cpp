@@ -63,8 +63,10 @@ uint32_t COverlayVideoWnd::Create(const OverlayParams* params) {
   setPalette(background);
   if (OpenGlAvailable() && !view_) {
     view_ = new COverlayGlView(*this);
-    view_->setGeometry(rect());
-    view_->show();
+    viewContainer_ = QWidget::createWindowContainer(view_, this);
+    viewContainer_->setFocusPolicy(Qt::NoFocus);
+    viewContainer_->setGeometry(rect());
+    viewContainer_->show();
     lastResult_ = 0;  // the surfaces are made when the view first gets its context
   }
   return CreateSurfaces();
@@ -130,7 +132,7 @@ void COverlayVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& text
     lastHeight_ = frame.height;
   }
   dispatcher_.Post([this] {
-    if (view_) view_->repaint();
+    if (view_) view_->Render();
   });
 }
 
@@ -152,7 +154,7 @@ void COverlayVideoWnd::SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint
 void COverlayVideoWnd::Redraw() {
   if (!ready_) return;
   dispatcher_.Post([this] {
-    if (view_) view_->repaint();
+    if (view_) view_->Render();
   });
 }
 
@@ -160,7 +162,7 @@ void COverlayVideoWnd::ShowBlack() {
   if (!ready_ && lastResult_ != 0) return;
   noFrame_ = true;
   dispatcher_.Post([this] {
-    if (view_) view_->repaint();
+    if (view_) view_->Render();
   });
 }
 
@@ -222,7 +224,7 @@ void COverlayVideoWnd::mousePressEvent(QMouseEvent* event) {
 }
 
 void COverlayVideoWnd::resizeEvent(QResizeEvent* event) {
-  if (view_) view_->setGeometry(QRect(QPoint(0, 0), event->size()));
+  if (viewContainer_) viewContainer_->setGeometry(QRect(QPoint(0, 0), event->size()));
   QWidget::resizeEvent(event);
   Redraw();
 }

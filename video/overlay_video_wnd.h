@@ -88,6 +88,7 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   CGuiDispatcher& dispatcher_;
   OverlayParams params_;
   COverlayGlView* view_ = nullptr;
+  QWidget* viewContainer_ = nullptr;  // hosts the view's native window
   std::atomic<bool> ready_{false};
   std::atomic<bool> noFrame_{true};
   uint32_t lastResult_ = 1;

@@ -27,19 +27,33 @@ uint8_t* PictureRow(const OutputPicture& out, int row) {
   return out.pixels + static_cast<size_t>(stored) * out.width * BytesPerPixel(out.format);
 }
 
+// JPEG's full-range levels to the video levels packed 4:2:2 pictures carry
+// (luma 16..235, chroma 16..240), as the other decoders deliver them.
+struct VideoLevels {
+  uint8_t luma[256];
+  uint8_t chroma[511];  // indexed by the sum of two chroma samples
+  VideoLevels() {
+    for (int v = 0; v < 256; ++v) luma[v] = static_cast<uint8_t>(16 + (v * 219 + 127) / 255);
+    for (int sum = 0; sum < 511; ++sum) {
+      chroma[sum] = static_cast<uint8_t>(128 + ((sum - 256) * 224 + (sum >= 256 ? 255 : -255)) / 510);
+    }
+  }
+};
+const VideoLevels kLevels;
+
 // Y, Cb, Cr per pixel to U, Y0, V, Y1 per pair, chroma averaged over the
 // pair. An odd last pixel gets U and Y only: the row holds width * 2 bytes.
 void PackUyvy(const uint8_t* ycc, int width, uint8_t* dst) {
   int x = 0;
   for (; x + 1 < width; x += 2, ycc += 6, dst += 4) {
-    dst[0] = static_cast<uint8_t>((ycc[1] + ycc[4] + 1) >> 1);
-    dst[1] = ycc[0];
-    dst[2] = static_cast<uint8_t>((ycc[2] + ycc[5] + 1) >> 1);
-    dst[3] = ycc[3];
+    dst[0] = kLevels.chroma[ycc[1] + ycc[4]];
+    dst[1] = kLevels.luma[ycc[0]];
+    dst[2] = kLevels.chroma[ycc[2] + ycc[5]];
+    dst[3] = kLevels.luma[ycc[3]];
   }
   if (x < width) {
-    dst[0] = ycc[1];
-    dst[1] = ycc[0];
+    dst[0] = kLevels.chroma[2 * ycc[1]];
+    dst[1] = kLevels.luma[ycc[0]];
   }
 }
 

@@ -15,8 +15,12 @@ struct PlaneView {
   int height;  // even
 };
 
+struct ColourKernels;
+
 // 24-bit B, G, R rows of width * 3 bytes, top row first.
 void WriteBgr(const PlaneView& planes, uint8_t* out);
+// The same with a given set of kernels (all give the same result).
+void WriteBgr(const PlaneView& planes, uint8_t* out, const ColourKernels& kernels);
 
 // Packed YUY2 (Y0 U Y1 V) rows of width * 2 bytes, top row first, in the
 // studio range of YUV surfaces (Y 16..235, U and V 16..240).

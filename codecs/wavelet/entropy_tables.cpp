@@ -26,7 +26,7 @@ bool NormaliseLogWeights(const uint8_t* logWeights, int symbolCount, FrequencyTa
     sum += static_cast<int>(f);
     if (table->frequency[s] > table->frequency[largest]) largest = s;
   }
-  // Rounding leaves the sum a little off 4096: the most likely symbol absorbs it.
+  // Rounding leaves the sum a little off the scale: the most likely symbol absorbs it.
   const int adjusted = table->frequency[largest] + (static_cast<int>(kProbabilityScale) - sum);
   if (adjusted < 1) return false;
   table->frequency[largest] = static_cast<uint16_t>(adjusted);
@@ -46,8 +46,9 @@ uint8_t LogWeightOf(uint32_t count, uint32_t largestCount) {
 }
 
 void BuildDecodeTable(const FrequencyTable& frequencies, DecodeTable* table) {
-  table->frequencies = frequencies;
   for (int s = 0; s < kAlphabetSize; ++s) {
+    table->frequency[s] = frequencies.frequency[s];
+    table->start[s] = frequencies.start[s];
     if (frequencies.frequency[s] == 0) continue;
     std::memset(table->symbolOfSlot + frequencies.start[s], s, frequencies.frequency[s]);
   }

@@ -1,6 +1,6 @@
 #pragma once
 // Probability tables of the rANS coder: sent as 5-bit log weights per
-// symbol, normalised here to frequencies that sum to 4096. Encoder and
+// symbol, normalised here to frequencies that sum to kProbabilityScale. Encoder and
 // decoder call the same normalisation so their tables agree exactly.
 #include <array>
 #include <cstdint>
@@ -21,9 +21,11 @@ bool NormaliseLogWeights(const uint8_t* logWeights, int symbolCount, FrequencyTa
 // The log weight that stands for count, given the table's largest count.
 uint8_t LogWeightOf(uint32_t count, uint32_t largestCount);
 
-// Decoder side: frequencies plus the slot -> symbol map.
+// Decoder side: per symbol its frequency and start (32-bit, so that a
+// decoding step can use them straight from memory), and the slot -> symbol map.
 struct DecodeTable {
-  FrequencyTable frequencies;
+  uint32_t frequency[kAlphabetSize];
+  uint32_t start[kAlphabetSize];
   alignas(64) uint8_t symbolOfSlot[kProbabilityScale];
 };
 

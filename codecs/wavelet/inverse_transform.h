@@ -5,13 +5,14 @@
 // delta frame's added to the reference already in the picture.
 #include <cstdint>
 
+#include "codecs/wavelet/lifting_kernels.h"
 #include "codecs/wavelet/plane_geometry.h"
 
 namespace bv::wavelet {
 
 inline constexpr int kRowPadding = 32;
 inline constexpr int kSynthesisRowLength = kMaxWidth + kRowPadding;
-inline constexpr int kSynthesisRows = 5;
+inline constexpr int kSynthesisRows = 4;
 
 struct SynthesisBuffers {
   // Two buffers for the intermediate low bands, each of at least
@@ -25,6 +26,9 @@ struct SynthesisBuffers {
 // 8-bit samples, stride = geometry.width; read too when delta is true.
 void SynthesizePlane(const PlaneGeometry& geometry, const int16_t* coefficients, const SynthesisBuffers& buffers,
                      uint8_t* picture, bool delta);
+// The same with a given set of kernels (all give the same result).
+void SynthesizePlane(const PlaneGeometry& geometry, const int16_t* coefficients, const SynthesisBuffers& buffers,
+                     uint8_t* picture, bool delta, const LiftingKernels& kernels);
 
 // The forward transform, for the encoder: samples in (value - 128) * 4
 // form, transformed in place into the same layout (stride = width).

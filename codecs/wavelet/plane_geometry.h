@@ -80,21 +80,8 @@ inline int ClassContext(int leftClass, int upperClass, int parentClass) {
   return bucket * 2 + (parentClass != 0 ? 1 : 0);
 }
 
-// Sparse classes code several magnitudes per symbol, side by side along a
-// block row: class 1 four (one bit each), class 2 two (two bits each); the
-// first coefficient in the lowest bits. Positions past the block's edge
-// count as zero.
-inline int GroupSizeOfClass(int blockClass) { return blockClass == 1 ? 4 : (blockClass == 2 ? 2 : 1); }
-
-// Largest number of symbols a coefficient table of this class may have.
-inline int TokenCountOfClass(int blockClass) {
-  return blockClass <= 2 || blockClass > kDirectClasses ? kAlphabetSize : 1 << blockClass;
-}
-
-// How a magnitude is split for a block of class k: the token (< 16) is
-// coded with the block's table, the low bits raw.
-inline int RawBitsOfClass(int blockClass) {
-  return blockClass > kDirectClasses ? blockClass - kDirectClasses : 0;
-}
+// How a magnitude is split in a sub-block of class s: the token (< 16) is
+// coded with the sub-block's table, the low bits raw.
+inline int RawBitsOfClass(int subclass) { return subclass > kDirectClasses ? subclass - kDirectClasses : 0; }
 
 }  // namespace bv::wavelet

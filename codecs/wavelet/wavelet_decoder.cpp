@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "codecs/wavelet/checksum.h"
+#include "codecs/wavelet/coefficient_block.h"
 #include "codecs/wavelet/rans_decoder.h"
 
 namespace bv::wavelet {
@@ -47,11 +48,7 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
     uint8_t logWeights[kAlphabetSize];
     for (int s = 0; s < symbolCount; ++s) logWeights[s] = static_cast<uint8_t>(bits.Read(5));
     if (id >= kTableCount || ws.tablePresent[id]) return false;
-    if (id < kClassTableBase) {
-      const int blockClass = id % 16;
-      if (blockClass == 0) return false;
-      if (symbolCount > TokenCountOfClass(blockClass)) return false;
-    }
+    if (symbolCount > MaxSymbolsOfSlot(id % kTablesPerBandType)) return false;
     FrequencyTable frequencies;
     if (!NormaliseLogWeights(logWeights, symbolCount, &frequencies)) return false;
     BuildDecodeTable(frequencies, &ws.tables[id]);
@@ -60,165 +57,61 @@ bool ReadTables(const uint8_t* begin, const uint8_t* end, DecoderWorkspace& ws) 
   return bits.FinishedCleanly();
 }
 
-// Magnitude, sign bit and reconstruction of one coefficient.
-inline int16_t Reconstruct(uint32_t magnitude, CBitReader& bits, int step, int bias) {
-  const bool nonzero = magnitude != 0;
-  const int32_t negative = static_cast<int32_t>(bits.ReadBitIf(nonzero));
-  const int32_t value = (static_cast<int32_t>(magnitude) * step + (bias & -static_cast<int32_t>(nonzero))) >> 4;
-  return static_cast<int16_t>((value ^ -negative) + negative);
-}
+// Bucket of the larger neighbouring class (ClassContext): 0, 1-2, 3-4, 5 and above.
+inline int NeighbourBucket(int neighbourClass) { return std::min(3, (neighbourClass + 1) >> 1); }
 
-struct BlockArea {
-  int16_t* dst;
-  ptrdiff_t stride;
-  int width, height;
-};
+constexpr uint8_t kNoClasses[(kMaxWidth / 2 + kBlockSize - 1) / kBlockSize] = {};
 
-// Class 1 and 2 blocks: several magnitudes per symbol.
-template <bool kChecked, int kGroup>
-void DecodeGroupedBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
-                        int step, int bias) {
-  constexpr int kBits = kGroup == 4 ? 1 : 2;
-  constexpr uint32_t kMask = (1u << kBits) - 1;
-  for (int r = 0; r < area.height; ++r) {
-    int16_t* row = area.dst + r * area.stride;
-    for (int c = 0; c < area.width; c += kGroup) {
-      const uint32_t token = static_cast<uint32_t>(kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table));
-      const int count = std::min(kGroup, area.width - c);
-      for (int j = 0; j < count; ++j) row[c + j] = Reconstruct((token >> (kBits * j)) & kMask, bits, step, bias);
-    }
-  }
-}
-
-// Denser classes: one magnitude per symbol, plus raw low bits above class 4.
-template <bool kChecked>
-void DecodeDenseBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
-                      int rawBits, int step, int bias) {
-  for (int r = 0; r < area.height; ++r) {
-    int16_t* row = area.dst + r * area.stride;
-    for (int c = 0; c < area.width; ++c) {
-      uint32_t magnitude = static_cast<uint32_t>(kChecked ? rans.Decode(table) : rans.DecodeUnchecked(table));
-      if (rawBits > 0) magnitude = (magnitude << rawBits) | bits.Read(rawBits);
-      row[c] = Reconstruct(magnitude, bits, step, bias);
-    }
-  }
-}
-
-template <bool kChecked>
-void DecodeBlockWith(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
-                     int blockClass, int step, int bias) {
-  switch (blockClass) {
-    case 1:
-      DecodeGroupedBlock<kChecked, 4>(rans, bits, table, area, step, bias);
-      break;
-    case 2:
-      DecodeGroupedBlock<kChecked, 2>(rans, bits, table, area, step, bias);
-      break;
-    default:
-      DecodeDenseBlock<kChecked>(rans, bits, table, area, RawBitsOfClass(blockClass), step, bias);
-      break;
-  }
-}
-
-// A whole 8x8 block: the symbol count is a multiple of four, so the four
-// rANS states can be unrolled.
-void DecodeFullBlock(CRansReader& rans, CBitReader& bits, const DecodeTable& table, const BlockArea& area,
-                     int blockClass, int step, int bias) {
-  int16_t* dst = area.dst;
-  int column = 0;
-  auto put = [&](int16_t value) {
-    dst[column] = value;
-    if (++column == kBlockSize) {
-      column = 0;
-      dst += area.stride;
-    }
-  };
-  if (blockClass == 1) {
-    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 16, [&](int token) {
-      for (int j = 0; j < 4; ++j) put(Reconstruct((token >> j) & 1, bits, step, bias));
-    });
-  } else if (blockClass == 2) {
-    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 8, [&](int token) {
-      put(Reconstruct(token & 3, bits, step, bias));
-      put(Reconstruct((token >> 2) & 3, bits, step, bias));
-    });
-  } else if (blockClass <= kDirectClasses) {
-    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 4,
-                              [&](int token) { put(Reconstruct(static_cast<uint32_t>(token), bits, step, bias)); });
-  } else {
-    const int rawBits = RawBitsOfClass(blockClass);
-    rans.DecodeQuadsUnchecked(table, kBlockSize * kBlockSize / 4, [&](int token) {
-      put(Reconstruct((static_cast<uint32_t>(token) << rawBits) | bits.Read(rawBits), bits, step, bias));
-    });
-  }
-}
-
-void DecodeBlock(CRansReader& ransState, CBitReader& bitsState, const DecodeTable& table, const BlockArea& area,
-                 int blockClass, int step, int bias) {
-  // Local copies stay in registers for the whole block.
+bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader& ransState, CBitReader& bitsState,
+                 DecoderWorkspace& ws, int16_t* coefficients) {
+  // Local copies stay in registers between blocks.
   CRansReader rans = ransState;
   CBitReader bits = bitsState;
-  const bool wordsSuffice = rans.WordsLeft() >= static_cast<size_t>(kBlockSize * kBlockSize);
-  if (wordsSuffice && area.width == kBlockSize && area.height == kBlockSize) {
-    DecodeFullBlock(rans, bits, table, area, blockClass, step, bias);
-  } else if (wordsSuffice) {
-    DecodeBlockWith<false>(rans, bits, table, area, blockClass, step, bias);
-  } else {
-    DecodeBlockWith<true>(rans, bits, table, area, blockClass, step, bias);
-  }
-  ransState = rans;
-  bitsState = bits;
-}
-
-void ClearBlock(const BlockArea& area) {
-  if (area.width == kBlockSize) {
-    for (int r = 0; r < area.height; ++r) {
-      int16_t* row = area.dst + r * area.stride;
-      for (int c = 0; c < kBlockSize; ++c) row[c] = 0;
-    }
-    return;
-  }
-  for (int r = 0; r < area.height; ++r) std::memset(area.dst + r * area.stride, 0, sizeof(int16_t) * area.width);
-}
-
-bool DecodePlane(const PlaneGeometry& g, const PlaneCoding& coding, CRansReader& rans, CBitReader& bits,
-                 DecoderWorkspace& ws, int16_t* coefficients) {
   const ptrdiff_t stride = g.width;
+  alignas(16) int16_t values[kBlockArea];
   for (int bi = 0; bi < g.bandCount; ++bi) {
     const Band& band = g.bands[bi];
     const int step = SubbandStep(coding.baseStep, band.weight);
-    const int bias = (step * coding.reconstructionOffset) >> 4;
+    const Dequantiser dequantiser{step, (step * coding.reconstructionOffset) >> 4};
+    const int firstId = TableId(coding.planeType, band.group, 0);
+    BandTables tables{&ws.tables[firstId], 0};
+    for (int slot = 0; slot < kTablesPerBandType; ++slot)
+      tables.present |= static_cast<uint32_t>(ws.tablePresent[firstId + slot]) << slot;
     const int across = BlocksAcross(band), down = BlocksDown(band);
     uint8_t* classes = ws.blockClasses[bi];
-    const uint8_t* parentClasses = band.parent >= 0 ? ws.blockClasses[band.parent] : nullptr;
-    const int parentAcross = band.parent >= 0 ? BlocksAcross(g.bands[band.parent]) : 0;
-    const int parentDown = band.parent >= 0 ? BlocksDown(g.bands[band.parent]) : 0;
+    const bool hasParent = band.parent >= 0;
+    const uint8_t* parentClasses = hasParent ? ws.blockClasses[band.parent] : kNoClasses;
+    const int parentAcross = hasParent ? BlocksAcross(g.bands[band.parent]) : 1;
+    const int parentDown = hasParent ? BlocksDown(g.bands[band.parent]) : 1;
     for (int by = 0; by < down; ++by) {
       const int blockHeight = std::min(kBlockSize, band.height - by * kBlockSize);
+      uint8_t* row = classes + by * across;
+      const uint8_t* upperRow = by > 0 ? row - across : kNoClasses;
+      const uint8_t* parentRow = hasParent ? parentClasses + std::min(by / 2, parentDown - 1) * parentAcross : kNoClasses;
+      int left = 0;
+      int16_t* blockRow = coefficients + (band.y + by * kBlockSize) * stride + band.x;
       for (int bx = 0; bx < across; ++bx) {
-        const int left = bx > 0 ? classes[by * across + bx - 1] : 0;
-        const int upper = by > 0 ? classes[(by - 1) * across + bx] : 0;
-        const int parent = parentClasses
-                               ? parentClasses[std::min(by / 2, parentDown - 1) * parentAcross +
-                                               std::min(bx / 2, parentAcross - 1)]
-                               : 0;
-        const int classId = ClassTableId(coding.planeType, band.group, ClassContext(left, upper, parent));
-        if (!ws.tablePresent[classId]) return false;
-        const int blockClass = rans.Decode(ws.tables[classId]);
-        classes[by * across + bx] = static_cast<uint8_t>(blockClass);
+        const int parent = parentRow[std::min(bx >> 1, parentAcross - 1)];
+        // The table's address is computed, not loaded, to keep the chain
+        // from one block's class to the next short.
+        const int context = NeighbourBucket(std::max<int>(left, upperRow[bx])) * 2 + (parent != 0);
+        if (((tables.present >> context) & 1) == 0) return false;
+        const int blockClass = rans.Decode(tables.first[kSlotBlockClass + context]);
+        row[bx] = static_cast<uint8_t>(blockClass);
+        left = blockClass;
         const int blockWidth = std::min(kBlockSize, band.width - bx * kBlockSize);
-        const BlockArea area{coefficients + (band.y + by * kBlockSize) * stride + band.x + bx * kBlockSize, stride,
-                             blockWidth, blockHeight};
+        int16_t* dst = blockRow + bx * kBlockSize;
         if (blockClass == 0) {
-          ClearBlock(area);
+          ClearBlock(blockWidth, blockHeight, dst, stride);
           continue;
         }
-        const int tableId = CoefficientTableId(coding.planeType, band.group, blockClass);
-        if (!ws.tablePresent[tableId]) return false;
-        DecodeBlock(rans, bits, ws.tables[tableId], area, blockClass, step, bias);
+        if (!DecodeBlockValues(rans, bits, tables, blockClass, values)) return false;
+        DequantiseBlock(values, blockWidth, blockHeight, dequantiser, dst, stride);
       }
     }
   }
+  ransState = rans;
+  bitsState = bits;
   return true;
 }
 
@@ -294,7 +187,10 @@ DecodeStatus DecodeFrame(const uint8_t* payload, size_t availableBytes, DecoderW
   const size_t rawLength = ReadLe32(data + 16);
   const size_t tableLength = ReadLe16(data + kHeaderSize);
   const uint8_t* tables = data + kHeaderSize + 2;
-  if (rawLength > length || tableLength > length - kHeaderSize - 2 - rawLength) return DecodeStatus::kCorruptData;
+  // The three sections must fit one after the other (checked so that no
+  // difference can wrap around).
+  const size_t sectionsLength = length - kHeaderSize - 2;
+  if (rawLength > sectionsLength || tableLength > sectionsLength - rawLength) return DecodeStatus::kCorruptData;
   const uint8_t* ransBegin = tables + tableLength;
   const uint8_t* rawBegin = dataEnd - rawLength;
   if (!ReadTables(tables, ransBegin, ws)) return DecodeStatus::kCorruptData;

@@ -35,13 +35,16 @@ class CWaveletEncoder {
   std::vector<uint8_t> ReconstructedBgr() const;
 
   int Quality() const { return quality_; }
+  // Quality in finer steps than whole numbers, e.g. to match a given PSNR.
+  void SetQuality(double quality);
 
  private:
   std::vector<uint8_t> EncodeWithStep(const std::vector<int32_t> planes[3], int width, int height, bool delta,
-                                      int lumaStep, int chromaStep);
+                                      int lumaStep);
   bool AcceptPayload(const std::vector<uint8_t>& payload);
 
   int quality_;
+  double fineQuality_;
   int width_ = 0;
   int height_ = 0;
   bool havePicture_ = false;

@@ -23,7 +23,7 @@ inline constexpr int kMaxWidth = 704;
 inline constexpr int kMaxHeight = 576;
 
 // Coded-data header (little-endian fields), see BITSTREAM.md.
-inline constexpr uint8_t kFormatVersion = 1;
+inline constexpr uint8_t kFormatVersion = 2;
 inline constexpr size_t kHeaderSize = 20;
 inline constexpr size_t kChecksumOffset = 8;
 inline constexpr size_t kChecksummedFrom = 12;
@@ -33,20 +33,26 @@ inline constexpr int kFractionBits = 2;
 inline constexpr int kMaxLevels = 5;
 inline constexpr int kMinLowBandSize = 8;
 
-// Coefficients are coded in square blocks of each subband.
+// Coefficients are coded in square blocks covering each subband (positions
+// past its edges coded as zeros), each block as four sub-blocks, each
+// sub-block of class 1 or 2 as four groups of 2 x 2.
 inline constexpr int kBlockSize = 8;
+inline constexpr int kBlockArea = kBlockSize * kBlockSize;
+inline constexpr int kSubblockSize = 4;
+inline constexpr int kGroupSize = 2;
 
-// rANS: 32-bit states, 16-bit words, 12-bit probabilities, four interleaved
+// rANS: 32-bit states, 16-bit words, 10-bit probabilities (small decoding
+// tables that stay in the first-level cache), four interleaved
 // states taking turns symbol by symbol.
-inline constexpr int kProbabilityBits = 12;
+inline constexpr int kProbabilityBits = 10;
 inline constexpr uint32_t kProbabilityScale = 1u << kProbabilityBits;
 inline constexpr uint32_t kRansLow = 1u << 16;
 inline constexpr int kAlphabetSize = 16;
 inline constexpr int kRansStates = 4;
 
-// Block classes: the bit length of the largest magnitude in the block.
+// Classes: the bit length of the largest magnitude in a block or sub-block.
 inline constexpr int kMaxClass = 15;
-// Classes above this carry their low bits raw.
+// Sub-blocks above this class carry their magnitudes' low bits raw.
 inline constexpr int kDirectClasses = 4;
 
 // Plane types and subband groups select the probability tables.
@@ -55,15 +61,37 @@ enum SubbandGroup : int { kGroupLowBand = 0, kGroupDeep = 1, kGroupLevel2 = 2, k
 inline constexpr int kGroupCount = 4;
 inline constexpr int kClassNeighbourContexts = 8;
 
-// Table ids: coefficient tables first, then block-class tables.
-inline constexpr int CoefficientTableId(int planeType, int group, int blockClass) {
-  return (planeType * kGroupCount + group) * 16 + blockClass;
+// Each band type (plane type x subband group) has 32 table slots.
+inline constexpr int kTablesPerBandType = 32;
+inline constexpr int kTableCount = 2 * kGroupCount * kTablesPerBandType;
+enum TableSlot : int {
+  kSlotBlockClass = 0,    // + neighbour context (0..7): a block's class
+  kSlotSubblockMask = 8,  // class-1 blocks: which sub-blocks are non-zero
+  kSlotSubclassDrop = 9,  // + min(k, 5) - 2: k minus a sub-block's class, in blocks of class k >= 2
+  kSlotGroupMask = 13,    // + GroupContext: which groups of a class 1 or 2 sub-block are non-zero
+  kSlotPattern = 16,      // + (block class > 1): a class-1 group's four one-bit magnitudes
+  kSlotPairs = 18,        // one row of a class-2 group: two two-bit magnitudes
+};
+// Sub-blocks of class 3..15, one symbol per coefficient: class 3 the signed
+// value plus kSignedValueBias, class 4 the magnitude, above it the
+// magnitude's high part.
+inline constexpr int MagnitudeSlot(int subclass) { return 16 + subclass; }
+inline constexpr int kSignedValueBias = 7;
+
+inline constexpr int TableId(int planeType, int group, int slot) {
+  return (planeType * kGroupCount + group) * kTablesPerBandType + slot;
 }
-inline constexpr int kClassTableBase = 2 * kGroupCount * 16;
-inline constexpr int ClassTableId(int planeType, int group, int neighbours) {
-  return kClassTableBase + (planeType * kGroupCount + group) * kClassNeighbourContexts + neighbours;
+// Group masks: sub-class 1 in a class-1 block, sub-class 1 in a larger
+// block, sub-class 2.
+inline constexpr int GroupContext(int blockClass, int subclass) {
+  return subclass == 2 ? 2 : (blockClass > 1 ? 1 : 0);
 }
-inline constexpr int kTableCount = kClassTableBase + 2 * kGroupCount * kClassNeighbourContexts;
+// Largest number of symbols a table of this slot may have.
+inline constexpr int MaxSymbolsOfSlot(int slot) {
+  if (slot >= kSlotSubclassDrop && slot < kSlotSubclassDrop + 3) return slot - kSlotSubclassDrop + 3;
+  if (slot == MagnitudeSlot(3)) return 2 * kSignedValueBias + 1;
+  return kAlphabetSize;
+}
 
 // Table frequencies are sent as 5-bit log weights: weight(e) = 2^((e-1)/2),
 // rounded; 0 means the symbol does not occur.
