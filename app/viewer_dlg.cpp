@@ -72,6 +72,7 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
     : QDialog(parent), options_(std::move(options)), dispatcher_(this), controller_(*this) {
   if (options_.programPath.empty()) options_.programPath = ProgramPath();
   if (!options_.chooseFileToOpen) options_.chooseFileToOpen = [this] { return DefaultChooseFile(this); };
+  SetPictureDialogDefaults();
   if (!options_.messageBox) {
     options_.messageBox = [this](const QString& text, bool information) {
       QMessageBox box(information ? QMessageBox::Information : QMessageBox::NoIcon,
@@ -88,6 +89,7 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
   CreateMenu();
   CreateControls();
   ConnectCommands();
+  ConnectPictureCommands();
   setAcceptDrops(true);
 }
 
@@ -478,6 +480,7 @@ void CViewerDlg::SelectVideoWindow(bool overlay) {
   dispatcher_.Post([this, overlay] {
     if (overlay && !overlay_) {
       overlay_ = new COverlayVideoWnd(dispatcher_, client_);
+      overlay_->SetPrintSupport(MakePrintSupport());
       const OverlayParams params;
       overlay_->Create(&params);
       LayOutControls();

@@ -14,6 +14,7 @@
 #include "app/gui_dispatcher.h"
 #include "playback/playback_controller.h"
 #include "playback/viewer_host.h"
+#include "video/picture_printer.h"
 
 class QAction;
 class QFrame;
@@ -42,6 +43,15 @@ class CViewerDlg : public QDialog, public IViewerHost {
     std::function<std::string()> chooseFileToOpen;
     // Message boxes (caption "Backup Viewer", an OK button).
     std::function<void(const QString& text, bool information)> messageBox;
+    // Message boxes with their own caption and icon (the messages of the
+    // picture files); when unset, messageBox gets their text if it was
+    // given, or a real box shows them.
+    std::function<void(const QString& caption, const QString& text, bool errorIcon)> captionedMessageBox;
+    // The snapshot command's save dialog; returns the chosen path or "" on
+    // cancel.
+    std::function<std::string()> chooseFileToSave;
+    // The print dialog of the print command (the system's when unset).
+    PrintDialogRunner choosePrinter;
   };
 
   explicit CViewerDlg(Options options, QWidget* parent = nullptr);
@@ -67,6 +77,9 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void OnShowInformation();
   void OnDisplayShowing(int commandId);
   void OnOverlayMode();
+  // The snapshot (1022) and print (1023) buttons (viewer_picture_commands.cpp).
+  void OnSaveSnapshot();
+  void OnPrint();
   // Opens a file named by the desktop (dropped on the window), as the Open
   // command opens a chosen one.
   void OpenFromDesktop(const std::string& path);
@@ -116,6 +129,11 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void PlaceOverlayWindow();
   void ApplySizingHints();
   void OnFirstPaint();
+  // Picture files and printing: the dialogs and message boxes they use
+  // (defaults set before the message box's own), and the two buttons.
+  void SetPictureDialogDefaults();
+  void ConnectPictureCommands();
+  PrintSupport MakePrintSupport();
 
   Options options_;
   CGuiDispatcher dispatcher_;

@@ -46,6 +46,7 @@ class CDiscardingWindow : public bv::IVideoWindow {
   void ClearPicture() override {}
   void SetInfoItems(uint8_t, uint8_t, uint8_t, uint8_t) override {}
   void ShowStill(const uint8_t*, const bv::BITMAPINFOHEADER&, const std::string&) override {}
+  int PrintPicture(const uint8_t*, uint32_t, const bv::BITMAPINFOHEADER&, const std::string&) override { return 0; }
 };
 
 class CBenchHost : public bv::CHeadlessHost {

@@ -1,5 +1,8 @@
 #include "playback/headless_video_window.h"
 
+#include "export/dib_picture.h"
+#include "playback/backup_constants.h"
+
 namespace bv {
 
 void CHeadlessVideoWindow::SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber,
@@ -47,8 +50,46 @@ void CHeadlessVideoWindow::ShowStill(const uint8_t* pixels, const BITMAPINFOHEAD
   shown_.width = header.biWidth;
   shown_.height = header.biHeight;
   shown_.header = header;
-  shown_.pixels.assign(pixels, pixels + header.biSizeImage);
+  // The rows the header describes, as a window draws them (a BMP still's
+  // biSizeImage may be 0 or larger).
+  const int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  const size_t bytes = header.biWidth > 0 ? DibRowBytes(header.biWidth, header.biBitCount) * height : 0;
+  shown_.pixels.assign(pixels, pixels + bytes);
   shown_.caption = caption;
+}
+
+int CHeadlessVideoWindow::PrintPicture(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
+                                       const std::string& caption) {
+  PrintHandler handler;
+  {
+    std::lock_guard lock(mutex_);
+    lastPrint_ = PrintRequest{};
+    const int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+    const uint64_t bytes = header.biWidth > 0 ? static_cast<uint64_t>(header.biWidth) * height * 3 : 0;
+    // The engine's buffers hold 704 x 576 pixels; nothing is read past them.
+    if (bits && bytes <= kPictureBufferSize) lastPrint_.bits.assign(bits, bits + bytes);
+    lastPrint_.frameSize = frameSize;
+    lastPrint_.header = header;
+    lastPrint_.caption = caption;
+    ++prints_;
+    handler = printHandler_;
+  }
+  return handler ? handler(bits, frameSize, header, caption) : 0;
+}
+
+void CHeadlessVideoWindow::SetPrintHandler(PrintHandler handler) {
+  std::lock_guard lock(mutex_);
+  printHandler_ = std::move(handler);
+}
+
+CHeadlessVideoWindow::PrintRequest CHeadlessVideoWindow::LastPrint() const {
+  std::lock_guard lock(mutex_);
+  return lastPrint_;
+}
+
+int CHeadlessVideoWindow::PrintCount() const {
+  std::lock_guard lock(mutex_);
+  return prints_;
 }
 
 CHeadlessVideoWindow::Shown CHeadlessVideoWindow::LastShown() const {

@@ -1,6 +1,7 @@
 #pragma once
 // A video window without a screen: keeps a copy of what it was last asked to
 // show, for tools and tests.
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -16,6 +17,22 @@ class CHeadlessVideoWindow : public IVideoWindow {
   void ClearPicture() override;
   void SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) override;
   void ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) override;
+  // Keeps a copy of the request and hands it to the print handler, whose
+  // result it returns (0 without one: there is no printer).
+  int PrintPicture(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
+                   const std::string& caption) override;
+
+  using PrintHandler = std::function<int(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
+                                         const std::string& caption)>;
+  void SetPrintHandler(PrintHandler handler);
+  struct PrintRequest {
+    std::vector<uint8_t> bits;  // width * height * 3 bytes as the header gives them
+    uint32_t frameSize = 0;
+    BITMAPINFOHEADER header{};
+    std::string caption;
+  };
+  PrintRequest LastPrint() const;
+  int PrintCount() const;
 
   struct Event {
     uint8_t kind = kNoEvent;
@@ -51,6 +68,9 @@ class CHeadlessVideoWindow : public IVideoWindow {
   int frames_ = 0;
   int events_ = 0;
   uint8_t items_[4] = {1, 1, 1, 0};
+  PrintHandler printHandler_;
+  PrintRequest lastPrint_;
+  int prints_ = 0;
 };
 
 }  // namespace bv

@@ -83,6 +83,18 @@ void CPlaybackController::OpenChosenFile(const std::string& path) {
   playState_ = kStoppedOrPaused;
 
   switch (ClassifyOpenPath(path)) {
+    case OpenPathKind::kBmp:
+    case OpenPathKind::kJpg:
+      // A refused still leaves the previous picture; the controls follow
+      // the engine mode either way.
+      if (ClassifyOpenPath(path) == OpenPathKind::kBmp) {
+        engine_.LoadBmpStill(path);
+      } else {
+        engine_.LoadJpegStill(path);
+      }
+      UpdatePlaybackControls();
+      host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, false);
+      break;
     case OpenPathKind::kZrv:
     case OpenPathKind::kIdx:
       if (OpenBackup(path, ClassifyOpenPath(path) == OpenPathKind::kIdx)) {

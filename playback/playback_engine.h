@@ -10,6 +10,8 @@
 
 #include "codecs/zrmp4_decoder.h"
 #include "events/event_state.h"
+#include "export/picture_messages.h"
+#include "export/still_picture.h"
 #include "playback/audio_header.h"
 #include "playback/audio_path_state.h"
 #include "playback/camera_info.h"
@@ -175,7 +177,33 @@ class CPlaybackEngine {
   CEventState& Events() { return events_; }
   const CEventState& Events() const { return events_; }
 
+  // Still pictures (export/engine_stills.cpp). Each loads a file, switches to
+  // the DIB presentation (which resets the viewer) and shows the picture
+  // with the recorder trailer's texts: 1 shown, 0 refused (the picture on
+  // screen stays). The engine mode becomes 0 (BMP) or 1 (JPEG) either way.
+  int LoadBmpStill(const std::string& fileName);
+  int LoadJpegStill(const std::string& fileName);
+  const StillPicture& Still() const { return still_; }
+  // Where the messages of the picture files go; the host's message box
+  // (text only) unless set.
+  void SetPictureMessageSink(PictureMessageSink sink) { pictureMessages_ = std::move(sink); }
+  void PostPictureMessage(const PictureMessage& message);
+
+  // Snapshot and printing of the current frame (export/engine_snapshot.cpp,
+  // export/engine_print.cpp); only while playback is stopped or paused.
+  // ComposeSnapshot decodes the record's picture again (StillDecode), builds
+  // the snapshot (a single field doubled, the checked information texts
+  // drawn) and saves it as a BMP (format 0) or JPEG (1): 1 written, 0 not
+  // (the reason shown).
+  int ComposeSnapshot(const INDEX_RECORD& record, const std::string& fileName, int format);
+  // Prints the picture of the record with the caption "%s - %s" (the camera
+  // field and the recording time) through the active video window: 1
+  // printed, 0 not (refused while playing).
+  int PrintCurrentFrame(const INDEX_RECORD& record);
+
  private:
+  void ShowLoadedStill(const CDataFile& file, const uint8_t* pixels);
+
   bool ReadPayloadAt(uint64_t position, uint32_t size);
 
   // Decoding (engine_decode.cpp).
@@ -243,6 +271,9 @@ class CPlaybackEngine {
   std::atomic<uint32_t> frameDelay_{30};
 
   AudioPathState audio_;
+
+  StillPicture still_;
+  PictureMessageSink pictureMessages_;
 };
 
 }  // namespace bv

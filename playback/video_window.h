@@ -62,6 +62,13 @@ class IVideoWindow {
   // A still picture (bottom-up DIB described by header) with its caption.
   // Only the DIB presentation shows stills.
   virtual void ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) = 0;
+  // Prints a picture on one page, after the print dialog: bits of the
+  // engine's presentation buffer (24-bit, rows of width * 3 bytes, bottom
+  // row first), the record's frame size (carried), the picture's header and
+  // the caption printed under it. 1 printed; 0 cancelled, or no printer
+  // ("Print Error #1").
+  virtual int PrintPicture(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
+                           const std::string& caption) = 0;
 };
 
 }  // namespace bv

@@ -6,39 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "export/print_page.h"
 #include "playback/backup_constants.h"
 #include "playback/legacy_text.h"
 
 namespace bv {
-
-size_t DibImageBytes(const BITMAPINFOHEADER& header) {
-  const size_t stride = ((static_cast<size_t>(std::abs(header.biWidth)) * header.biBitCount + 31) / 32) * 4;
-  return stride * static_cast<size_t>(std::abs(header.biHeight));
-}
-
-QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header) {
-  QImage::Format format = QImage::Format_Invalid;
-  switch (header.biBitCount) {
-    case 16:
-      format = QImage::Format_RGB555;
-      break;
-    case 24:
-      format = QImage::Format_BGR888;
-      break;
-    case 32:
-      format = QImage::Format_RGB32;
-      break;
-    default:
-      return QImage();
-  }
-  if (header.biWidth <= 0 || header.biHeight == 0 || !pixels) return QImage();
-  const int width = header.biWidth;
-  const int height = std::abs(header.biHeight);
-  const qsizetype stride = static_cast<qsizetype>(((static_cast<size_t>(width) * header.biBitCount + 31) / 32) * 4);
-  QImage image(pixels, width, height, stride, format);
-  // Bottom-up rows (positive height) are mirrored when drawn.
-  return header.biHeight > 0 ? image.mirrored(false, true) : image.copy();
-}
 
 CDibVideoWnd::CDibVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent)
     : QWidget(parent), dispatcher_(dispatcher), frame_(static_cast<size_t>(kMaxPictureWidth) * kMaxPictureHeight) {
@@ -185,6 +157,19 @@ void CDibVideoWnd::resizeEvent(QResizeEvent* event) {
   clientWidth_ = event->size().width();
   clientHeight_ = event->size().height();
   QWidget::resizeEvent(event);
+}
+
+int CDibVideoWnd::PrintPicture(const uint8_t* bits, uint32_t, const BITMAPINFOHEADER&, const std::string& caption) {
+  BITMAPINFOHEADER drawn;
+  {
+    std::lock_guard lock(mutex_);
+    drawn = header_;
+  }
+  // As uncompressed rows of width * 3 bytes; the engine's buffers hold no
+  // more than 704 x 576 pixels.
+  drawn.biCompression = 0;
+  const QImage picture = PrintImageOfBits(bits, drawn, kPictureBufferSize);
+  return PrintPictureOnPage(printSupport_, picture, QString::fromStdString(LegacyTextToUtf8(caption)), this);
 }
 
 QImage CDibVideoWnd::ComposedPicture() {

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "app/gui_dispatcher.h"
+#include "export/dib_image.h"
 #include "playback/video_window.h"
 #include "video/frame_texts_painter.h"
+#include "video/picture_printer.h"
 
 namespace bv {
 
@@ -27,6 +29,11 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   void ClearPicture() override;
   void SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) override;
   void ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) override;
+  // Prints the bits as the header of the picture this window drew last
+  // describes them (the header passed is not used).
+  int PrintPicture(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
+                   const std::string& caption) override;
+  void SetPrintSupport(PrintSupport support) { printSupport_ = std::move(support); }
 
   // The back buffer as last composed (for tests and printing checks).
   QImage ComposedPicture();
@@ -62,12 +69,7 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   FrameOverlayState overlay_;
   QImage back_;
   bool composed_ = true;  // back_ shows the stored picture
+  PrintSupport printSupport_;
 };
-
-// A bottom-up or top-down DIB of 16 (5-5-5), 24 or 32 bits as an image
-// sharing its bits (rows padded to four bytes); null for other layouts.
-QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header);
-// Bytes a DIB's pixel rows take.
-size_t DibImageBytes(const BITMAPINFOHEADER& header);
 
 }  // namespace bv

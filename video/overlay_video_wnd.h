@@ -20,6 +20,7 @@
 #include "video/frame_texts_painter.h"
 #include "video/overlay_params.h"
 #include "video/overlay_zoom.h"
+#include "video/picture_printer.h"
 
 namespace bv {
 
@@ -50,6 +51,10 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   void ClearPicture() override { ShowBlack(); }
   void SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) override;
   void ShowStill(const uint8_t*, const BITMAPINFOHEADER&, const std::string&) override {}
+  // Prints the bits as the header passed describes them.
+  int PrintPicture(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
+                   const std::string& caption) override;
+  void SetPrintSupport(PrintSupport support) { printSupport_ = std::move(support); }
 
   void Redraw();
   void ShowBlack();
@@ -104,6 +109,7 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   std::atomic<int> screenY_{0};
   std::atomic<int> displayWidth_{352};
   std::atomic<int> displayHeight_{240};
+  PrintSupport printSupport_;
 };
 
 // The process-wide display lock.

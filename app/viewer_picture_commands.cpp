@@ -1,0 +1,71 @@
+// CViewerDlg: the snapshot and print commands, their dialogs, and the
+// message boxes of the picture files.
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/viewer_dlg.h"
+#include "controls/skin_button.h"
+#include "export/picture_commands.h"
+#include "playback/control_ids.h"
+#include "playback/legacy_text.h"
+#include "video/dib_video_wnd.h"
+
+namespace bv {
+namespace {
+
+// The save-as dialog of the snapshot: a name typed without extension gets
+// ".BMP"; an existing file is replaced only after asking. No owner window.
+std::string DefaultChooseFileToSave() {
+  QFileDialog dialog(nullptr);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // Patterns in both cases: file names on Linux are case-sensitive.
+  dialog.setNameFilters({QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)"), QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)")});
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setDefaultSuffix(QStringLiteral("BMP"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+  return dialog.selectedFiles().first().toStdString();
+}
+
+QString FromLegacy(const std::string& text) { return QString::fromStdString(LegacyTextToUtf8(text)); }
+
+}  // namespace
+
+void CViewerDlg::SetPictureDialogDefaults() {
+  if (!options_.chooseFileToSave) options_.chooseFileToSave = DefaultChooseFileToSave;
+  if (options_.captionedMessageBox) return;
+  if (options_.messageBox) {
+    // Whoever replaced the message boxes gets these texts too.
+    options_.captionedMessageBox = [box = options_.messageBox](const QString&, const QString& text, bool) {
+      box(text, false);
+    };
+    return;
+  }
+  options_.captionedMessageBox = [](const QString& caption, const QString& text, bool errorIcon) {
+    // The JPEG library's fatal errors have no owner window.
+    QMessageBox box(errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.exec();
+  };
+}
+
+void CViewerDlg::ConnectPictureCommands() {
+  controller_.Engine().SetPictureMessageSink([this](const PictureMessage& message) {
+    dispatcher_.Post([this, message] {
+      options_.captionedMessageBox(FromLegacy(message.caption), FromLegacy(message.text),
+                                   message.icon == MessageIcon::kError);
+    });
+  });
+  dib_->SetPrintSupport(MakePrintSupport());
+  connect(Button(IDC_SAVE_SNAPSHOT), &QAbstractButton::clicked, this, [this] { OnSaveSnapshot(); });
+  connect(Button(IDC_PRINT), &QAbstractButton::clicked, this, [this] { OnPrint(); });
+}
+
+PrintSupport CViewerDlg::MakePrintSupport() {
+  return PrintSupport{options_.choosePrinter, [this](const std::string& text) { ShowMessage(text); }};
+}
+
+void CViewerDlg::OnSaveSnapshot() { RunSnapshotCommand(controller_, options_.chooseFileToSave); }
+
+void CViewerDlg::OnPrint() { RunPrintCommand(controller_); }
+
+}  // namespace bv

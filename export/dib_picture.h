@@ -1,0 +1,35 @@
+#pragma once
+// Device-independent bitmap rows: their padded length, the BMP still
+// headers the viewer accepts, and the conversion of top-down R, G, B rows
+// into a bottom-up 24-bit DIB.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "playback/platform_types.h"
+
+namespace bv {
+
+// Bytes of one row of width pixels at bitCount bits, padded to four bytes.
+constexpr uint64_t DibRowBytes(int64_t width, int bitCount) {
+  return ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bitCount) + 31) / 32) * 4;
+}
+
+// Bytes the pixel rows of a BMP still start at: the two headers, with no
+// colour table.
+constexpr uint32_t kBmpBitsOffset = 14 + 40;
+
+// Whether a BMP still with this header can be shown from a buffer of
+// bufferBytes, in a file of fileLength bytes: 16, 24 or 32 bits per pixel, a
+// positive width and a height, rows that fit the buffer, and biSizeImage
+// bytes (0: none given) that fit the buffer, cover the rows and are in the
+// file after the headers.
+bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLength, uint64_t bufferBytes);
+
+// Top-down rows of width * 3 bytes (R, G, B) as a bottom-up 24-bit DIB
+// (B, G, R) with rows padded by zero bytes to four; header receives its
+// description (biSizeImage = padded row length * height).
+std::unique_ptr<uint8_t[]> RgbTopDownToDib(const uint8_t* rgb, int width, int height, BITMAPINFOHEADER* header,
+                                           size_t* bytes);
+
+}  // namespace bv

@@ -1,0 +1,91 @@
+// CPlaybackEngine: still pictures, BMP and JPEG files the user opens.
+#include <cstring>
+
+#include "export/dib_picture.h"
+#include "export/jpeg_file.h"
+#include "export/recording_time.h"
+#include "playback/backup_constants.h"
+#include "playback/control_ids.h"
+#include "playback/playback_controller.h"
+#include "playback/playback_engine.h"
+#include "playback/string_printf.h"
+
+namespace bv {
+
+void CPlaybackEngine::PostPictureMessage(const PictureMessage& message) {
+  if (pictureMessages_) {
+    pictureMessages_(message);
+    return;
+  }
+  owner_->Host().ShowMessage(message.text);
+}
+
+int CPlaybackEngine::LoadBmpStill(const std::string& fileName) {
+  mode_ = kModeBmpStill;
+  CDataFile file;
+  if (!file.Open(fileName)) return 0;
+  uint8_t headers[kBmpBitsOffset];
+  if (!file.ReadExactAt(0, headers, sizeof headers)) return 0;
+  const BITMAPINFOHEADER header = BITMAPINFOHEADER::FromBytes(headers + BITMAPFILEHEADER::kSize);
+  // Refused without a message: fewer than 16 bits per pixel, rows that do
+  // not fit the buffer or are not all in the file.
+  if (!BmpStillHeaderAcceptable(header, file.Length(), kStillPixelBufferSize)) return 0;
+  // The rows follow the two headers; the buffer is cleared first, so a
+  // header without a size shows black.
+  std::memset(stillPixels_.get(), 0, kStillPixelBufferSize);
+  if (!file.ReadExactAt(kBmpBitsOffset, stillPixels_.get(), header.biSizeImage)) return 0;
+  still_.header = header;
+  ShowLoadedStill(file, stillPixels_.get());
+  return 1;
+}
+
+int CPlaybackEngine::LoadJpegStill(const std::string& fileName) {
+  mode_ = kModeJpegStill;
+  const PictureMessageSink sink = [this](const PictureMessage& message) { PostPictureMessage(message); };
+  int width = 0;
+  int height = 0;
+  // A picture larger than the still buffer is refused before decoding.
+  const std::unique_ptr<uint8_t[]> rgb = ReadJpegFile(fileName, &width, &height, sink, kStillPixelBufferSize);
+  if (!rgb) return 0;
+  BITMAPINFOHEADER header;
+  size_t bytes = 0;
+  std::unique_ptr<uint8_t[]> dib = RgbTopDownToDib(rgb.get(), width, height, &header, &bytes);
+  if (!dib) {
+    PostPictureMessage({kApplicationTitle, "JpegFile :\nOut of memory", MessageIcon::kError});
+    return 0;
+  }
+  CDataFile file;
+  if (!file.Open(fileName)) return 0;
+  still_.header = header;
+  still_.jpegBits = std::move(dib);
+  still_.jpegBytes = bytes;
+  ShowLoadedStill(file, still_.jpegBits.get());
+  return 1;
+}
+
+void CPlaybackEngine::ShowLoadedStill(const CDataFile& file, const uint8_t* pixels) {
+  still_.trailerPresent = ReadRecorderTrailer(file, &still_.trailer);
+  const RecorderTrailer& trailer = still_.trailer;
+  const SYSTEMTIME time = trailer.time;
+  still_.caption = still_.trailerPresent
+                       ? FormatRecordingTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+                                             time.wSecond)
+                       : std::string();
+
+  // Stills are shown in the DIB presentation. Switching resets the viewer,
+  // which empties the camera and information fields: they are written
+  // after it.
+  SetDisplayMode(false);
+  IViewerHost& host = owner_->Host();
+  if (still_.trailerPresent) {
+    host.SetEditText(IDC_CAMERA_TITLE,
+                     StringPrintf("%s (%d)", trailer.cameraName.c_str(), trailer.cameraIndex + 1));
+    host.SetEditText(IDC_LOCATION, trailer.information);
+  } else {
+    host.SetEditText(IDC_CAMERA_TITLE, std::string());
+    host.SetEditText(IDC_LOCATION, std::string());
+  }
+  host.VideoWindow(false)->ShowStill(pixels, still_.header, still_.caption);
+}
+
+}  // namespace bv
