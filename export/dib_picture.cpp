@@ -5,7 +5,15 @@
 
 namespace bv {
 
-bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLength, uint64_t bufferBytes) {
+uint64_t BmpBitsOffset(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& info) {
+  if (info.biSize > BITMAPINFOHEADER::kSize && file.bfOffBits >= BITMAPFILEHEADER::kSize + info.biSize) {
+    return file.bfOffBits;
+  }
+  return kBmpBitsOffset;
+}
+
+bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLength, uint64_t bufferBytes,
+                              uint64_t bitsOffset) {
   const int bits = header.biBitCount;
   if (bits != 16 && bits != 24 && bits != 32) return false;
   if (header.biWidth <= 0 || header.biHeight == 0) return false;
@@ -18,7 +26,7 @@ bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLengt
   // Fewer bits than rows would draw rows the file does not hold; 0 means
   // the size is not given (those rows stay black).
   if (imageBytes != 0 && imageBytes < rowBytes * height) return false;
-  return fileLength >= kBmpBitsOffset && fileLength - kBmpBitsOffset >= imageBytes;
+  return fileLength >= bitsOffset && fileLength - bitsOffset >= imageBytes;
 }
 
 std::unique_ptr<uint8_t[]> RgbTopDownToDib(const uint8_t* rgb, int width, int height, BITMAPINFOHEADER* header,

@@ -24,7 +24,12 @@ constexpr uint32_t kBmpBitsOffset = 14 + 40;
 // positive width and a height, rows that fit the buffer, and biSizeImage
 // bytes (0: none given) that fit the buffer, cover the rows and are in the
 // file after the headers.
-bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLength, uint64_t bufferBytes);
+bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLength, uint64_t bufferBytes,
+                               uint64_t bitsOffset = kBmpBitsOffset);
+// Where a BMP's pixel rows start: right after the two headers, as the
+// recorder writes them, or where the file header says when a longer
+// information header (a later BMP version) comes first.
+uint64_t BmpBitsOffset(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& info);
 
 // Top-down rows of width * 3 bytes (R, G, B) as a bottom-up 24-bit DIB
 // (B, G, R) with rows padded by zero bytes to four; header receives its

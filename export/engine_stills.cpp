@@ -27,13 +27,14 @@ int CPlaybackEngine::LoadBmpStill(const std::string& fileName) {
   uint8_t headers[kBmpBitsOffset];
   if (!file.ReadExactAt(0, headers, sizeof headers)) return 0;
   const BITMAPINFOHEADER header = BITMAPINFOHEADER::FromBytes(headers + BITMAPFILEHEADER::kSize);
+  const uint64_t bitsOffset = BmpBitsOffset(BITMAPFILEHEADER::FromBytes(headers), header);
   // Refused without a message: fewer than 16 bits per pixel, rows that do
   // not fit the buffer or are not all in the file.
-  if (!BmpStillHeaderAcceptable(header, file.Length(), kStillPixelBufferSize)) return 0;
+  if (!BmpStillHeaderAcceptable(header, file.Length(), kStillPixelBufferSize, bitsOffset)) return 0;
   // The rows follow the two headers; the buffer is cleared first, so a
   // header without a size shows black.
   std::memset(stillPixels_.get(), 0, kStillPixelBufferSize);
-  if (!file.ReadExactAt(kBmpBitsOffset, stillPixels_.get(), header.biSizeImage)) return 0;
+  if (!file.ReadExactAt(bitsOffset, stillPixels_.get(), header.biSizeImage)) return 0;
   still_.header = header;
   ShowLoadedStill(file, stillPixels_.get());
   return 1;

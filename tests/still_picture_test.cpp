@@ -90,6 +90,20 @@ TEST_F(StillPictureTest, TwentyFourBitBmpIsShownFromItsOwnBitsWithPlaybackDisabl
   EXPECT_TRUE(host.Messages().empty());
 }
 
+TEST_F(StillPictureTest, BmpWithALongerInformationHeaderIsReadFromItsStatedOffset) {
+  // ImageMagick's default BMP carries a version-5 header of 124 bytes.
+  ASSERT_TRUE(test::Convert({"-size", "64x40", "gradient:green-white", "-type", "TrueColor", "BMP:" + dir.File("v5.bmp")}));
+  ASSERT_TRUE(test::Convert({"-size", "64x40", "gradient:green-white", "-type", "TrueColor", "BMP3:" + dir.File("v3.bmp")}));
+  const std::vector<uint8_t> v5 = test::ReadFileBytes(dir.File("v5.bmp"));
+  ASSERT_GT(ReadU32LE(v5.data() + 10), 54u);
+  controller.OpenChosenFile(dir.File("v3.bmp"));
+  const std::vector<uint8_t> expected = LastShown().pixels;
+  controller.OpenChosenFile(dir.File("v5.bmp"));
+  const Shown shown = LastShown();
+  ASSERT_EQ(shown.what, Shown::What::kStill);
+  EXPECT_EQ(shown.pixels, expected);
+}
+
 TEST_F(StillPictureTest, SixteenAndThirtyTwoBitBmpsAreShownAtTheirDepth) {
   ASSERT_TRUE(test::Convert({"-size", "35x20", "gradient:red-blue", "-define", "bmp:subtype=RGB555",
                              "BMP3:" + dir.File("a16.bmp")}));
