@@ -112,6 +112,7 @@ void CViewerDlg::CreateMenu() {
   QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
   add(file, ID_FILE_OPEN, QStringLiteral("&Open..."), false, false);
   add(file, ID_FILE_SHOW_INFORMATION, QStringLiteral("Show &Information..."), false, false);
+  add(file, ID_FILE_EXPORT, QStringLiteral("E&xport..."), false, false)->setEnabled(false);
   file->addSeparator();
   add(file, ID_FILE_EXIT, QStringLiteral("E&xit"), false, false);
   QMenu* option = menuBar_->addMenu(QStringLiteral("&Option"));
@@ -177,6 +178,10 @@ void CViewerDlg::ConnectCommands() {
   connect(actions_[ID_FILE_OPEN], &QAction::triggered, this, [this] { OnOpen(); });
   connect(actions_[ID_FILE_EXIT], &QAction::triggered, this, [this] { close(); });
   connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::triggered, this, [this] { OnShowInformation(); });
+  // Export is offered exactly while a backup is open, as the information is.
+  connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, actions_[ID_FILE_EXPORT],
+          &QAction::setEnabled);
+  connect(actions_[ID_FILE_EXPORT], &QAction::triggered, this, [this] { OnExport(); });
   connect(actions_[ID_OPTION_OVERLAY], &QAction::triggered, this, [this] {
     // The command decides the check mark itself: take back the automatic toggle.
     actions_[ID_OPTION_OVERLAY]->setChecked(!actions_[ID_OPTION_OVERLAY]->isChecked());

@@ -41,6 +41,9 @@ class CViewerDlg : public QDialog, public IViewerHost {
     bool playAfterOpen = false;
     // The Open command's file dialog; returns the chosen path or "" on cancel.
     std::function<std::string()> chooseFileToOpen;
+    // The Export command's save dialog, given the suggested path; returns the
+    // chosen path or "" on cancel.
+    std::function<std::string(const std::string& suggested)> chooseExportFile;
     // Message boxes (caption "Backup Viewer", an OK button).
     std::function<void(const QString& text, bool information)> messageBox;
     // Message boxes with their own caption and icon (the messages of the
@@ -75,6 +78,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
   // Commands, as the buttons and menu items run them.
   void OnOpen();
   void OnShowInformation();
+  // File > "E&xport...": the open backup as a Matroska file (export_command.cpp).
+  void OnExport();
   void OnDisplayShowing(int commandId);
   void OnOverlayMode();
   // The snapshot (1022) and print (1023) buttons (viewer_picture_commands.cpp).

@@ -23,9 +23,9 @@ bool IsDeltaKind(uint8_t kind) {
   return kind == kWaveletDeltaFrame1 || kind == kWaveletDeltaFrame2 || kind == kMpeg4DeltaFrame;
 }
 
-// The record to start from so that the clip's first video frame can be
-// decoded: the nearest key frame at or before first.
-uint32_t StartWithKeyFrame(const CPlaybackController& source, uint32_t first) {
+}  // namespace
+
+uint32_t ClipStartWithKeyFrame(const CPlaybackController& source, uint32_t first) {
   const IndexArray& index = source.Index();
   const CPlaybackEngine& engine = source.Engine();
   uint32_t i = first;
@@ -39,8 +39,6 @@ uint32_t StartWithKeyFrame(const CPlaybackController& source, uint32_t first) {
   return first;
 }
 
-}  // namespace
-
 CutResult CutBackup(const CPlaybackController& source, uint32_t first, uint32_t last, const std::string& path) {
   const IndexArray& index = source.Index();
   if (index.empty()) return Fail("no backup is open");
@@ -49,7 +47,7 @@ CutResult CutBackup(const CPlaybackController& source, uint32_t first, uint32_t 
   }
   const CPlaybackEngine& engine = source.Engine();
   const CDataFile& file = engine.DataFile();
-  first = StartWithKeyFrame(source, first);
+  first = ClipStartWithKeyFrame(source, first);
 
   const uint32_t count = last - first + 1;
   const uint32_t indexLength = (count + 1) * INDEX_RECORD::kSize;

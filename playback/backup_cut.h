@@ -19,6 +19,11 @@ struct CutResult {
   uint32_t count = 0;
 };
 
+// The record a clip asked to start at first must start from so that its
+// first video frame decodes: the nearest key frame before a delta frame at
+// the start (first itself when that frame needs none, or none is found).
+uint32_t ClipStartWithKeyFrame(const CPlaybackController& source, uint32_t first);
+
 // source has a backup open. A delta frame at the start pulls in the records
 // back to its key frame.
 CutResult CutBackup(const CPlaybackController& source, uint32_t first, uint32_t last, const std::string& path);

@@ -43,6 +43,8 @@ enum MenuCommandId : int {
   ID_PLAYBACK_LAST = 33005,
   ID_PLAYBACK_SNAPSHOT = 33006,
   ID_PLAYBACK_PRINT = 33007,
+  // File > "E&xport...": the open backup as a standard video file.
+  ID_FILE_EXPORT = 33020,
 };
 
 // The system's fixed message texts.

@@ -24,5 +24,6 @@ int RunCut(const Args& args);
 int RunHash(const Args& args);
 int RunEvents(const Args& args);
 int RunAudio(const Args& args);
+int RunExport(const Args& args);
 
 }  // namespace bv::tool

@@ -27,6 +27,7 @@ const Command kCommands[] = {
     {"hash", bv::tool::RunHash, "hash PATH"},
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
     {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
+    {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
 };
 
 int Usage() {
