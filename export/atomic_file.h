@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "playback/partial_output_file.h"
+
 namespace bv {
 
 class CAtomicFile {
@@ -28,8 +30,7 @@ class CAtomicFile {
 
  private:
   FILE* stream_ = nullptr;
-  std::string target_;
-  std::string temporary_;
+  CPartialOutputFile partial_;
 };
 
 }  // namespace bv

@@ -1,13 +1,11 @@
 #include "playback/file_write.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+
+#include "playback/partial_output_file.h"
 
 namespace bv {
 namespace {
@@ -26,18 +24,14 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts) {
-  std::string pattern = path + ".partial-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
+  CPartialOutputFile out;
+  if (!out.Create(path)) return false;
+  const int fd = ::open(out.Path().c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = true;
   for (auto part : parts) ok = ok && WriteAll(fd, part.data(), part.size());
-  ok = ::fchmod(fd, 0644) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
-  if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
-  if (!ok) ::unlink(name.data());
-  return ok;
+  return ok && out.Commit();
 }
 
 }  // namespace bv

@@ -55,7 +55,7 @@ struct INDEX_RECORD {
 
   bool IsAudio() const { return type == kAudioRecordType; }
   // Bit 0x80 marks an audio-paced frame; the audio type 0xF0 also has it, so
-  // callers that care test IsAudio first where the spec's logic does.
+  // callers that care test IsAudio first.
   bool IsAudioPaced() const { return (type & kAudioPacedBit) != 0; }
   int SecondOfDay() const { return hour * 3600 + minute * 60 + second; }
 };

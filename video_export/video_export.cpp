@@ -14,7 +14,7 @@
 #include "video_export/lossless_picture_encoder.h"
 #include "video_export/matroska_writer.h"
 #include "video_export/mpeg4_stream_head.h"
-#include "video_export/partial_output_file.h"
+#include "playback/partial_output_file.h"
 #include "video_export/record_clock.h"
 
 namespace bv {

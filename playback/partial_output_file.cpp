@@ -1,4 +1,4 @@
-#include "video_export/partial_output_file.h"
+#include "playback/partial_output_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
