@@ -48,9 +48,13 @@ void CPlaybackEngine::SetPictureSize(int width, int height) {
   outputHeader_.biPlanes = 1;
 }
 
+// The picture buffers hold pictures up to 704 x 576 and nothing larger.
+bool CPlaybackEngine::PictureFitsBuffers() const {
+  return width_ > 0 && height_ > 0 && width_ <= kMaxPictureWidth && height_ <= kMaxPictureHeight;
+}
+
 bool CPlaybackEngine::DecodePayload(int codec, bool rgb) {
-  // The picture buffers hold pictures up to 704 x 576 and nothing larger.
-  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  if (!PictureFitsBuffers()) return false;
   switch (codec) {
     case kCodecMJPG:
       return DecodeMjpg(rgb);
@@ -111,27 +115,33 @@ int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
 bool CPlaybackEngine::DecodeWavelet(bool rgb) {
   // A refused payload leaves the output as it was: nothing new to show.
   if (CallWaveletDecoder(rgb) < 0) return false;
-  if (rgb) {
-    FlipIntoPresentation();
-    display_ = presentation_.get();
-  } else {
-    display_ = decoderOutput_.get();
-  }
-  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2);
+  PresentDecoderOutput(decoderOutput_.get(), rgb);
+  ++decodedPictures_;
   return true;
 }
 
 bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
   if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
   if (mpeg4Decoder_->Decode(readBuffer_.get(), decoderOutput_.get(), rgb ? 1 : 0, 0, nullptr) < 0) return false;
+  PresentDecoderOutput(decoderOutput_.get(), rgb);
+  ++decodedPictures_;
+  return true;
+}
+
+// A Wavelet or MPEG-4 picture as the decoder wrote it (output, top row
+// first) becomes the picture on show: flipped into the presentation buffer
+// for the DIB presentation, YUY2 in the decoder output buffer for the
+// overlay.
+void CPlaybackEngine::PresentDecoderOutput(const uint8_t* output, bool rgb) {
   if (rgb) {
-    FlipIntoPresentation();
+    FlipIntoPresentation(output);
     display_ = presentation_.get();
   } else {
+    if (output != decoderOutput_.get())
+      std::memcpy(decoderOutput_.get(), output, CachedPictureFormat{width_, height_, false}.Bytes());
     display_ = decoderOutput_.get();
   }
-  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2);
-  return true;
+  decoded_ = DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_};
 }
 
 // The coded data a prefix announces must lie within the record: a shorter
@@ -145,11 +155,10 @@ bool CPlaybackEngine::CodedDataFitsPayload() const {
 // The decoders write rows top row first; the DIB presentation is bottom-up.
 // The rows the decoder wrote last are copied first, while they are still in
 // the cache.
-void CPlaybackEngine::FlipIntoPresentation() {
+void CPlaybackEngine::FlipIntoPresentation(const uint8_t* topDown) {
   const size_t rowBytes = static_cast<size_t>(width_) * 3;
   for (int row = height_ - 1; row >= 0; --row) {
-    std::memcpy(presentation_.get() + (height_ - 1 - row) * rowBytes, decoderOutput_.get() + row * rowBytes,
-                rowBytes);
+    std::memcpy(presentation_.get() + (height_ - 1 - row) * rowBytes, topDown + row * rowBytes, rowBytes);
   }
 }
 
@@ -193,43 +202,68 @@ bool CPlaybackEngine::NeedsCatchUp(int codec) const {
   return state == kStoppedOrPaused || state == kPlayingBackward;
 }
 
-bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
+// The nearest key frame among the 99 records before record. Audio records
+// carry no kind byte (their bytes there are samples) and are passed over.
+std::optional<uint32_t> CPlaybackEngine::FindKeyFrameBefore(uint32_t record) const {
+  const IndexArray& index = owner_->Index();
+  for (uint32_t back = 1; back <= kCatchUpSearchDepth && back <= record; ++back) {
+    const INDEX_RECORD& earlier = index[record - back];
+    if (earlier.IsAudio()) continue;
+    uint8_t kind = 0;
+    if (ReadKindByte(earlier, &kind) && IsKeyFrameKind(kind)) return record - back;
+  }
+  return std::nullopt;
+}
+
+bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) { return CatchUp(rgb, false) != PictureSource::kRefused; }
+
+// Without a key frame nothing is decoded: the frames in between would only
+// build on the same unknown state, and the current frame decoded on the
+// decoder's state is right at least when it follows the frame shown last.
+CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictures) {
   const IndexArray& index = owner_->Index();
   const uint32_t current = owner_->CurrentIndex();
-  if (current >= index.size()) return false;
+  if (current >= index.size()) return PictureSource::kRefused;
   const int codec = GetCodecType();
 
-  // The nearest key frame among the 99 records before. Audio records carry
-  // no kind byte (their bytes there are samples) and are passed over.
-  // Without a key frame nothing is decoded: the frames in between would only
-  // build on the same unknown state, and the current frame decoded on the
-  // decoder's state is right at least when it follows the frame shown last.
-  std::optional<uint32_t> start;
-  for (uint32_t back = 1; back <= kCatchUpSearchDepth && back <= current; ++back) {
-    const INDEX_RECORD& record = index[current - back];
-    if (record.IsAudio()) continue;
-    uint8_t kind = 0;
-    if (ReadKindByte(record, &kind) && IsKeyFrameKind(kind)) {
-      start = current - back;
-      break;
-    }
+  const std::optional<uint32_t> start = FindKeyFrameBefore(current);
+  if (start) {
+    // The key frame starts the decoder afresh.
+    decoderBehindAt_[codec].reset();
+  } else if (!BringDecoderUpToShownFrame(codec)) {
+    return PictureSource::kRefused;
   }
+  AdvanceDecoderThrough(start.value_or(current), current, codec, rgb, keepPictures && start);
 
-  for (uint32_t i = start.value_or(current); i < current; ++i) {
+  if (!ReadPayloadDirect(index[current])) return PictureSource::kRefused;
+  int width = 0;
+  int height = 0;
+  GetPictureSize(&width, &height);
+  SetPictureSize(width, height);
+  return start ? PictureSource::kCatchUpFromKeyFrame : PictureSource::kCatchUp;
+}
+
+// Decodes the records first..end-1 for the decoder's state. With
+// keepPictures the pictures of the delta frames of the current codec are
+// kept, as far as the cache holds them: the ones nearest end, which are
+// shown first when stepping back.
+void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int codec, bool rgb, bool keepPictures) {
+  const IndexArray& index = owner_->Index();
+  for (uint32_t i = first; i < end; ++i) {
     if (index[i].IsAudio() || !ReadPayloadDirect(index[i])) continue;
     int width = 0;
     int height = 0;
     GetPictureSize(&width, &height);
     SetPictureSize(width, height);
-    AdvanceDecoder(codec, rgb);
+    const CachedPictureFormat format{width, height, rgb};
+    const bool keep = keepPictures && i != first && end - i < pictureCache_.CapacityFor(format) &&
+                      PictureFitsBuffers() && GetCodecType() == codec;
+    if (keep) {
+      DecodeAndKeep(i, codec, format);
+    } else {
+      AdvanceDecoder(codec, rgb);
+    }
   }
-
-  if (!ReadPayloadDirect(index[current])) return false;
-  int width = 0;
-  int height = 0;
-  GetPictureSize(&width, &height);
-  SetPictureSize(width, height);
-  return true;
 }
 
 // Decodes an earlier frame for the decoder's state alone: its picture is
@@ -238,7 +272,7 @@ bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
 // its picture (into the decoder output buffer).
 bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
   if (codec == kCodecMJPG) return DecodePayload(codec, rgb);
-  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  if (!PictureFitsBuffers()) return false;
   int result = -1;
   if (codec == kCodecWavelet) {
     result = CallWaveletDecoder(rgb);
@@ -250,6 +284,97 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
   return true;
 }
 
+// AdvanceDecoder, with the picture kept in the cache. The decoder's state
+// ends as AdvanceDecoder leaves it, and so does the decoder output buffer
+// (the overlay shows it): the Wavelet picture is written there as before
+// and copied; the MPEG-4 picture is converted straight into the cache.
+void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format) {
+  if (codec == kCodecWavelet) {
+    if (AdvanceDecoder(codec, format.rgb)) pictureCache_.Store(record, format, decoderOutput_.get());
+    return;
+  }
+  // The MPEG-4 module refuses YUY2 of an odd width before decoding; such
+  // frames only advance the decoder.
+  const bool convertible = format.rgb || format.width % 2 == 0;
+  uint8_t* room =
+      convertible && mpeg4Decoder_ && CodedDataFitsPayload() ? pictureCache_.Reserve(record, format) : nullptr;
+  if (!room) {
+    AdvanceDecoder(codec, format.rgb);
+    return;
+  }
+  if (mpeg4Decoder_->Decode(readBuffer_.get(), room, format.rgb ? 1 : 0, 0, nullptr) < 0) return;
+  pictureCache_.Commit();
+  ++decodedPictures_;
+}
+
+// A picture served from the cache leaves the decoder where its last decode
+// left it, where the uncached catch-up would have left it at the record
+// shown. Before a decode that builds on the decoder's state the decoder is
+// brought there; a key frame starts afresh and needs nothing. The current
+// record's payload is read again afterwards.
+bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
+  std::optional<uint32_t>& behind = decoderBehindAt_[codec];
+  if (!behind) return true;
+  const uint32_t shown = *behind;
+  behind.reset();
+  if (IsKeyFrame()) return true;
+  const IndexArray& index = owner_->Index();
+  const uint32_t current = owner_->CurrentIndex();
+  if (shown >= index.size() || current >= index.size()) return true;
+  AdvanceDecoderThrough(FindKeyFrameBefore(shown).value_or(shown), shown + 1, codec, !overlay_, false);
+  if (!ReadPayloadDirect(index[current])) return false;
+  int width = 0;
+  int height = 0;
+  GetPictureSize(&width, &height);
+  SetPictureSize(width, height);
+  return true;
+}
+
+// A delta frame shown out of sequence needs the frames before it: from the
+// cache, or by a catch-up that keeps their pictures. Any other frame is
+// decoded on the decoder's state, once that is where the uncached engine's
+// would be.
+CPlaybackEngine::PictureSource CPlaybackEngine::PrepareShownPicture(int codec) {
+  if (!NeedsCatchUp(codec)) {
+    return BringDecoderUpToShownFrame(codec) ? PictureSource::kDecoderState : PictureSource::kRefused;
+  }
+  if (pictureCacheEnabled_) {
+    int width = 0;
+    int height = 0;
+    GetPictureSize(&width, &height);
+    if (pictureCache_.Find(owner_->CurrentIndex(), CachedPictureFormat{width, height, !overlay_})) {
+      return PictureSource::kCache;
+    }
+  }
+  return CatchUp(!overlay_, pictureCacheEnabled_);
+}
+
+void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource source) {
+  const uint32_t current = owner_->CurrentIndex();
+  const CachedPictureFormat format{width_, height_, rgb};
+  if (source == PictureSource::kCache) {
+    PresentDecoderOutput(pictureCache_.Find(current, format), rgb);
+    ++cachedPicturesShown_;
+    decoderBehindAt_[codec] = current;
+    return;
+  }
+  const uint64_t before = decodedPictures_;
+  DecodePayload(codec, rgb);
+  if (source == PictureSource::kCatchUpFromKeyFrame && decodedPictures_ > before && pictureCacheEnabled_) {
+    pictureCache_.Store(current, format, decoderOutput_.get());
+  }
+}
+
+void CPlaybackEngine::ForgetKeptPictures() {
+  pictureCache_.Clear();
+  for (auto& behind : decoderBehindAt_) behind.reset();
+}
+
+void CPlaybackEngine::SetPictureCacheEnabled(bool enabled) {
+  pictureCacheEnabled_ = enabled;
+  pictureCache_.Clear();
+}
+
 bool CPlaybackEngine::StillDecode() {
   const int codec = GetCodecType();
   if (codec == kCodecMJPG) {
@@ -259,7 +384,11 @@ bool CPlaybackEngine::StillDecode() {
     const uint64_t before = decodedPictures_;
     return DecodePayload(codec, true) && decodedPictures_ > before;
   }
-  if (!IsKeyFrame() && owner_->CurrentIndex() != 0 && !CatchUpFromKeyFrame(true)) return false;
+  if (!IsKeyFrame() && owner_->CurrentIndex() != 0) {
+    if (!CatchUpFromKeyFrame(true)) return false;
+  } else if (!BringDecoderUpToShownFrame(codec)) {
+    return false;
+  }
   return DecodePayload(codec, true);
 }
 

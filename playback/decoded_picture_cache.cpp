@@ -1,0 +1,85 @@
+#include "playback/decoded_picture_cache.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bv {
+
+CDecodedPictureCache::CDecodedPictureCache(size_t byteBudget)
+    // Not cleared: pages are only touched as pictures are written.
+    : budget_(byteBudget), storage_(std::make_unique_for_overwrite<uint8_t[]>(byteBudget)), slots_(kMaxPictures) {}
+
+void CDecodedPictureCache::Clear() {
+  for (Slot& slot : slots_) slot.valid = false;
+  held_ = 0;
+  reserved_ = nullptr;
+}
+
+size_t CDecodedPictureCache::CapacityFor(const CachedPictureFormat& format) const {
+  const size_t bytes = format.Bytes();
+  if (format.width <= 0 || format.height <= 0 || bytes > budget_) return 0;
+  return std::min(budget_ / bytes, kMaxPictures);
+}
+
+void CDecodedPictureCache::Partition(const CachedPictureFormat& format) {
+  Clear();
+  format_ = format;
+  slotBytes_ = format.Bytes();
+  count_ = CapacityFor(format);
+}
+
+CDecodedPictureCache::Slot* CDecodedPictureCache::FindSlot(uint32_t record) {
+  for (size_t i = 0; i < count_; ++i) {
+    if (slots_[i].valid && slots_[i].record == record) return &slots_[i];
+  }
+  return nullptr;
+}
+
+const uint8_t* CDecodedPictureCache::Find(uint32_t record, const CachedPictureFormat& format) {
+  if (held_ == 0 || !(format == format_)) return nullptr;
+  Slot* slot = FindSlot(record);
+  if (!slot) return nullptr;
+  slot->lastUse = ++useClock_;
+  return storage_.get() + (slot - slots_.data()) * slotBytes_;
+}
+
+uint8_t* CDecodedPictureCache::Reserve(uint32_t record, const CachedPictureFormat& format) {
+  reserved_ = nullptr;
+  if (CapacityFor(format) == 0) return nullptr;
+  if (!(format == format_) || count_ == 0) Partition(format);
+  Slot* slot = FindSlot(record);
+  if (!slot) {
+    // An empty slot, else the least recently used one.
+    slot = &slots_[0];
+    for (size_t i = 0; i < count_; ++i) {
+      if (!slots_[i].valid) {
+        slot = &slots_[i];
+        break;
+      }
+      if (slots_[i].lastUse < slot->lastUse) slot = &slots_[i];
+    }
+  }
+  if (slot->valid) --held_;
+  slot->valid = false;
+  slot->record = record;
+  reserved_ = slot;
+  return storage_.get() + (slot - slots_.data()) * slotBytes_;
+}
+
+void CDecodedPictureCache::Commit() {
+  if (!reserved_) return;
+  reserved_->valid = true;
+  reserved_->lastUse = ++useClock_;
+  reserved_ = nullptr;
+  ++held_;
+  peakBytes_ = std::max(peakBytes_, BytesHeld());
+}
+
+void CDecodedPictureCache::Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels) {
+  uint8_t* room = Reserve(record, format);
+  if (!room) return;
+  std::memcpy(room, pixels, format.Bytes());
+  Commit();
+}
+
+}  // namespace bv
