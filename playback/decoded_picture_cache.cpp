@@ -1,13 +1,34 @@
 #include "playback/decoded_picture_cache.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace bv {
+namespace {
+
+constexpr size_t kHugePage = 2u << 20;
+
+// Not cleared: pages are only touched as pictures are written.
+uint8_t* AllocateStorage(size_t bytes) {
+  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  auto* block = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded ? rounded : kHugePage));
+#ifdef MADV_HUGEPAGE
+  if (block) madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+  return block;
+}
+
+}  // namespace
+
+void CDecodedPictureCache::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
 
 CDecodedPictureCache::CDecodedPictureCache(size_t byteBudget)
-    // Not cleared: pages are only touched as pictures are written.
-    : budget_(byteBudget), storage_(std::make_unique_for_overwrite<uint8_t[]>(byteBudget)), slots_(kMaxPictures) {}
+    : budget_(byteBudget), storage_(AllocateStorage(byteBudget)), slots_(kMaxPictures) {
+  if (!storage_) budget_ = 0;  // nothing is kept
+}
 
 void CDecodedPictureCache::Clear() {
   for (Slot& slot : slots_) slot.valid = false;

@@ -5,7 +5,9 @@
 //
 // A picture is stored as the decoder wrote it (24-bit rows top row first, or
 // YUY2) and is found by its record number and format. The storage is one
-// block of a fixed size, allocated with the cache; it is cut into slots of
+// block of a fixed size, allocated with the cache and asked for in huge
+// pages where the system has them (a page fault per 4 KiB would cost more
+// than the copies); it is cut into slots of
 // the size of the pictures stored, and the least recently used slot makes
 // room for a new picture. The cache knows nothing of backups: whoever opens
 // another backup or changes the presentation clears it.
@@ -70,8 +72,11 @@ class CDecodedPictureCache {
   void Partition(const CachedPictureFormat& format);
   Slot* FindSlot(uint32_t record);
 
+  struct FreeDeleter {
+    void operator()(uint8_t* p) const;
+  };
   size_t budget_;
-  std::unique_ptr<uint8_t[]> storage_;
+  std::unique_ptr<uint8_t, FreeDeleter> storage_;
   std::vector<Slot> slots_;  // sized once: kMaxPictures entries, the first count_ in use
   size_t count_ = 0;
   CachedPictureFormat format_;

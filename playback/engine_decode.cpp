@@ -196,11 +196,15 @@ void CPlaybackEngine::ShowDecodedPicture() {
   window->ShowFrame(frame, FrameTexts{cameraTitle_, sizeText_, dateText_, dimensionText_});
 }
 
-bool CPlaybackEngine::NeedsCatchUp(int codec) const {
-  if (codec == kCodecMJPG || IsKeyFrame() || owner_->CurrentIndex() == 0) return false;
+// Stopped, paused or playing backward a Wavelet or MPEG-4 frame need not
+// follow the frame the decoder decoded last.
+bool CPlaybackEngine::ShownOutOfSequence(int codec) const {
+  if (codec == kCodecMJPG || owner_->CurrentIndex() == 0) return false;
   const uint8_t state = owner_->GetPlayState();
   return state == kStoppedOrPaused || state == kPlayingBackward;
 }
+
+bool CPlaybackEngine::NeedsCatchUp(int codec) const { return ShownOutOfSequence(codec) && !IsKeyFrame(); }
 
 // The nearest key frame among the 99 records before record. Audio records
 // carry no kind byte (their bytes there are samples) and are passed over.
@@ -244,9 +248,9 @@ CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictu
 }
 
 // Decodes the records first..end-1 for the decoder's state. With
-// keepPictures the pictures of the delta frames of the current codec are
-// kept, as far as the cache holds them: the ones nearest end, which are
-// shown first when stepping back.
+// keepPictures the pictures of the frames of the current codec are kept, as
+// far as the cache holds them: the ones nearest end, which are shown first
+// when stepping back.
 void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int codec, bool rgb, bool keepPictures) {
   const IndexArray& index = owner_->Index();
   for (uint32_t i = first; i < end; ++i) {
@@ -256,8 +260,8 @@ void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int co
     GetPictureSize(&width, &height);
     SetPictureSize(width, height);
     const CachedPictureFormat format{width, height, rgb};
-    const bool keep = keepPictures && i != first && end - i < pictureCache_.CapacityFor(format) &&
-                      PictureFitsBuffers() && GetCodecType() == codec;
+    const bool keep = keepPictures && end - i < pictureCache_.CapacityFor(format) && PictureFitsBuffers() &&
+                      GetCodecType() == codec;
     if (keep) {
       DecodeAndKeep(i, codec, format);
     } else {
@@ -321,7 +325,10 @@ bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
   const IndexArray& index = owner_->Index();
   const uint32_t current = owner_->CurrentIndex();
   if (shown >= index.size() || current >= index.size()) return true;
-  AdvanceDecoderThrough(FindKeyFrameBefore(shown).value_or(shown), shown + 1, codec, !overlay_, false);
+  uint8_t kind = 0;
+  const bool shownKey = ReadKindByte(index[shown], &kind) && IsKeyFrameKind(kind);
+  const uint32_t first = shownKey ? shown : FindKeyFrameBefore(shown).value_or(shown);
+  AdvanceDecoderThrough(first, shown + 1, codec, !overlay_, false);
   if (!ReadPayloadDirect(index[current])) return false;
   int width = 0;
   int height = 0;
@@ -330,21 +337,22 @@ bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
   return true;
 }
 
-// A delta frame shown out of sequence needs the frames before it: from the
-// cache, or by a catch-up that keeps their pictures. Any other frame is
-// decoded on the decoder's state, once that is where the uncached engine's
-// would be.
+// A frame shown out of sequence may have its picture kept from an earlier
+// catch-up (a key frame's too: it is the same picture however it is
+// reached). Otherwise a delta frame needs the frames before it, by a
+// catch-up that keeps their pictures; any other frame is decoded on the
+// decoder's state, once that is where the uncached engine's would be.
 CPlaybackEngine::PictureSource CPlaybackEngine::PrepareShownPicture(int codec) {
-  if (!NeedsCatchUp(codec)) {
-    return BringDecoderUpToShownFrame(codec) ? PictureSource::kDecoderState : PictureSource::kRefused;
-  }
-  if (pictureCacheEnabled_) {
+  if (pictureCacheEnabled_ && ShownOutOfSequence(codec)) {
     int width = 0;
     int height = 0;
     GetPictureSize(&width, &height);
     if (pictureCache_.Find(owner_->CurrentIndex(), CachedPictureFormat{width, height, !overlay_})) {
       return PictureSource::kCache;
     }
+  }
+  if (!NeedsCatchUp(codec)) {
+    return BringDecoderUpToShownFrame(codec) ? PictureSource::kDecoderState : PictureSource::kRefused;
   }
   return CatchUp(!overlay_, pictureCacheEnabled_);
 }

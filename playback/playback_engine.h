@@ -228,6 +228,7 @@ class CPlaybackEngine {
     kCatchUpFromKeyFrame,  // after a catch-up from a key frame: the picture may be kept
     kCache,                // kept from an earlier catch-up
   };
+  bool ShownOutOfSequence(int codec) const;
   bool NeedsCatchUp(int codec) const;
   PictureSource PrepareShownPicture(int codec);
   void DecodeShownPicture(int codec, bool rgb, PictureSource source);
