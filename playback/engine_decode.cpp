@@ -54,6 +54,8 @@ bool CPlaybackEngine::PictureFitsBuffers() const {
 }
 
 bool CPlaybackEngine::DecodePayload(int codec, bool rgb) {
+  // Whatever this decodes, the decoder no longer stands where it stood.
+  if (codec >= 0 && codec < kCodecCount) decoderAt_[codec].reset();
   if (!PictureFitsBuffers()) return false;
   switch (codec) {
     case kCodecMJPG:
@@ -237,7 +239,8 @@ CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictu
   } else if (!BringDecoderUpToShownFrame(codec)) {
     return PictureSource::kRefused;
   }
-  AdvanceDecoderThrough(start.value_or(current), current, codec, rgb, keepPictures && start);
+  const uint32_t first = start ? CatchUpStart(codec, *start, current) : current;
+  AdvanceDecoderThrough(first, current, codec, rgb, keepPictures && start);
 
   if (!ReadPayloadDirect(index[current])) return PictureSource::kRefused;
   int width = 0;
@@ -245,6 +248,15 @@ CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictu
   GetPictureSize(&width, &height);
   SetPictureSize(width, height);
   return start ? PictureSource::kCatchUpFromKeyFrame : PictureSource::kCatchUp;
+}
+
+// Where a catch-up from the key frame at key to the record before end
+// starts: after the record the decoder stands at when that lies in between
+// (a step forward continues from the frame shown), else at the key frame.
+// Without the cache every catch-up starts at its key frame.
+uint32_t CPlaybackEngine::CatchUpStart(int codec, uint32_t key, uint32_t end) const {
+  const std::optional<uint32_t>& at = decoderAt_[codec];
+  return pictureCacheEnabled_ && at && *at >= key && *at < end ? *at + 1 : key;
 }
 
 // Decodes the records first..end-1 for the decoder's state. With
@@ -268,6 +280,7 @@ void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int co
       AdvanceDecoder(codec, rgb);
     }
   }
+  if (first < end) decoderAt_[codec] = end - 1;
 }
 
 // Decodes an earlier frame for the decoder's state alone: its picture is
@@ -327,8 +340,8 @@ bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
   if (shown >= index.size() || current >= index.size()) return true;
   uint8_t kind = 0;
   const bool shownKey = ReadKindByte(index[shown], &kind) && IsKeyFrameKind(kind);
-  const uint32_t first = shownKey ? shown : FindKeyFrameBefore(shown).value_or(shown);
-  AdvanceDecoderThrough(first, shown + 1, codec, !overlay_, false);
+  const uint32_t key = shownKey ? shown : FindKeyFrameBefore(shown).value_or(shown);
+  AdvanceDecoderThrough(CatchUpStart(codec, key, shown + 1), shown + 1, codec, !overlay_, false);
   if (!ReadPayloadDirect(index[current])) return false;
   int width = 0;
   int height = 0;
@@ -366,16 +379,34 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
     decoderBehindAt_[codec] = current;
     return;
   }
+  const std::optional<uint32_t> at = decoderAt_[codec];
   const uint64_t before = decodedPictures_;
   DecodePayload(codec, rgb);
-  if (source == PictureSource::kCatchUpFromKeyFrame && decodedPictures_ > before && pictureCacheEnabled_) {
+  if (decodedPictures_ == before || codec == kCodecMJPG) return;
+  // Where the decoder now stands: at this record when the frames it decoded
+  // are those a catch-up to it would decode.
+  const bool followsAt = at && OnlyAudioBetween(*at, current);
+  const bool inSequence = source == PictureSource::kCatchUpFromKeyFrame ||
+                          (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
+  if (inSequence) decoderAt_[codec] = current;
+  if (source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_) {
     pictureCache_.Store(current, format, decoderOutput_.get());
   }
+}
+
+bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
+  const IndexArray& index = owner_->Index();
+  if (earlier >= later || later > index.size()) return false;
+  for (uint32_t i = earlier + 1; i < later; ++i) {
+    if (!index[i].IsAudio()) return false;
+  }
+  return true;
 }
 
 void CPlaybackEngine::ForgetKeptPictures() {
   pictureCache_.Clear();
   for (auto& behind : decoderBehindAt_) behind.reset();
+  for (auto& at : decoderAt_) at.reset();
 }
 
 void CPlaybackEngine::SetPictureCacheEnabled(bool enabled) {

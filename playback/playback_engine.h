@@ -125,7 +125,9 @@ class CPlaybackEngine {
 
   // The pictures a catch-up decodes are kept, so that backward steps, backward
   // play and seeks within a group of frames show them without decoding the
-  // group again. On by default; turning it on or off empties it.
+  // group again, and a catch-up continues from the frame the decoder stands
+  // at (a step forward decodes one frame). On by default; off, every
+  // catch-up decodes from its key frame. Turning it on or off empties it.
   void SetPictureCacheEnabled(bool enabled);
   bool PictureCacheEnabled() const { return pictureCacheEnabled_; }
   const CDecodedPictureCache& PictureCache() const { return pictureCache_; }
@@ -234,6 +236,8 @@ class CPlaybackEngine {
   void DecodeShownPicture(int codec, bool rgb, PictureSource source);
   PictureSource CatchUp(bool rgb, bool keepPictures);
   std::optional<uint32_t> FindKeyFrameBefore(uint32_t record) const;
+  uint32_t CatchUpStart(int codec, uint32_t key, uint32_t end) const;
+  bool OnlyAudioBetween(uint32_t earlier, uint32_t later) const;
   void AdvanceDecoderThrough(uint32_t first, uint32_t end, int codec, bool rgb, bool keepPictures);
   void DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format);
   bool BringDecoderUpToShownFrame(int codec);
@@ -301,6 +305,10 @@ class CPlaybackEngine {
   // decoder stayed elsewhere. The uncached engine's decoder would stand at
   // that record; a decode building on the decoder's state first goes there.
   std::array<std::optional<uint32_t>, kCodecCount> decoderBehindAt_;
+  // Per codec: the record the decoder stands at, having decoded every frame
+  // from its key frame on as a catch-up to it does; unknown after any other
+  // decode.
+  std::array<std::optional<uint32_t>, kCodecCount> decoderAt_;
 
   CEventState events_;
 

@@ -202,6 +202,27 @@ TEST_F(ReversePlay, StepsSeeksAndForwardPlayAfterBackwardMotionShowWhatTheUncach
   }
 }
 
+// Stepping forward while paused goes on from the frame the decoder stands
+// at: one decode a step, where the uncached engine catches up every time.
+TEST_F(ReversePlay, StepsForwardDecodeOneFrameEachAndShowWhatTheUncachedEngineShows) {
+  for (Codec codec : {Codec::kMpeg4, Codec::kWavelet}) {
+    const std::string where = Name(codec);
+    Open(Write(MakeBackup(codec, 40, 12), "f.zrv"), false);
+    Both([](Viewer& v) { v.controller.OnPositionSlider(5); }, where + " seek 5");
+    for (int step = 0; step < 22; ++step) {
+      const uint64_t before = kept_.Engine().DecodedPictures();
+      Both([](Viewer& v) { v.controller.StepForward(); }, where + " step " + std::to_string(step));
+      EXPECT_EQ(kept_.Engine().DecodedPictures() - before, 1u) << where << " step " << step;
+      if (step == 10) {
+        // A still decodes on the decoder too; the next step catches up again.
+        ASSERT_TRUE(kept_.Engine().StillDecode());
+        ASSERT_TRUE(plain_.Engine().StillDecode());
+        Both([](Viewer& v) { v.controller.StepForward(); }, where + " step after the still");
+      }
+    }
+  }
+}
+
 TEST_F(ReversePlay, AnotherBackupWithTheSameRecordNumbersShowsItsOwnPictures) {
   for (Codec codec : {Codec::kMpeg4, Codec::kWavelet}) {
     const std::string first = Write(MakeBackup(codec, 30, 12, codec == Codec::kMpeg4 ? 2 : 80), "first.zrv");
