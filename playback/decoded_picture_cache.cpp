@@ -30,6 +30,8 @@ CDecodedPictureCache::CDecodedPictureCache(size_t byteBudget)
   if (!storage_) budget_ = 0;  // nothing is kept
 }
 
+// The picture on show is no longer found, but its storage stays untouched
+// while the mark lasts.
 void CDecodedPictureCache::Clear() {
   for (Slot& slot : slots_) slot.valid = false;
   held_ = 0;
@@ -67,24 +69,37 @@ const uint8_t* CDecodedPictureCache::Find(uint32_t record, const CachedPictureFo
 uint8_t* CDecodedPictureCache::Reserve(uint32_t record, const CachedPictureFormat& format) {
   reserved_ = nullptr;
   if (CapacityFor(format) == 0) return nullptr;
-  if (!(format == format_) || count_ == 0) Partition(format);
+  if (!(format == format_) || count_ == 0) {
+    // A picture on show in another format keeps its storage for as long.
+    if (onShow_) return nullptr;
+    Partition(format);
+  }
   Slot* slot = FindSlot(record);
+  if (slot && slot == onShow_) return nullptr;
   if (!slot) {
-    // An empty slot, else the least recently used one.
-    slot = &slots_[0];
+    // An empty slot, else the least recently used one; never the one on show.
     for (size_t i = 0; i < count_; ++i) {
-      if (!slots_[i].valid) {
-        slot = &slots_[i];
+      Slot* candidate = &slots_[i];
+      if (candidate == onShow_) continue;
+      if (!candidate->valid) {
+        slot = candidate;
         break;
       }
-      if (slots_[i].lastUse < slot->lastUse) slot = &slots_[i];
+      if (!slot || candidate->lastUse < slot->lastUse) slot = candidate;
     }
+    if (!slot) return nullptr;  // a single slot, on show
   }
   if (slot->valid) --held_;
   slot->valid = false;
   slot->record = record;
   reserved_ = slot;
   return storage_.get() + (slot - slots_.data()) * slotBytes_;
+}
+
+bool CDecodedPictureCache::MarkOnShow(uint32_t record, const CachedPictureFormat& format) {
+  if (!(format == format_)) return false;
+  onShow_ = FindSlot(record);
+  return onShow_ != nullptr;
 }
 
 void CDecodedPictureCache::Commit() {

@@ -3,8 +3,11 @@
 // its way to a delta frame, kept so that stepping or playing backward through
 // the group shows each of them without decoding the group again.
 //
-// A picture is stored as the decoder wrote it (24-bit rows top row first, or
-// YUY2) and is found by its record number and format. The storage is one
+// A picture is stored as it is shown (24-bit rows bottom row first, or
+// YUY2) and is found by its record number and format. A picture handed to a
+// video window can be marked as on show: its storage is then neither
+// reused nor rewritten until another is marked or the mark is dropped, since
+// the window may still read it. The storage is one
 // block of a fixed size, allocated with the cache and asked for in huge
 // pages where the system has them (a page fault per 4 KiB would cost more
 // than the copies); it is cut into slots of
@@ -39,7 +42,7 @@ class CDecodedPictureCache {
   CDecodedPictureCache(const CDecodedPictureCache&) = delete;
   CDecodedPictureCache& operator=(const CDecodedPictureCache&) = delete;
 
-  // Forgets every picture.
+  // Forgets every picture (the one on show stays marked, no longer found).
   void Clear();
 
   // The picture of record in format, or null. A found picture becomes the
@@ -48,13 +51,20 @@ class CDecodedPictureCache {
 
   // Room for the picture of record in format, to be written by the caller
   // and then made findable by Commit; any earlier picture of the record is
-  // dropped. Null when format is empty or larger than the budget. Pictures
-  // of another size than those held empty the cache first.
+  // dropped. Null when format is empty or larger than the budget, or when
+  // the record's picture is on show (it is kept as it is). Pictures of
+  // another format than those held empty the cache first; while a picture
+  // is on show there is no room for them.
   uint8_t* Reserve(uint32_t record, const CachedPictureFormat& format);
   // The picture written into the last reserved room is whole.
   void Commit();
   // Reserve, copy and Commit in one.
   void Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels);
+
+  // Marks the picture of record in format (held) as on show; false when it
+  // is not held. ShowNothing drops the mark.
+  bool MarkOnShow(uint32_t record, const CachedPictureFormat& format);
+  void ShowNothing() { onShow_ = nullptr; }
 
   // How many pictures of format fit at once.
   size_t CapacityFor(const CachedPictureFormat& format) const;
@@ -85,6 +95,7 @@ class CDecodedPictureCache {
   size_t peakBytes_ = 0;
   uint64_t useClock_ = 0;
   Slot* reserved_ = nullptr;
+  Slot* onShow_ = nullptr;
 };
 
 }  // namespace bv

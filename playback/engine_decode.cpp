@@ -117,7 +117,7 @@ int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
 bool CPlaybackEngine::DecodeWavelet(bool rgb) {
   // A refused payload leaves the output as it was: nothing new to show.
   if (CallWaveletDecoder(rgb) < 0) return false;
-  PresentDecoderOutput(decoderOutput_.get(), rgb);
+  PresentDecoderOutput(rgb);
   ++decodedPictures_;
   return true;
 }
@@ -125,25 +125,28 @@ bool CPlaybackEngine::DecodeWavelet(bool rgb) {
 bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
   if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
   if (mpeg4Decoder_->Decode(readBuffer_.get(), decoderOutput_.get(), rgb ? 1 : 0, 0, nullptr) < 0) return false;
-  PresentDecoderOutput(decoderOutput_.get(), rgb);
+  PresentDecoderOutput(rgb);
   ++decodedPictures_;
   return true;
 }
 
-// A Wavelet or MPEG-4 picture as the decoder wrote it (output, top row
+// The Wavelet or MPEG-4 picture in the decoder output buffer (top row
 // first) becomes the picture on show: flipped into the presentation buffer
-// for the DIB presentation, YUY2 in the decoder output buffer for the
-// overlay.
-void CPlaybackEngine::PresentDecoderOutput(const uint8_t* output, bool rgb) {
+// for the DIB presentation, YUY2 where it is for the overlay.
+void CPlaybackEngine::PresentDecoderOutput(bool rgb) {
   if (rgb) {
-    FlipIntoPresentation(output);
+    FlipRows(decoderOutput_.get(), presentation_.get());
     display_ = presentation_.get();
   } else {
-    if (output != decoderOutput_.get())
-      std::memcpy(decoderOutput_.get(), output, CachedPictureFormat{width_, height_, false}.Bytes());
     display_ = decoderOutput_.get();
   }
-  decoded_ = DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_};
+  ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
+}
+
+void CPlaybackEngine::ShowDecoded(const DecodedPicture& picture) {
+  decoded_ = picture;
+  // A kept picture on show stays untouched until another takes its place.
+  pictureCache_.ShowNothing();
 }
 
 // The coded data a prefix announces must lie within the record: a shorter
@@ -157,15 +160,15 @@ bool CPlaybackEngine::CodedDataFitsPayload() const {
 // The decoders write rows top row first; the DIB presentation is bottom-up.
 // The rows the decoder wrote last are copied first, while they are still in
 // the cache.
-void CPlaybackEngine::FlipIntoPresentation(const uint8_t* topDown) {
+void CPlaybackEngine::FlipRows(const uint8_t* topDown, uint8_t* bottomUp) const {
   const size_t rowBytes = static_cast<size_t>(width_) * 3;
   for (int row = height_ - 1; row >= 0; --row) {
-    std::memcpy(presentation_.get() + (height_ - 1 - row) * rowBytes, topDown + row * rowBytes, rowBytes);
+    std::memcpy(bottomUp + (height_ - 1 - row) * rowBytes, topDown + row * rowBytes, rowBytes);
   }
 }
 
 void CPlaybackEngine::KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout) {
-  decoded_ = DecodedPicture{pixels, layout, width_, height_};
+  ShowDecoded(DecodedPicture{pixels, layout, width_, height_});
   ++decodedPictures_;
 }
 
@@ -272,7 +275,8 @@ void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int co
     GetPictureSize(&width, &height);
     SetPictureSize(width, height);
     const CachedPictureFormat format{width, height, rgb};
-    const bool keep = keepPictures && end - i < pictureCache_.CapacityFor(format) && PictureFitsBuffers() &&
+    // One place stays for the target and one for a kept picture on show.
+    const bool keep = keepPictures && end - i + 1 < pictureCache_.CapacityFor(format) && PictureFitsBuffers() &&
                       GetCodecType() == codec;
     if (keep) {
       DecodeAndKeep(i, codec, format);
@@ -301,13 +305,15 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
   return true;
 }
 
-// AdvanceDecoder, with the picture kept in the cache. The decoder's state
-// ends as AdvanceDecoder leaves it, and so does the decoder output buffer
-// (the overlay shows it): the Wavelet picture is written there as before
-// and copied; the MPEG-4 picture is converted straight into the cache.
+// AdvanceDecoder, with the picture kept in the cache as it is shown. The
+// decoder's state ends as AdvanceDecoder leaves it, and so does the decoder
+// output buffer where the overlay shows it: the Wavelet picture is written
+// there as before and copied out; the MPEG-4 picture is converted there in
+// the DIB presentation (where that buffer is not on show) and straight into
+// the cache in the overlay's.
 void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format) {
   if (codec == kCodecWavelet) {
-    if (AdvanceDecoder(codec, format.rgb)) pictureCache_.Store(record, format, decoderOutput_.get());
+    if (AdvanceDecoder(codec, format.rgb)) KeepPicture(record, format, decoderOutput_.get());
     return;
   }
   // The MPEG-4 module refuses YUY2 of an odd width before decoding; such
@@ -319,9 +325,24 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
     AdvanceDecoder(codec, format.rgb);
     return;
   }
-  if (mpeg4Decoder_->Decode(readBuffer_.get(), room, format.rgb ? 1 : 0, 0, nullptr) < 0) return;
+  uint8_t* target = format.rgb ? decoderOutput_.get() : room;
+  if (mpeg4Decoder_->Decode(readBuffer_.get(), target, format.rgb ? 1 : 0, 0, nullptr) < 0) return;
+  if (format.rgb) FlipRows(target, room);
   pictureCache_.Commit();
   ++decodedPictures_;
+}
+
+// Keeps a picture as the decoder wrote it (top row first), flipped when it
+// is shown bottom-up.
+void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output) {
+  uint8_t* room = pictureCache_.Reserve(record, format);
+  if (!room) return;
+  if (format.rgb) {
+    FlipRows(output, room);
+  } else {
+    std::memcpy(room, output, format.Bytes());
+  }
+  pictureCache_.Commit();
 }
 
 // A picture served from the cache leaves the decoder where its last decode
@@ -374,7 +395,11 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
   const uint32_t current = owner_->CurrentIndex();
   const CachedPictureFormat format{width_, height_, rgb};
   if (source == PictureSource::kCache) {
-    PresentDecoderOutput(pictureCache_.Find(current, format), rgb);
+    // The window is handed the kept picture itself, which stays as it is
+    // while on show.
+    display_ = pictureCache_.Find(current, format);
+    ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
+    pictureCache_.MarkOnShow(current, format);
     ++cachedPicturesShown_;
     decoderBehindAt_[codec] = current;
     return;
@@ -390,7 +415,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
                           (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
   if (inSequence) decoderAt_[codec] = current;
   if (source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_) {
-    pictureCache_.Store(current, format, decoderOutput_.get());
+    KeepPicture(current, format, decoderOutput_.get());
   }
 }
 
@@ -404,6 +429,7 @@ bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
 }
 
 void CPlaybackEngine::ForgetKeptPictures() {
+  pictureCache_.ShowNothing();
   pictureCache_.Clear();
   for (auto& behind : decoderBehindAt_) behind.reset();
   for (auto& at : decoderAt_) at.reset();

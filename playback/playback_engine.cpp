@@ -183,7 +183,7 @@ void CPlaybackEngine::SetFrameDelay(int delayStep) {
 
 void CPlaybackEngine::SetDisplayMode(bool overlay) {
   overlay_ = overlay;
-  decoded_ = DecodedPicture{};
+  ShowDecoded(DecodedPicture{});
   owner_->Host().SelectVideoWindow(overlay);
   owner_->ResetViewer();
   // Kept pictures are in the other presentation's format, of a closed backup.

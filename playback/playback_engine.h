@@ -243,14 +243,15 @@ class CPlaybackEngine {
   bool BringDecoderUpToShownFrame(int codec);
   void ForgetKeptPictures();
   bool PictureFitsBuffers() const;
-  void PresentDecoderOutput(const uint8_t* output, bool rgb);
+  void PresentDecoderOutput(bool rgb);
+  void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output);
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
   int CallWaveletDecoder(bool rgb);
   bool DecodeMpeg4(bool rgb);
   bool AdvanceDecoder(int codec, bool rgb);
   bool CodedDataFitsPayload() const;
-  void FlipIntoPresentation(const uint8_t* topDown);
+  void FlipRows(const uint8_t* topDown, uint8_t* bottomUp) const;
   void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);
   void RewriteInputHeaderForDisplay();
   void ShowDecodedPicture();
@@ -295,6 +296,7 @@ class CPlaybackEngine {
     int width = 0;
     int height = 0;
   } decoded_;
+  void ShowDecoded(const DecodedPicture& picture);
   bool pictureDecoded_ = false;
   uint64_t decodedPictures_ = 0;
 
