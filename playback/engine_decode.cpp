@@ -428,8 +428,9 @@ bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
   return true;
 }
 
+// A kept picture still on show stays untouched (no longer found) until
+// another picture is shown.
 void CPlaybackEngine::ForgetKeptPictures() {
-  pictureCache_.ShowNothing();
   pictureCache_.Clear();
   for (auto& behind : decoderBehindAt_) behind.reset();
   for (auto& at : decoderAt_) at.reset();

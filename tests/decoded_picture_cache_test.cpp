@@ -85,6 +85,35 @@ TEST(DecodedPictureCache, PicturesOfAnotherSizeReplaceAllHeld) {
   EXPECT_EQ(cache.BytesHeld(), larger.Bytes());
 }
 
+// A video window may read the picture it was handed until it is handed
+// another: that storage is neither reused nor rewritten meanwhile.
+TEST(DecodedPictureCache, ThePictureOnShowStaysUntouchedUntilTheMarkIsDropped) {
+  CDecodedPictureCache cache(2 * kSmall.Bytes());
+  cache.Store(1, kSmall, Picture(kSmall, 1).data());
+  EXPECT_FALSE(cache.MarkOnShow(9, kSmall)) << "not held";
+  ASSERT_TRUE(cache.MarkOnShow(1, kSmall));
+  const uint8_t* shown = cache.Find(1, kSmall);
+
+  // The other slot takes every new picture, however old the one on show.
+  for (uint32_t r = 2; r < 6; ++r) cache.Store(r, kSmall, Picture(kSmall, uint8_t(r)).data());
+  EXPECT_TRUE(Holds(cache, 1, kSmall, 1));
+  EXPECT_TRUE(Holds(cache, 5, kSmall, 5));
+  EXPECT_EQ(cache.Reserve(1, kSmall), nullptr) << "its own record is not written again";
+  EXPECT_EQ(cache.Reserve(7, CachedPictureFormat{2, 2, true}), nullptr) << "no new format while on show";
+
+  // Cleared (another backup), it is no longer found but still not reused.
+  cache.Clear();
+  EXPECT_EQ(cache.Find(1, kSmall), nullptr);
+  for (uint32_t r = 10; r < 13; ++r) cache.Store(r, kSmall, Picture(kSmall, 0xEE).data());
+  EXPECT_EQ(std::memcmp(shown, Picture(kSmall, 1).data(), kSmall.Bytes()), 0);
+
+  cache.ShowNothing();
+  cache.Store(20, kSmall, Picture(kSmall, 0x20).data());
+  cache.Store(21, kSmall, Picture(kSmall, 0x21).data());
+  EXPECT_TRUE(Holds(cache, 20, kSmall, 0x20));
+  EXPECT_TRUE(Holds(cache, 21, kSmall, 0x21));
+}
+
 TEST(DecodedPictureCache, StaysWithinItsBudget) {
   CDecodedPictureCache cache(2 * kSmall.Bytes());
   EXPECT_EQ(cache.Reserve(1, CachedPictureFormat{40, 40, true}), nullptr) << "larger than the budget";
