@@ -48,9 +48,15 @@ void CPlaybackEngine::SetPictureSize(int width, int height) {
   outputHeader_.biPlanes = 1;
 }
 
+// The picture buffers hold pictures up to 704 x 576 and nothing larger.
+bool CPlaybackEngine::PictureFitsBuffers() const {
+  return width_ > 0 && height_ > 0 && width_ <= kMaxPictureWidth && height_ <= kMaxPictureHeight;
+}
+
 bool CPlaybackEngine::DecodePayload(int codec, bool rgb) {
-  // The picture buffers hold pictures up to 704 x 576 and nothing larger.
-  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  // Whatever this decodes, the decoder no longer stands where it stood.
+  if (codec >= 0 && codec < kCodecCount) decoderAt_[codec].reset();
+  if (!PictureFitsBuffers()) return false;
   switch (codec) {
     case kCodecMJPG:
       return DecodeMjpg(rgb);
@@ -111,27 +117,36 @@ int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
 bool CPlaybackEngine::DecodeWavelet(bool rgb) {
   // A refused payload leaves the output as it was: nothing new to show.
   if (CallWaveletDecoder(rgb) < 0) return false;
-  if (rgb) {
-    FlipIntoPresentation();
-    display_ = presentation_.get();
-  } else {
-    display_ = decoderOutput_.get();
-  }
-  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2);
+  PresentDecoderOutput(rgb);
+  ++decodedPictures_;
   return true;
 }
 
 bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
   if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
   if (mpeg4Decoder_->Decode(readBuffer_.get(), decoderOutput_.get(), rgb ? 1 : 0, 0, nullptr) < 0) return false;
+  PresentDecoderOutput(rgb);
+  ++decodedPictures_;
+  return true;
+}
+
+// The Wavelet or MPEG-4 picture in the decoder output buffer (top row
+// first) becomes the picture on show: flipped into the presentation buffer
+// for the DIB presentation, YUY2 where it is for the overlay.
+void CPlaybackEngine::PresentDecoderOutput(bool rgb) {
   if (rgb) {
-    FlipIntoPresentation();
+    FlipRows(decoderOutput_.get(), presentation_.get());
     display_ = presentation_.get();
   } else {
     display_ = decoderOutput_.get();
   }
-  KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2);
-  return true;
+  ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
+}
+
+void CPlaybackEngine::ShowDecoded(const DecodedPicture& picture) {
+  decoded_ = picture;
+  // A kept picture on show stays untouched until another takes its place.
+  pictureCache_.ShowNothing();
 }
 
 // The coded data a prefix announces must lie within the record: a shorter
@@ -145,16 +160,15 @@ bool CPlaybackEngine::CodedDataFitsPayload() const {
 // The decoders write rows top row first; the DIB presentation is bottom-up.
 // The rows the decoder wrote last are copied first, while they are still in
 // the cache.
-void CPlaybackEngine::FlipIntoPresentation() {
+void CPlaybackEngine::FlipRows(const uint8_t* topDown, uint8_t* bottomUp) const {
   const size_t rowBytes = static_cast<size_t>(width_) * 3;
   for (int row = height_ - 1; row >= 0; --row) {
-    std::memcpy(presentation_.get() + (height_ - 1 - row) * rowBytes, decoderOutput_.get() + row * rowBytes,
-                rowBytes);
+    std::memcpy(bottomUp + (height_ - 1 - row) * rowBytes, topDown + row * rowBytes, rowBytes);
   }
 }
 
 void CPlaybackEngine::KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout) {
-  decoded_ = DecodedPicture{pixels, layout, width_, height_};
+  ShowDecoded(DecodedPicture{pixels, layout, width_, height_});
   ++decodedPictures_;
 }
 
@@ -187,49 +201,90 @@ void CPlaybackEngine::ShowDecodedPicture() {
   window->ShowFrame(frame, FrameTexts{cameraTitle_, sizeText_, dateText_, dimensionText_});
 }
 
-bool CPlaybackEngine::NeedsCatchUp(int codec) const {
-  if (codec == kCodecMJPG || IsKeyFrame() || owner_->CurrentIndex() == 0) return false;
+// Stopped, paused or playing backward a Wavelet or MPEG-4 frame need not
+// follow the frame the decoder decoded last.
+bool CPlaybackEngine::ShownOutOfSequence(int codec) const {
+  if (codec == kCodecMJPG || owner_->CurrentIndex() == 0) return false;
   const uint8_t state = owner_->GetPlayState();
   return state == kStoppedOrPaused || state == kPlayingBackward;
 }
 
-bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
+bool CPlaybackEngine::NeedsCatchUp(int codec) const { return ShownOutOfSequence(codec) && !IsKeyFrame(); }
+
+// The nearest key frame among the 99 records before record. Audio records
+// carry no kind byte (their bytes there are samples) and are passed over.
+std::optional<uint32_t> CPlaybackEngine::FindKeyFrameBefore(uint32_t record) const {
+  const IndexArray& index = owner_->Index();
+  for (uint32_t back = 1; back <= kCatchUpSearchDepth && back <= record; ++back) {
+    const INDEX_RECORD& earlier = index[record - back];
+    if (earlier.IsAudio()) continue;
+    uint8_t kind = 0;
+    if (ReadKindByte(earlier, &kind) && IsKeyFrameKind(kind)) return record - back;
+  }
+  return std::nullopt;
+}
+
+bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) { return CatchUp(rgb, false) != PictureSource::kRefused; }
+
+// Without a key frame nothing is decoded: the frames in between would only
+// build on the same unknown state, and the current frame decoded on the
+// decoder's state is right at least when it follows the frame shown last.
+CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictures) {
   const IndexArray& index = owner_->Index();
   const uint32_t current = owner_->CurrentIndex();
-  if (current >= index.size()) return false;
+  if (current >= index.size()) return PictureSource::kRefused;
   const int codec = GetCodecType();
 
-  // The nearest key frame among the 99 records before. Audio records carry
-  // no kind byte (their bytes there are samples) and are passed over.
-  // Without a key frame nothing is decoded: the frames in between would only
-  // build on the same unknown state, and the current frame decoded on the
-  // decoder's state is right at least when it follows the frame shown last.
-  std::optional<uint32_t> start;
-  for (uint32_t back = 1; back <= kCatchUpSearchDepth && back <= current; ++back) {
-    const INDEX_RECORD& record = index[current - back];
-    if (record.IsAudio()) continue;
-    uint8_t kind = 0;
-    if (ReadKindByte(record, &kind) && IsKeyFrameKind(kind)) {
-      start = current - back;
-      break;
-    }
+  const std::optional<uint32_t> start = FindKeyFrameBefore(current);
+  if (start) {
+    // The key frame starts the decoder afresh.
+    decoderBehindAt_[codec].reset();
+  } else if (!BringDecoderUpToShownFrame(codec)) {
+    return PictureSource::kRefused;
   }
+  const uint32_t first = start ? CatchUpStart(codec, *start, current) : current;
+  AdvanceDecoderThrough(first, current, codec, rgb, keepPictures && start);
 
-  for (uint32_t i = start.value_or(current); i < current; ++i) {
+  if (!ReadPayloadDirect(index[current])) return PictureSource::kRefused;
+  int width = 0;
+  int height = 0;
+  GetPictureSize(&width, &height);
+  SetPictureSize(width, height);
+  return start ? PictureSource::kCatchUpFromKeyFrame : PictureSource::kCatchUp;
+}
+
+// Where a catch-up from the key frame at key to the record before end
+// starts: after the record the decoder stands at when that lies in between
+// (a step forward continues from the frame shown), else at the key frame.
+// Without the cache every catch-up starts at its key frame.
+uint32_t CPlaybackEngine::CatchUpStart(int codec, uint32_t key, uint32_t end) const {
+  const std::optional<uint32_t>& at = decoderAt_[codec];
+  return pictureCacheEnabled_ && at && *at >= key && *at < end ? *at + 1 : key;
+}
+
+// Decodes the records first..end-1 for the decoder's state. With
+// keepPictures the pictures of the frames of the current codec are kept, as
+// far as the cache holds them: the ones nearest end, which are shown first
+// when stepping back.
+void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int codec, bool rgb, bool keepPictures) {
+  const IndexArray& index = owner_->Index();
+  for (uint32_t i = first; i < end; ++i) {
     if (index[i].IsAudio() || !ReadPayloadDirect(index[i])) continue;
     int width = 0;
     int height = 0;
     GetPictureSize(&width, &height);
     SetPictureSize(width, height);
-    AdvanceDecoder(codec, rgb);
+    const CachedPictureFormat format{width, height, rgb};
+    // One place stays for the target and one for a kept picture on show.
+    const bool keep = keepPictures && end - i + 1 < pictureCache_.CapacityFor(format) && PictureFitsBuffers() &&
+                      GetCodecType() == codec;
+    if (keep) {
+      DecodeAndKeep(i, codec, format);
+    } else {
+      AdvanceDecoder(codec, rgb);
+    }
   }
-
-  if (!ReadPayloadDirect(index[current])) return false;
-  int width = 0;
-  int height = 0;
-  GetPictureSize(&width, &height);
-  SetPictureSize(width, height);
-  return true;
+  if (first < end) decoderAt_[codec] = end - 1;
 }
 
 // Decodes an earlier frame for the decoder's state alone: its picture is
@@ -238,7 +293,7 @@ bool CPlaybackEngine::CatchUpFromKeyFrame(bool rgb) {
 // its picture (into the decoder output buffer).
 bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
   if (codec == kCodecMJPG) return DecodePayload(codec, rgb);
-  if (width_ <= 0 || height_ <= 0 || width_ > kMaxPictureWidth || height_ > kMaxPictureHeight) return false;
+  if (!PictureFitsBuffers()) return false;
   int result = -1;
   if (codec == kCodecWavelet) {
     result = CallWaveletDecoder(rgb);
@@ -250,6 +305,142 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
   return true;
 }
 
+// AdvanceDecoder, with the picture kept in the cache as it is shown. The
+// decoder's state ends as AdvanceDecoder leaves it, and so does the decoder
+// output buffer where the overlay shows it: the Wavelet picture is written
+// there as before and copied out; the MPEG-4 picture is converted there in
+// the DIB presentation (where that buffer is not on show) and straight into
+// the cache in the overlay's.
+void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format) {
+  if (codec == kCodecWavelet) {
+    if (AdvanceDecoder(codec, format.rgb)) KeepPicture(record, format, decoderOutput_.get());
+    return;
+  }
+  // The MPEG-4 module refuses YUY2 of an odd width before decoding; such
+  // frames only advance the decoder.
+  const bool convertible = format.rgb || format.width % 2 == 0;
+  uint8_t* room =
+      convertible && mpeg4Decoder_ && CodedDataFitsPayload() ? pictureCache_.Reserve(record, format) : nullptr;
+  if (!room) {
+    AdvanceDecoder(codec, format.rgb);
+    return;
+  }
+  uint8_t* target = format.rgb ? decoderOutput_.get() : room;
+  if (mpeg4Decoder_->Decode(readBuffer_.get(), target, format.rgb ? 1 : 0, 0, nullptr) < 0) return;
+  if (format.rgb) FlipRows(target, room);
+  pictureCache_.Commit();
+  ++decodedPictures_;
+}
+
+// Keeps a picture as the decoder wrote it (top row first), flipped when it
+// is shown bottom-up.
+void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output) {
+  uint8_t* room = pictureCache_.Reserve(record, format);
+  if (!room) return;
+  if (format.rgb) {
+    FlipRows(output, room);
+  } else {
+    std::memcpy(room, output, format.Bytes());
+  }
+  pictureCache_.Commit();
+}
+
+// A picture served from the cache leaves the decoder where its last decode
+// left it, where the uncached catch-up would have left it at the record
+// shown. Before a decode that builds on the decoder's state the decoder is
+// brought there; a key frame starts afresh and needs nothing. The current
+// record's payload is read again afterwards.
+bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
+  std::optional<uint32_t>& behind = decoderBehindAt_[codec];
+  if (!behind) return true;
+  const uint32_t shown = *behind;
+  behind.reset();
+  if (IsKeyFrame()) return true;
+  const IndexArray& index = owner_->Index();
+  const uint32_t current = owner_->CurrentIndex();
+  if (shown >= index.size() || current >= index.size()) return true;
+  uint8_t kind = 0;
+  const bool shownKey = ReadKindByte(index[shown], &kind) && IsKeyFrameKind(kind);
+  const uint32_t key = shownKey ? shown : FindKeyFrameBefore(shown).value_or(shown);
+  AdvanceDecoderThrough(CatchUpStart(codec, key, shown + 1), shown + 1, codec, !overlay_, false);
+  if (!ReadPayloadDirect(index[current])) return false;
+  int width = 0;
+  int height = 0;
+  GetPictureSize(&width, &height);
+  SetPictureSize(width, height);
+  return true;
+}
+
+// A frame shown out of sequence may have its picture kept from an earlier
+// catch-up (a key frame's too: it is the same picture however it is
+// reached). Otherwise a delta frame needs the frames before it, by a
+// catch-up that keeps their pictures; any other frame is decoded on the
+// decoder's state, once that is where the uncached engine's would be.
+CPlaybackEngine::PictureSource CPlaybackEngine::PrepareShownPicture(int codec) {
+  if (pictureCacheEnabled_ && ShownOutOfSequence(codec)) {
+    int width = 0;
+    int height = 0;
+    GetPictureSize(&width, &height);
+    if (pictureCache_.Find(owner_->CurrentIndex(), CachedPictureFormat{width, height, !overlay_})) {
+      return PictureSource::kCache;
+    }
+  }
+  if (!NeedsCatchUp(codec)) {
+    return BringDecoderUpToShownFrame(codec) ? PictureSource::kDecoderState : PictureSource::kRefused;
+  }
+  return CatchUp(!overlay_, pictureCacheEnabled_);
+}
+
+void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource source) {
+  const uint32_t current = owner_->CurrentIndex();
+  const CachedPictureFormat format{width_, height_, rgb};
+  if (source == PictureSource::kCache) {
+    // The window is handed the kept picture itself, which stays as it is
+    // while on show.
+    display_ = pictureCache_.Find(current, format);
+    ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
+    pictureCache_.MarkOnShow(current, format);
+    ++cachedPicturesShown_;
+    decoderBehindAt_[codec] = current;
+    return;
+  }
+  const std::optional<uint32_t> at = decoderAt_[codec];
+  const uint64_t before = decodedPictures_;
+  DecodePayload(codec, rgb);
+  if (decodedPictures_ == before || codec == kCodecMJPG) return;
+  // Where the decoder now stands: at this record when the frames it decoded
+  // are those a catch-up to it would decode.
+  const bool followsAt = at && OnlyAudioBetween(*at, current);
+  const bool inSequence = source == PictureSource::kCatchUpFromKeyFrame ||
+                          (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
+  if (inSequence) decoderAt_[codec] = current;
+  if (source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_) {
+    KeepPicture(current, format, decoderOutput_.get());
+  }
+}
+
+bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
+  const IndexArray& index = owner_->Index();
+  if (earlier >= later || later > index.size()) return false;
+  for (uint32_t i = earlier + 1; i < later; ++i) {
+    if (!index[i].IsAudio()) return false;
+  }
+  return true;
+}
+
+// A kept picture still on show stays untouched (no longer found) until
+// another picture is shown.
+void CPlaybackEngine::ForgetKeptPictures() {
+  pictureCache_.Clear();
+  for (auto& behind : decoderBehindAt_) behind.reset();
+  for (auto& at : decoderAt_) at.reset();
+}
+
+void CPlaybackEngine::SetPictureCacheEnabled(bool enabled) {
+  pictureCacheEnabled_ = enabled;
+  pictureCache_.Clear();
+}
+
 bool CPlaybackEngine::StillDecode() {
   const int codec = GetCodecType();
   if (codec == kCodecMJPG) {
@@ -259,7 +450,11 @@ bool CPlaybackEngine::StillDecode() {
     const uint64_t before = decodedPictures_;
     return DecodePayload(codec, true) && decodedPictures_ > before;
   }
-  if (!IsKeyFrame() && owner_->CurrentIndex() != 0 && !CatchUpFromKeyFrame(true)) return false;
+  if (!IsKeyFrame() && owner_->CurrentIndex() != 0) {
+    if (!CatchUpFromKeyFrame(true)) return false;
+  } else if (!BringDecoderUpToShownFrame(codec)) {
+    return false;
+  }
   return DecodePayload(codec, true);
 }
 

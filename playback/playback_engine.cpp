@@ -36,6 +36,7 @@ bool CPlaybackEngine::OpenDataFile(const std::string& path, bool oldFormat) {
   }
   dataFile_ = std::move(file);
   owner_->ClearActivePicture();
+  ForgetKeptPictures();
 
   camera_ = CameraInfoBlock{};
   const uint64_t length = dataFile_.Length();
@@ -149,7 +150,8 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   const int codec = GetCodecType();
   host.SetEditText(IDC_CODEC_NAME, CodecInfo(codec).shownName);
   // A delta frame shown out of sequence needs the frames before it.
-  if (NeedsCatchUp(codec) && !CatchUpFromKeyFrame(!overlay_)) return false;
+  const PictureSource source = PrepareShownPicture(codec);
+  if (source == PictureSource::kRefused) return false;
 
   int width = 0;
   int height = 0;
@@ -158,9 +160,9 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   dimensionText_ = StringPrintf(" %d x %d", width, height);
   host.SetEditText(IDC_PICTURE_SIZE, dimensionText_);
   if (width > kMaxPictureWidth || height > kMaxPictureHeight) return false;
-  const uint64_t decodedBefore = decodedPictures_;
-  DecodePayload(codec, !overlay_);
-  pictureDecoded_ = decodedPictures_ > decodedBefore;
+  const uint64_t producedBefore = decodedPictures_ + cachedPicturesShown_;
+  DecodeShownPicture(codec, !overlay_, source);
+  pictureDecoded_ = decodedPictures_ + cachedPicturesShown_ > producedBefore;
   RewriteInputHeaderForDisplay();
 
   // The hall event drawn over this frame.
@@ -181,9 +183,11 @@ void CPlaybackEngine::SetFrameDelay(int delayStep) {
 
 void CPlaybackEngine::SetDisplayMode(bool overlay) {
   overlay_ = overlay;
-  decoded_ = DecodedPicture{};
+  ShowDecoded(DecodedPicture{});
   owner_->Host().SelectVideoWindow(overlay);
   owner_->ResetViewer();
+  // Kept pictures are in the other presentation's format, of a closed backup.
+  ForgetKeptPictures();
 }
 
 }  // namespace bv

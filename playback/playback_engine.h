@@ -3,9 +3,11 @@
 // viewer knows about the backup's frames, and shows one record at a time.
 // It is embedded in the playback controller (the dialog's playback state) and
 // reaches the screen only through the controller's host.
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "codecs/zrmp4_decoder.h"
@@ -15,7 +17,9 @@
 #include "playback/audio_header.h"
 #include "playback/audio_path_state.h"
 #include "playback/camera_info.h"
+#include "playback/codec_table.h"
 #include "playback/data_file.h"
+#include "playback/decoded_picture_cache.h"
 #include "playback/index_record.h"
 #include "playback/platform_types.h"
 #include "playback/video_window.h"
@@ -119,6 +123,17 @@ class CPlaybackEngine {
   // Pictures decoded since start-up (catch-up decodes included).
   uint64_t DecodedPictures() const { return decodedPictures_; }
 
+  // The pictures a catch-up decodes are kept, so that backward steps, backward
+  // play and seeks within a group of frames show them without decoding the
+  // group again, and a catch-up continues from the frame the decoder stands
+  // at (a step forward decodes one frame). On by default; off, every
+  // catch-up decodes from its key frame. Turning it on or off empties it.
+  void SetPictureCacheEnabled(bool enabled);
+  bool PictureCacheEnabled() const { return pictureCacheEnabled_; }
+  const CDecodedPictureCache& PictureCache() const { return pictureCache_; }
+  // Pictures shown from the cache since start-up.
+  uint64_t CachedPicturesShown() const { return cachedPicturesShown_; }
+
   // Frame delay from the twenty-step table; a step above 19 leaves it as is.
   void SetFrameDelay(int delayStep);
   uint32_t FrameDelay() const { return frameDelay_; }
@@ -207,14 +222,36 @@ class CPlaybackEngine {
   bool ReadPayloadAt(uint64_t position, uint32_t size);
 
   // Decoding (engine_decode.cpp).
+  // Where the picture of the record being shown comes from.
+  enum class PictureSource {
+    kRefused,              // the record cannot be shown
+    kDecoderState,         // decoded on the state the decoder has
+    kCatchUp,              // after a catch-up that found no key frame
+    kCatchUpFromKeyFrame,  // after a catch-up from a key frame: the picture may be kept
+    kCache,                // kept from an earlier catch-up
+  };
+  bool ShownOutOfSequence(int codec) const;
   bool NeedsCatchUp(int codec) const;
+  PictureSource PrepareShownPicture(int codec);
+  void DecodeShownPicture(int codec, bool rgb, PictureSource source);
+  PictureSource CatchUp(bool rgb, bool keepPictures);
+  std::optional<uint32_t> FindKeyFrameBefore(uint32_t record) const;
+  uint32_t CatchUpStart(int codec, uint32_t key, uint32_t end) const;
+  bool OnlyAudioBetween(uint32_t earlier, uint32_t later) const;
+  void AdvanceDecoderThrough(uint32_t first, uint32_t end, int codec, bool rgb, bool keepPictures);
+  void DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format);
+  bool BringDecoderUpToShownFrame(int codec);
+  void ForgetKeptPictures();
+  bool PictureFitsBuffers() const;
+  void PresentDecoderOutput(bool rgb);
+  void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output);
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
   int CallWaveletDecoder(bool rgb);
   bool DecodeMpeg4(bool rgb);
   bool AdvanceDecoder(int codec, bool rgb);
   bool CodedDataFitsPayload() const;
-  void FlipIntoPresentation();
+  void FlipRows(const uint8_t* topDown, uint8_t* bottomUp) const;
   void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);
   void RewriteInputHeaderForDisplay();
   void ShowDecodedPicture();
@@ -259,8 +296,21 @@ class CPlaybackEngine {
     int width = 0;
     int height = 0;
   } decoded_;
+  void ShowDecoded(const DecodedPicture& picture);
   bool pictureDecoded_ = false;
   uint64_t decodedPictures_ = 0;
+
+  CDecodedPictureCache pictureCache_;
+  bool pictureCacheEnabled_ = true;
+  uint64_t cachedPicturesShown_ = 0;
+  // Per codec: the record whose picture came from the cache last while the
+  // decoder stayed elsewhere. The uncached engine's decoder would stand at
+  // that record; a decode building on the decoder's state first goes there.
+  std::array<std::optional<uint32_t>, kCodecCount> decoderBehindAt_;
+  // Per codec: the record the decoder stands at, having decoded every frame
+  // from its key frame on as a catch-up to it does; unknown after any other
+  // decode.
+  std::array<std::optional<uint32_t>, kCodecCount> decoderAt_;
 
   CEventState events_;
 

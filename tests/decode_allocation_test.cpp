@@ -242,6 +242,50 @@ TEST_F(DecodeAllocations, WaveletDecodesAndCatchUpsAllocateNothingInTheViewer) {
   EXPECT_EQ(counts.viewerMallocs, 0u);
 }
 
+// Backward play through kept pictures (the catch-ups keeping them, the
+// pictures shown from them, the decoder brought back for forward play)
+// allocates no more per record shown than forward play: only the texts and
+// the headless window's copy allocate there, nothing for the pictures.
+TEST_F(DecodeAllocations, BackwardPlayWithKeptPicturesAllocatesNoMoreThanForwardPlay) {
+  samples::Mpeg4BackupOptions mpeg4;
+  mpeg4.frames = 60;
+  mpeg4.keyFrameInterval = 30;
+  samples::WaveletBackupOptions wavelet;
+  wavelet.frames = 40;
+  wavelet.keyFrameInterval = 20;
+  for (bool isMpeg4 : {true, false}) {
+    Open(isMpeg4 ? samples::MakeMpeg4Backup(mpeg4) : samples::MakeWaveletBackup(wavelet), isMpeg4 ? "p.zrv" : "w.zrv");
+    const uint32_t last = controller_.Count() - 1;
+    auto playForward = [&] {
+      controller_.GoToFirst();
+      controller_.SetPlayState(kPlayingForward);
+      for (uint32_t i = 1; i <= last; ++i) controller_.GoToRecord(i);
+      controller_.SetPlayState(kStoppedOrPaused);
+    };
+    auto playBack = [&] {
+      controller_.GoToLast();
+      controller_.SetPlayState(kPlayingBackward);
+      for (uint32_t i = last; i-- > 0;) controller_.GoToRecord(i);
+      controller_.SetPlayState(kPlayingForward);
+      for (uint32_t i = 1; i < 5; ++i) controller_.GoToRecord(i);
+      controller_.SetPlayState(kStoppedOrPaused);
+    };
+    playBack();  // start-up: the decoders' first pictures
+    const uint64_t forwardShown = last + 1;
+    const Counts forward = Count(playForward);
+    const uint64_t keptBefore = controller_.Engine().CachedPicturesShown();
+    const uint64_t backwardShown = last + 5;
+    const Counts backward = Count(playBack);
+    const uint64_t kept = controller_.Engine().CachedPicturesShown() - keptBefore;
+    Report(isMpeg4 ? "MPEG4 forward play" : "Wavelet forward play", forward, forwardShown);
+    Report(isMpeg4 ? "MPEG4 backward play" : "Wavelet backward play", backward, backwardShown);
+    EXPECT_GT(kept, static_cast<uint64_t>(last / 2)) << "pictures came from the cache";
+    EXPECT_GT(forward.news, 0u) << "the counting sees the texts' allocations";
+    EXPECT_LE(backward.news * forwardShown, forward.news * backwardShown);
+    EXPECT_EQ(backward.viewerMallocs, 0u);
+  }
+}
+
 TEST(AllocationCounting, CountsTheViewersOwnAllocations) {
   const Counts counts = Count([] {
     std::vector<int> grown(1000);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,25 @@ std::vector<uint8_t> MjpgReference(const std::vector<uint8_t>& payload) {
   pixels.resize(static_cast<size_t>(w) * h * 3);
   return FlipRows(pixels, w * 3);
 }
+
+// The decodes seeks cost in groups of interval frames: none when an earlier
+// catch-up through the group kept the picture (every frame it decoded);
+// else the catch-up from the key frame, or from the frame the decoder stands
+// at when that lies on the way.
+struct SeekDecodes {
+  uint64_t To(uint32_t target) {
+    if (kept.count(target)) return 0;
+    const uint32_t key = target - target % interval;
+    const uint32_t first = at && *at >= key && *at < target ? *at + 1 : key;
+    for (uint32_t k = first; k <= target; ++k) kept.insert(k);
+    at = target;
+    return target - first + 1;
+  }
+  uint32_t interval = 0;
+  std::set<uint32_t> kept = {};
+  // The backup opens on record 0, a key frame: the decoder stands there.
+  std::optional<uint32_t> at = 0;
+};
 
 class EngineDecode : public ::testing::Test {
  protected:
@@ -167,6 +188,7 @@ TEST_F(EngineDecode, SeekingToMpeg4DeltaFramesEqualsDecodingInOrder) {
     const Mpeg4Clip clip = test::EncodeMpeg4Clip(352, 240, 2 * interval + 5, interval);
     const auto reference = test::ReferenceMpeg4Pictures(clip, true);
     Open(WriteBackup(dir_, "s" + std::to_string(interval) + ".zrv", VideoRecords(clip.payloads)));
+    SeekDecodes decodes{static_cast<uint32_t>(interval)};
     // Last delta before a key frame, first delta after one, one in between,
     // and back again from far away.
     for (uint32_t target : {uint32_t(interval - 1), uint32_t(interval + 1), uint32_t(2 * interval - 1),
@@ -174,7 +196,7 @@ TEST_F(EngineDecode, SeekingToMpeg4DeltaFramesEqualsDecodingInOrder) {
       const uint64_t before = Engine().DecodedPictures();
       Seek(target);
       EXPECT_EQ(Shown().pixels, FlipRows(reference[target], 352 * 3)) << interval << " " << target;
-      EXPECT_EQ(Engine().DecodedPictures() - before, target % interval + 1) << interval << " " << target;
+      EXPECT_EQ(Engine().DecodedPictures() - before, decodes.To(target)) << interval << " " << target;
     }
   }
 }
@@ -243,8 +265,10 @@ TEST_F(EngineDecode, WithoutAKeyFrameAmongThe99RecordsBeforeTheFrameIsDecodedOnI
   const auto reference = test::ReferenceMpeg4Pictures(clip, true);
   Open(WriteBackup(dir_, "n.zrv", VideoRecords(clip.payloads)));
   uint64_t before = Engine().DecodedPictures();
-  Seek(99);  // record 0, the key frame, is exactly 99 back
-  EXPECT_EQ(Engine().DecodedPictures() - before, 100u);
+  // Record 0, the key frame, is exactly 99 back. The decoder still stands at
+  // it since the backup opened: the catch-up goes on from there.
+  Seek(99);
+  EXPECT_EQ(Engine().DecodedPictures() - before, 99u);
   EXPECT_EQ(Shown().pixels, FlipRows(reference[99], 96 * 3));
 
   controller_.SetPlayState(kPlayingForward);
@@ -308,12 +332,13 @@ TEST_F(EngineDecode, SeekingToWaveletDeltaFramesEqualsDecodingInOrder) {
   for (int interval : {12, 30}) {
     const test::WaveletClip clip = test::EncodeWaveletClip(176, 144, 2 * interval + 5, interval);
     Open(WriteBackup(dir_, "ws" + std::to_string(interval) + ".zrv", VideoRecords(clip.payloads)));
+    SeekDecodes decodes{static_cast<uint32_t>(interval)};
     for (uint32_t target : {uint32_t(interval - 1), uint32_t(interval + 1), uint32_t(2 * interval - 1),
                             uint32_t(interval / 2), uint32_t(2 * interval + 3), uint32_t(interval - 1)}) {
       const uint64_t before = Engine().DecodedPictures();
       Seek(target);
       EXPECT_EQ(Shown().pixels, FlipRows(clip.reconstructed[target], 176 * 3)) << interval << " " << target;
-      EXPECT_EQ(Engine().DecodedPictures() - before, target % interval + 1) << interval << " " << target;
+      EXPECT_EQ(Engine().DecodedPictures() - before, decodes.To(target)) << interval << " " << target;
     }
   }
 }

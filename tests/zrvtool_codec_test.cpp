@@ -1,9 +1,10 @@
-// zrvtool frame and bench, run as separate processes against demo backups
+// zrvtool frame, bench and make-sample, run as separate processes against demo backups
 // and the real codec modules.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -199,6 +200,76 @@ TEST_F(ZrvToolCodecs, BenchCountsEveryVideoRecordByCodecInBothModes) {
     }
   }
   EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"bench", dir_.File("demo-mjpg.zrv"), "--fast"}).exitCode, 2);
+}
+
+// Play and step timings through the engine: every video record counted, the
+// kept pictures' peak within their budget, and nothing kept without them.
+TEST_F(ZrvToolCodecs, BenchPlaysAndStepsBothWaysWithAndWithoutKeptPictures) {
+  const std::string backup = dir_.File("demo-mpeg4.zrv");
+  const std::regex peak(",\"cache_peak_bytes\":([0-9]+)\\}\n$");
+  for (const char* mode : {"--forward", "--backward"}) {
+    for (bool keep : {true, false}) {
+      std::vector<std::string> args{"bench", backup, mode, "--warm"};
+      if (!keep) args.push_back("--no-cache");
+      const auto result = RunCommand(ZRVTOOL_PATH, args);
+      ASSERT_EQ(result.exitCode, 0) << result.err;
+      EXPECT_TRUE(std::regex_search(result.out, std::regex("^\\{\"frames\":150,\"seconds\":[0-9.e-]+,\"fps\":"
+                                                           "[0-9.e+]+,\"by_codec\":\\{\"MPEG4\":\\{\"frames\":150,")))
+          << result.out;
+      std::smatch match;
+      ASSERT_TRUE(std::regex_search(result.out, match, peak)) << result.out;
+      const uint64_t bytes = std::stoull(match[1]);
+      // Forward play never catches up; backward play keeps up to 100 of the
+      // 352 x 240 pictures.
+      const bool kept = keep && std::string(mode) == "--backward";
+      EXPECT_EQ(bytes > 0, kept) << mode << " " << keep;
+      EXPECT_LE(bytes, 100u * 352 * 240 * 3) << mode;
+    }
+  }
+
+  const auto steps = RunCommand(ZRVTOOL_PATH, {"bench", backup, "--steps"});
+  ASSERT_EQ(steps.exitCode, 0) << steps.err;
+  EXPECT_TRUE(std::regex_match(steps.out, std::regex("^\\{\"steps\":149,\"forward_median_ms\":[0-9.e-]+,"
+                                                     "\"backward_median_ms\":[0-9.e-]+,\"ratio\":[0-9.e-]+,"
+                                                     "\"cache_peak_bytes\":[1-9][0-9]*\\}\n$")))
+      << steps.out;
+
+  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+           {"bench", backup, "--backward", "--forward"},
+           {"bench", backup, "--raw", "--no-cache"},
+           {"bench", backup, "--warm"},
+           {"bench", backup, "--steps", "--raw"}}) {
+    EXPECT_EQ(RunCommand(ZRVTOOL_PATH, wrong).exitCode, 2) << wrong.back();
+  }
+}
+
+TEST_F(ZrvToolCodecs, MakeSampleTakesTheKeyFrameIntervalFramesAndSize) {
+  const std::string dir = dir_.File("made");
+  const auto made =
+      RunCommand(ZRVTOOL_PATH, {"make-sample", dir, "--key-interval", "7", "--frames", "20", "--size", "176x144"});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  for (const char* name : {"demo-mpeg4.zrv", "demo-wavelet.zrv"}) {
+    const auto records = RunCommand(ZRVTOOL_PATH, {"records", dir + "/" + name});
+    ASSERT_EQ(records.exitCode, 0) << records.err;
+    std::istringstream lines(records.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+      EXPECT_NE(line.find("\"width\":176,\"height\":144"), std::string::npos) << line;
+      const bool key = line.find("\"key\":true") != std::string::npos;
+      EXPECT_EQ(key, count % 7 == 0) << name << " " << line;
+    }
+    EXPECT_EQ(count, 20) << name;
+  }
+  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+           {"make-sample", dir, "--key-interval", "0"},
+           {"make-sample", dir, "--key-interval", "101"},
+           {"make-sample", dir, "--frames", "x"},
+           {"make-sample", dir, "--size", "705x576"},
+           {"make-sample", dir, "--size", "704x578"},
+           {"make-sample", dir, "--size", "7x5"},
+           {"make-sample", dir, "--size", "704"}}) {
+    EXPECT_EQ(RunCommand(ZRVTOOL_PATH, wrong).exitCode, 2) << wrong[2] << " " << wrong[3];
+  }
 }
 
 }  // namespace

@@ -61,7 +61,28 @@ CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options) {
   return writer;
 }
 
-std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error) {
+namespace {
+
+// The demo's own setting unless the options give another.
+void Override(int* setting, int value) {
+  if (value > 0) *setting = value;
+}
+
+template <typename Options>
+Options DemoSettings(const DemoBackupOptions& demo) {
+  Options options;
+  Override(&options.frames, demo.frames);
+  if (demo.width > 0 && demo.height > 0) {
+    options.width = demo.width;
+    options.height = demo.height;
+  }
+  return options;
+}
+
+}  // namespace
+
+std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error,
+                                          const DemoBackupOptions& demo) {
   std::error_code ec;
   std::filesystem::create_directories(directory, ec);
   if (ec) {
@@ -69,17 +90,21 @@ std::vector<std::string> WriteDemoBackups(const std::string& directory, std::str
     return {};
   }
   const std::string mjpg = directory + "/demo-mjpg.zrv";
-  if (!MakeMjpgBackup(MjpgBackupOptions{}).WriteContainer(mjpg)) {
+  if (!MakeMjpgBackup(DemoSettings<MjpgBackupOptions>(demo)).WriteContainer(mjpg)) {
     *error = "cannot write " + mjpg;
     return {};
   }
   const std::string wavelet = directory + "/demo-wavelet.zrv";
-  if (!MakeWaveletBackup(WaveletBackupOptions{}).WriteContainer(wavelet)) {
+  auto waveletOptions = DemoSettings<WaveletBackupOptions>(demo);
+  Override(&waveletOptions.keyFrameInterval, demo.keyFrameInterval);
+  if (!MakeWaveletBackup(waveletOptions).WriteContainer(wavelet)) {
     *error = "cannot write " + wavelet;
     return {};
   }
   const std::string mpeg4 = directory + "/demo-mpeg4.zrv";
-  const CBackupWriter mpeg4Backup = MakeMpeg4Backup(Mpeg4BackupOptions{});
+  auto mpeg4Options = DemoSettings<Mpeg4BackupOptions>(demo);
+  Override(&mpeg4Options.keyFrameInterval, demo.keyFrameInterval);
+  const CBackupWriter mpeg4Backup = MakeMpeg4Backup(mpeg4Options);
   if (mpeg4Backup.Count() == 0 || !mpeg4Backup.WriteContainer(mpeg4)) {
     *error = "cannot write " + mpeg4;
     return {};

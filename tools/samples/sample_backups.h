@@ -44,9 +44,18 @@ struct WaveletBackupOptions {
 // keyFrameInterval frames, delta frames (0xA1, 0xA2) between them.
 CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options);
 
+// What may differ from the demo backups' own settings: 0 keeps a demo's own.
+struct DemoBackupOptions {
+  int keyFrameInterval = 0;  // Wavelet and MPEG-4
+  int frames = 0;            // MJPG, Wavelet and MPEG-4
+  int width = 0;             // MJPG, Wavelet and MPEG-4, with height
+  int height = 0;
+};
+
 // Writes the demo backups, with their hall event files beside them, into
 // directory (created if missing). Returns the paths written; on failure an
 // empty list and the reason in error.
-std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error);
+std::vector<std::string> WriteDemoBackups(const std::string& directory, std::string* error,
+                                          const DemoBackupOptions& options = {});
 
 }  // namespace bv::samples

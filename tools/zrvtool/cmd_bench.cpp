@@ -1,13 +1,22 @@
-// zrvtool bench PATH [--raw]: decode speed. Without --raw every video record
-// is decoded in order through the engine's decode path, as forward play
-// decodes it (read, picture size, decode to the 24-bit DIB picture), without
-// showing it; with --raw the same payloads go through the bare libraries.
+// zrvtool bench PATH [--raw | --forward | --backward | --steps] [--no-cache] [--warm]:
+// decode speed. Without a mode every video record is decoded in order
+// through the engine's decode path, as forward play decodes it (read,
+// picture size, decode to the 24-bit DIB picture), without showing it; with
+// --raw the same payloads go through the bare libraries. --forward and
+// --backward play the whole backup through the controller as the playback
+// thread does, showing every record in the headless DIB window; --steps
+// times Step Forward from the first record to the last and Step Backward
+// back, and gives the medians. --no-cache plays and steps without the
+// engine's kept pictures; --warm plays once untimed before the timed pass.
 #include <chrono>
 #include <cstdio>
 
 #include "playback/backup_constants.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/decode_timing.h"
+#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/play_timing.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -74,16 +83,56 @@ std::vector<StoredPayload> ReadPayloads(CPlaybackController& controller) {
   return payloads;
 }
 
+std::string WithCachePeak(const std::string& json, const CPlaybackEngine& engine) {
+  // The timings' object with the most bytes the kept pictures held added.
+  return json.substr(0, json.size() - 1) + ",\"cache_peak_bytes\":" +
+         std::to_string(engine.PictureCache().PeakBytesHeld()) + "}";
+}
+
+std::string StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
+  JsonObject json;
+  json.Add("steps", steps.steps)
+      .Add("forward_median_ms", steps.forwardMedianMs)
+      .Add("backward_median_ms", steps.backwardMedianMs)
+      .Add("ratio", steps.forwardMedianMs > 0 ? steps.backwardMedianMs / steps.forwardMedianMs : 0.0)
+      .Add("cache_peak_bytes", static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld()));
+  return json.str();
+}
+
 }  // namespace
 
 int RunBench(const Args& args) {
-  const bool raw = args.size() == 2 && args[1] == "--raw";
-  if (args.size() != 1 && !raw) return kExitUsage;
-  auto backup = OpenToolBackup(args[0]);
+  ParsedOptions options;
+  if (!ParseOptions(args, {}, {"--raw", "--forward", "--backward", "--steps", "--no-cache", "--warm"}, &options) ||
+      options.positional.size() != 1) {
+    return kExitUsage;
+  }
+  const int modes = options.Has("--raw") + options.Has("--forward") + options.Has("--backward") +
+                    options.Has("--steps");
+  const bool plays = options.Has("--forward") || options.Has("--backward") || options.Has("--steps");
+  if (modes > 1 || ((options.Has("--no-cache") || options.Has("--warm")) && !plays)) return kExitUsage;
+  auto backup = OpenToolBackup(options.positional[0]);
   if (!backup) return kExitRefused;
-  const DecodeTimings timings =
-      raw ? TimeRawDecodes(ReadPayloads(backup->controller)) : TimeViewerDecodes(backup->controller);
-  std::printf("%s\n", DecodeTimingsJson(timings).c_str());
+  CPlaybackController& controller = backup->controller;
+  CPlaybackEngine& engine = controller.Engine();
+
+  if (!plays) {
+    const DecodeTimings timings =
+        options.Has("--raw") ? TimeRawDecodes(ReadPayloads(controller)) : TimeViewerDecodes(controller);
+    std::printf("%s\n", DecodeTimingsJson(timings).c_str());
+    return kExitOk;
+  }
+  engine.SetPictureCacheEnabled(!options.Has("--no-cache"));
+  // The decoders' first use is not timed; play starts at the first record.
+  LoadDecoders(engine, controller.Index());
+  controller.GoToFirst();
+  if (options.Has("--steps")) {
+    if (options.Has("--warm")) TimeSteps(controller);
+    std::printf("%s\n", StepTimingsJson(TimeSteps(controller), engine).c_str());
+  } else {
+    const DecodeTimings timings = TimePlay(controller, options.Has("--backward"), options.Has("--warm"));
+    std::printf("%s\n", WithCachePeak(DecodeTimingsJson(timings), engine).c_str());
+  }
   return kExitOk;
 }
 

@@ -1,16 +1,52 @@
-// zrvtool make-sample DIR: writes the demo backups.
+// zrvtool make-sample DIR [--key-interval N] [--frames N] [--size WxH]:
+// writes the demo backups. The options change the video demos: the key-frame
+// interval of the Wavelet and MPEG-4 ones, and the frame count and picture
+// size of all three.
 #include <cstdio>
+#include <regex>
 
+#include "playback/backup_constants.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/options.h"
 
 namespace bv::tool {
+namespace {
+
+// "WxH", each within the picture buffers, the width even (YUY2 and the
+// encoders work in pairs of pixels).
+bool ParseSize(const std::string& text, int* width, int* height) {
+  std::smatch match;
+  if (!std::regex_match(text, match, std::regex("([0-9]{1,4})x([0-9]{1,4})"))) return false;
+  *width = std::stoi(match[1]);
+  *height = std::stoi(match[2]);
+  return *width >= 16 && *height >= 16 && *width <= kMaxPictureWidth && *height <= kMaxPictureHeight &&
+         *width % 2 == 0 && *height % 2 == 0;
+}
+
+}  // namespace
 
 int RunMakeSample(const Args& args) {
-  if (args.size() != 1) return kExitUsage;
+  ParsedOptions options;
+  if (!ParseOptions(args, {"--key-interval", "--frames", "--size"}, {}, &options) || options.positional.size() != 1) {
+    return kExitUsage;
+  }
+  samples::DemoBackupOptions demo;
+  uint32_t number = 0;
+  if (options.Has("--key-interval")) {
+    // A catch-up finds a key frame at most 99 records back.
+    if (!options.Number("--key-interval", &number) || number < 1 || number > 100) return kExitUsage;
+    demo.keyFrameInterval = static_cast<int>(number);
+  }
+  if (options.Has("--frames")) {
+    if (!options.Number("--frames", &number) || number < 1 || number > 100000) return kExitUsage;
+    demo.frames = static_cast<int>(number);
+  }
+  if (options.Has("--size") && !ParseSize(options.Value("--size"), &demo.width, &demo.height)) return kExitUsage;
+
   std::string error;
-  const std::vector<std::string> written = samples::WriteDemoBackups(args[0], &error);
+  const std::vector<std::string> written = samples::WriteDemoBackups(options.positional[0], &error, demo);
   if (written.empty()) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return kExitRefused;

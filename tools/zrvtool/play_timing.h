@@ -1,0 +1,27 @@
+#pragma once
+// Play and step timings of `zrvtool bench`: records shown through the
+// controller and the engine as the playback thread and the step commands
+// show them (read, catch-up or kept picture, decode, the headless window),
+// without the frame delay.
+#include <cstdint>
+
+#include "playback/playback_controller.h"
+#include "tools/zrvtool/decode_timing.h"
+
+namespace bv::tool {
+
+// Every record from the first to the last (forward) or from the last to the
+// first (backward), each video record timed under the codec of its payload.
+// With warm the pass is timed the second time: the first touches the
+// process's memory (the kept pictures' storage among it) and the file's
+// pages, as a viewer that has been playing a while has.
+DecodeTimings TimePlay(CPlaybackController& controller, bool backward, bool warm);
+
+struct StepTimings {
+  uint64_t steps = 0;          // each way
+  double forwardMedianMs = 0;  // Step Forward from the first record to the last
+  double backwardMedianMs = 0;  // Step Backward from the last record to the first
+};
+StepTimings TimeSteps(CPlaybackController& controller);
+
+}  // namespace bv::tool
