@@ -16,7 +16,8 @@
 namespace bv::fuzz {
 
 // Points the module loader at the build's modules and driver registration,
-// and the sound output at SDL's dummy driver. Call once, before any decode.
+// and the sound output at no device
+// (sound is decoded, then dropped). Call once, before any decode.
 void UseBuildEnvironment();
 
 // A directory of this process under $TMPDIR (or /tmp), removed at exit, with

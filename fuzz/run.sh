@@ -22,13 +22,17 @@ CC="${CC_FUZZ:-clang-14}" CXX="${CXX_FUZZ:-clang++-14}" cmake -S "$root" -B "$bu
 cmake --build "$build" -j2 --target bv_fuzz
 
 # Seeds: the demo backups of "zrvtool make-sample" (from the normal build
-# when there is one), cut down and taken apart per target.
-rm -rf "$work/seeds" "$work/make-sample"
-mkdir -p "$work"
-if [ -x "$root/build/zrvtool" ] && "$root/build/zrvtool" make-sample "$work/make-sample" > /dev/null; then
-  "$build/fuzz/make_fuzz_seeds" "$work/seeds" "$work/make-sample"
-else
-  "$build/fuzz/make_fuzz_seeds" "$work/seeds"
+# when there is one), cut down and taken apart per target; made again when
+# the seed writer changed.
+if [ ! "$work/seeds/.complete" -nt "$build/fuzz/make_fuzz_seeds" ]; then
+  rm -rf "$work/seeds" "$work/make-sample"
+  mkdir -p "$work"
+  if [ -x "$root/build/zrvtool" ] && "$root/build/zrvtool" make-sample "$work/make-sample" > /dev/null; then
+    "$build/fuzz/make_fuzz_seeds" "$work/seeds" "$work/make-sample"
+  else
+    "$build/fuzz/make_fuzz_seeds" "$work/seeds"
+  fi
+  touch "$work/seeds/.complete"
 fi
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=0}"
