@@ -13,6 +13,11 @@
 
 using namespace bv;
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::UseBuildEnvironment();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const size_t split = text.find('\f');

@@ -14,6 +14,11 @@
 
 using namespace bv;
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::UseBuildEnvironment();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::InputReader input(data, size);
   const uint8_t camera = input.U8();
