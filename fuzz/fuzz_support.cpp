@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "playback/frame_record.h"
+#include "playback/record_extent.h"
 #include "playback/le_bytes.h"
 
 namespace bv::fuzz {
@@ -119,6 +120,17 @@ void AppendRecord(std::vector<uint8_t>& out, const INDEX_RECORD& record, std::sp
                            static_cast<uint8_t>(length >> 8)};
   out.insert(out.end(), head, head + 8);
   out.insert(out.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+}
+
+std::vector<uint8_t> RecordsInput(const CBackupWriter& writer, uint32_t version) {
+  std::vector<uint8_t> input = {static_cast<uint8_t>(version)};
+  const std::vector<uint8_t> data = writer.DataFileBytes();
+  for (const INDEX_RECORD& record : writer.Index()) {
+    const RecordExtent extent = RecordExtentOf(record, 0, version);
+    if (extent.position + extent.length > data.size()) continue;
+    AppendRecord(input, record, {data.data() + extent.position, static_cast<size_t>(extent.length)});
+  }
+  return input;
 }
 
 HeadlessViewer::HeadlessViewer() {

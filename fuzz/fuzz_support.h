@@ -59,6 +59,10 @@ CBackupWriter BuildBackup(InputReader& input);
 
 // The inverse, for seeds: one record in the format above.
 void AppendRecord(std::vector<uint8_t>& out, const INDEX_RECORD& record, std::span<const uint8_t> bytes);
+// A whole backup of the given version in the format above (records made at
+// 2026-03-14 19:30 or 19:31, as the sample writers make them, come back
+// unchanged through BuildBackup).
+std::vector<uint8_t> RecordsInput(const CBackupWriter& writer, uint32_t version);
 
 // The viewer without a screen, kept for the whole run as the viewer keeps
 // its dialog across opens: messages dropped, time on a manual clock.

@@ -70,23 +70,17 @@ void AppendU32(Bytes& out, uint32_t v) {
 struct SplitBackup {
   Bytes records;
   Bytes payloads;
-  std::vector<Bytes> audioSamples;
 };
 
 SplitBackup Split(const CBackupWriter& writer, uint32_t version) {
   SplitBackup split;
-  split.records.push_back(static_cast<uint8_t>(version));
+  split.records = fuzz::RecordsInput(writer, version);
   const Bytes data = writer.DataFileBytes();
   for (const INDEX_RECORD& record : writer.Index()) {
     const RecordExtent extent = RecordExtentOf(record, 0, version);
     if (extent.position + extent.length > data.size()) continue;
-    const auto begin = data.begin() + static_cast<std::ptrdiff_t>(extent.position);
-    fuzz::AppendRecord(split.records, record, {&*begin, static_cast<size_t>(extent.length)});
     const auto payload = data.begin() + static_cast<std::ptrdiff_t>(extent.payloadPosition);
-    if (record.IsAudio()) {
-      split.audioSamples.emplace_back(payload, payload + extent.payloadSize);
-      continue;
-    }
+    if (record.IsAudio()) continue;
     split.payloads.push_back(1);
     AppendU32(split.payloads, extent.payloadSize);
     split.payloads.insert(split.payloads.end(), payload, payload + extent.payloadSize);
