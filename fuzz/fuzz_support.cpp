@@ -80,7 +80,7 @@ uint32_t RecordHeaderLength(uint8_t type, uint32_t version) {
 }  // namespace
 
 CBackupWriter BuildBackup(InputReader& input) {
-  const uint32_t version = input.U8() % 9;
+  const uint32_t version = (input.U8() & 0x7F) % 9;
   CAMERA_INFO camera;
   camera.number = 1;
   std::snprintf(camera.name, sizeof camera.name, "CAMERA");

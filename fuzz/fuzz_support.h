@@ -47,7 +47,7 @@ class InputReader {
 };
 
 // A backup described record by record (the records fuzz format):
-//   version u8 (taken modulo 9)
+//   version u8 (bits 0..6 taken modulo 9; bit 7 is left to the target)
 //   records, each: type u8, second u8, millisecond u16, camera u8, flags u8,
 //                  length u16, length bytes (the whole record as stored:
 //                  title header or audio header included),

@@ -1,12 +1,15 @@
 // Reading and dispatching records of every backup version: the input
 // describes a well-formed container record by record (fuzz_support.h), so
 // the open succeeds and every record's title header, kind byte, picture
-// size and payload reach the engine, the decoders and the audio path.
+// size and payload reach the engine, the decoders and the audio path. Bit 7
+// of the version byte shows the backup in the overlay presentation (packed
+// YUV pictures) instead of the DIB one.
 #include <cstddef>
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
 #include "playback/codec_table.h"
+#include "playback/control_ids.h"
 
 using namespace bv;
 
@@ -22,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = fuzz::ProcessTempDir() + "records.zrv";
   fuzz::WriteWholeFile(path, backup.ContainerBytes());
   fuzz::HeadlessViewer& viewer = fuzz::SharedViewer();
+  viewer.host.SetMenuItemChecked(ID_OPTION_OVERLAY, (data[0] & 0x80) != 0);
   viewer.controller.SetSelfContained(false);
   if (viewer.controller.OpenBackup(path, false)) {
     CPlaybackEngine& engine = viewer.controller.Engine();
