@@ -17,8 +17,9 @@ all_targets=(open_backup records mjpg_driver mpeg4_decoder wavelet_decoder audio
              export_plan)
 targets=("${@:-${all_targets[@]}}")
 
+mkdir -p "$build"
 CC="${CC_FUZZ:-clang-14}" CXX="${CXX_FUZZ:-clang++-14}" cmake -S "$root" -B "$build" -DBV_FUZZ=ON \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j2 --target bv_fuzz
 
 # Seeds: the demo backups of "zrvtool make-sample" (from the normal build
