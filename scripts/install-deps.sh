@@ -14,6 +14,8 @@ build_packages=(
 )
 test_packages=(
   xvfb xauth ffmpeg sox imagemagick poppler-utils
+  # The fuzz targets (fuzz/run.sh): clang with libFuzzer and the sanitizers.
+  clang-14 libclang-rt-14-dev
 )
 
 packages=("${build_packages[@]}")

@@ -9,8 +9,12 @@
 namespace bv::wavelet {
 namespace {
 
+#ifdef __clang__
+#pragma clang attribute push(__attribute__((target("ssse3"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("ssse3")
+#endif
 
 void VerticalChromaSse2(const uint8_t* own, const uint8_t* neighbour, int n, uint16_t* row) {
   const __m128i zero = _mm_setzero_si128();
@@ -93,10 +97,18 @@ int BgrRowSsse3(const uint8_t* luma, const uint16_t* cbVertical, const uint16_t*
   return i;
 }
 
+#ifdef __clang__
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#ifdef __clang__
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 void VerticalChromaAvx2(const uint8_t* own, const uint8_t* neighbour, int n, uint16_t* row) {
   int x = 0;
@@ -189,7 +201,11 @@ int BgrRowAvx2(const uint8_t* luma, const uint16_t* cbVertical, const uint16_t* 
   return i;
 }
 
+#ifdef __clang__
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 constexpr ColourKernels kSsse3{"ssse3", VerticalChromaSse2, BgrRowSsse3};
 constexpr ColourKernels kAvx2{"avx2", VerticalChromaAvx2, BgrRowAvx2};

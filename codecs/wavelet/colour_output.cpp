@@ -1,6 +1,7 @@
 #include "codecs/wavelet/colour_output.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "codecs/wavelet/colour_kernels.h"
@@ -138,8 +139,8 @@ void WriteBgr(const PlaneView& p, uint8_t* out, const ColourKernels& k) {
   for (int y = 0; y < p.height; ++y) {
     VerticalChroma(k, p.cb, chromaWidth, chromaHeight, y, cb);
     VerticalChroma(k, p.cr, chromaWidth, chromaHeight, y, cr);
-    const uint8_t* luma = p.luma + static_cast<ptrdiff_t>(y) * p.width;
-    uint8_t* row = out + static_cast<ptrdiff_t>(y) * p.width * 3;
+    const uint8_t* luma = p.luma + static_cast<std::ptrdiff_t>(y) * p.width;
+    uint8_t* row = out + static_cast<std::ptrdiff_t>(y) * p.width * 3;
     const int done = k.bgrRow(luma, cb, cr, chromaWidth, row);
     BgrRowPortable(luma + 2 * done, cb + done, cr + done, chromaWidth - done, row + 6 * done);
   }
@@ -168,8 +169,8 @@ void WriteYuy2(const PlaneView& p, uint8_t* out) {
     PairChroma(vertical + kBorder, chromaWidth, cbRow);
     VerticalChroma(k, p.cr, chromaWidth, chromaHeight, y, vertical + kBorder);
     PairChroma(vertical + kBorder, chromaWidth, crRow);
-    Yuy2Row(p.luma + static_cast<ptrdiff_t>(y) * p.width, cbRow, crRow, p.width,
-            out + static_cast<ptrdiff_t>(y) * p.width * 2);
+    Yuy2Row(p.luma + static_cast<std::ptrdiff_t>(y) * p.width, cbRow, crRow, p.width,
+            out + static_cast<std::ptrdiff_t>(y) * p.width * 2);
   }
 }
 

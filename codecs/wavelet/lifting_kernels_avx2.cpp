@@ -9,8 +9,12 @@
 namespace bv::wavelet {
 namespace {
 
+#ifdef __clang__
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 inline __m256i Load(const int16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 inline void Store(int16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
@@ -109,7 +113,11 @@ void RowToDeltaAvx2(const int16_t* row, int width, int16_t* scratch, uint8_t* pi
       DeltaSink{picture});
 }
 
+#ifdef __clang__
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 constexpr LiftingKernels kAvx2{"avx2", LiftEvenAvx2, LiftOddAvx2, RowToSamplesAvx2, RowToKeyAvx2, RowToDeltaAvx2};
 
