@@ -47,7 +47,8 @@ struct IndexReadOutcome {
 // kProgramFileLength when the container is appended to the program file).
 // oldFormat true: path is an ".idx" file, the whole of which is the index.
 // An index shorter than two slots, or one that does not fit inside the file
-// before the camera information, is refused as a file error rather than read.
+// before the version and infoLen words, is refused as a file error rather
+// than read (memory is then bounded by the file).
 IndexReadOutcome ReadBackupIndex(const std::string& path, bool oldFormat, uint32_t indexBase);
 
 }  // namespace bv
