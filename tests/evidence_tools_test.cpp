@@ -16,21 +16,9 @@ namespace bv {
 namespace {
 
 using test::Lines;
+using test::Field;
 using test::RunCommand;
 using test::TempDir;
-
-std::string Field(const std::string& json, const std::string& key) {
-  const std::string marker = "\"" + key + "\":";
-  const size_t at = json.find(marker);
-  if (at == std::string::npos) return std::string();
-  size_t begin = at + marker.size();
-  size_t end = json.find_first_of(",}", begin);
-  if (json[begin] == '"') {
-    ++begin;
-    end = json.find('"', begin);
-  }
-  return json.substr(begin, end - begin);
-}
 
 TEST(Sha256, KnownDigests) {
   EXPECT_EQ(Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");

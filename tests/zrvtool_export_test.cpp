@@ -8,6 +8,7 @@
 #include "tests/support/codec_environment.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/run_command.h"
+#include "tests/support/text_lines.h"
 #include "tests/support/sound_test_support.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"
@@ -17,21 +18,8 @@
 namespace bv {
 namespace {
 
+using test::Field;
 using test::RunCommand;
-
-// The value of "key" in a flat JSON line (a string's quotes removed).
-std::string Field(const std::string& json, const std::string& key) {
-  const std::string marker = "\"" + key + "\":";
-  const size_t at = json.find(marker);
-  if (at == std::string::npos) return std::string();
-  size_t begin = at + marker.size();
-  size_t end = json.find_first_of(",}", begin);
-  if (json[begin] == '"') {
-    ++begin;
-    end = json.find('"', begin);
-  }
-  return json.substr(begin, end - begin);
-}
 
 class ZrvToolExport : public ::testing::Test {
  protected:
