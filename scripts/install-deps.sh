@@ -13,7 +13,7 @@ build_packages=(
   fonts-dejavu-core fonts-liberation
 )
 test_packages=(
-  xvfb xauth ffmpeg sox imagemagick poppler-utils
+  xvfb xauth ffmpeg sox libjpeg-turbo-progs imagemagick poppler-utils
   # The fuzz targets (fuzz/run.sh): clang with libFuzzer and the sanitizers.
   clang-14 libclang-rt-14-dev
 )

@@ -54,7 +54,8 @@ BITMAPINFOHEADER OutputHeader(int width, int height, bool rgb) {
 // One frame the way the engine decodes it: locate, begin, decompress with
 // the hurry-up flag, end, close. Returns ICDecompress's result, or
 // ICERR_UNSUPPORTED when no decompressor was found.
-intptr_t DecodeFrame(std::vector<uint8_t>& payload, int width, int height, bool rgb, uint8_t* out) {
+intptr_t DecodeFrame(std::vector<uint8_t>& payload, int width, int height, bool rgb, uint8_t* out,
+                     intptr_t* faults = nullptr) {
   BITMAPINFOHEADER in = InputHeader(width, height, payload.size());
   BITMAPINFOHEADER outHeader = OutputHeader(width, height, rgb);
   HIC hic = ICLocate(MakeFourCC('V', 'I', 'D', 'C'), kFourCC_MJPG, &in, &outHeader, ICMODE_DECOMPRESS);
@@ -63,6 +64,7 @@ intptr_t DecodeFrame(std::vector<uint8_t>& payload, int width, int height, bool 
                           reinterpret_cast<intptr_t>(&outHeader)),
             ICERR_OK);
   const intptr_t result = ICDecompress(hic, ICDECOMPRESS_HURRYUP, &in, payload.data(), &outHeader, out);
+  if (faults) *faults = ICSendMessage(hic, ICM_BV_DAMAGE_OF_LAST_FRAME, 0, 0);
   EXPECT_EQ(ICSendMessage(hic, ICM_DECOMPRESS_END, 0, 0), ICERR_OK);
   EXPECT_EQ(ICClose(hic), ICERR_OK);
   return result;
@@ -248,36 +250,103 @@ TEST_F(MjpgDriver, InterlacedFramesAreRefusedWhenInterleaveIsSwitchedOff) {
   EXPECT_TRUE(out.Untouched());
 }
 
-TEST_F(MjpgDriver, AFrameWithOnlyOneOfItsTwoFieldsIsRefused) {
+TEST_F(MjpgDriver, AFrameWithOnlyOneOfItsTwoFieldsShowsItTwiceAndCountsAsDamaged) {
   const RgbPicture picture = MakeTestPicture(176, 144, 1);
-  std::vector<uint8_t> payload = samples::WrapMjpgPayload(samples::EncodeJpeg(samples::FieldOf(picture, 0), 80), 176, 144);
+  const std::vector<uint8_t> field = samples::EncodeJpeg(samples::FieldOf(picture, 0), 80);
+  std::vector<uint8_t> payload = samples::WrapMjpgPayload(field, 176, 144);
   GuardedPicture out(176 * 144 * 3);
-  EXPECT_NE(DecodeFrame(payload, 176, 144, true, out.data()), ICERR_OK);
+  intptr_t faults = 0;
+  ASSERT_EQ(DecodeFrame(payload, 176, 144, true, out.data(), &faults), ICERR_OK);
   EXPECT_TRUE(out.GuardIntact());
-}
-
-TEST_F(MjpgDriver, PicturesOfAnotherSizeThanTheHeaderSaysAreRefusedUnwritten) {
-  // The header says 352 x 240; the JPEG inside is larger, smaller, or only
-  // as wide.
-  for (auto [w, h] : {std::pair{704, 576}, std::pair{176, 120}, std::pair{352, 288}, std::pair{320, 240}}) {
-    std::vector<uint8_t> payload = samples::WrapMjpgPayload(samples::EncodeJpeg(MakeTestPicture(w, h, 0), 80), 352, 240);
-    GuardedPicture out(352 * 240 * 3);
-    EXPECT_NE(DecodeFrame(payload, 352, 240, true, out.data()), ICERR_OK) << w << "x" << h;
-    EXPECT_TRUE(out.Untouched()) << w << "x" << h;
+  EXPECT_GE(faults, 1);
+  const std::vector<uint8_t> rows = FlipRows(out.Picture(), 176 * 3);
+  const std::vector<uint8_t> reference = ReferenceDecode(field, CReferenceJpegDecoder::Output::kBgr, false);
+  ASSERT_EQ(reference.size(), 176u * 72 * 3);
+  for (size_t y = 0; y < 144; ++y) {
+    ASSERT_TRUE(std::equal(rows.begin() + y * 176 * 3, rows.begin() + (y + 1) * 176 * 3,
+                           reference.begin() + (y / 2) * 176 * 3))
+        << "row " << y;
   }
 }
 
-TEST_F(MjpgDriver, CorruptAndTruncatedJpegDataIsRefusedWithoutOverrun) {
+TEST_F(MjpgDriver, PicturesOfAnotherSizeThanTheHeaderSaysAreScaledToIt) {
+  // The header says 352 x 240; the JPEG inside is larger, smaller, or only
+  // as wide. The picture has the header's size and the JPEG's content.
+  for (auto [w, h] : {std::pair{704, 576}, std::pair{176, 120}, std::pair{352, 288}, std::pair{320, 240}}) {
+    const RgbPicture inside = MakeTestPicture(w, h, 0);
+    std::vector<uint8_t> payload = samples::WrapMjpgPayload(samples::EncodeJpeg(inside, 90), 352, 240);
+    for (bool rgb : {true, false}) {
+      GuardedPicture out(352 * 240 * (rgb ? 3 : 2));
+      intptr_t faults = -1;
+      ASSERT_EQ(DecodeFrame(payload, 352, 240, rgb, out.data(), &faults), ICERR_OK) << w << "x" << h;
+      EXPECT_TRUE(out.GuardIntact()) << w << "x" << h;
+      EXPECT_EQ(faults, 0) << w << "x" << h;
+      if (!rgb) continue;
+      // The scaled picture resembles the source picture scaled the same way.
+      RgbPicture expected(352, 240);
+      for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 352; ++x) {
+          std::copy_n(inside.Row(y * h / 240) + (x * w / 352) * 3, 3, expected.Row(y) + x * 3);
+        }
+      }
+      const std::vector<uint8_t> rows = FlipRows(out.Picture(), 352 * 3);
+      EXPECT_GT(test::PsnrAgainst(rows, expected), 24.0) << w << "x" << h;
+    }
+  }
+}
+
+TEST_F(MjpgDriver, DamagedJpegDataShowsWhatLibjpegDecodesAndCountsTheFaults) {
+  const RgbPicture picture = MakeTestPicture(352, 240, 4, samples::TestScene::kBusyDetail);
+  const std::vector<uint8_t> good = samples::MakeMjpgPayload(picture, 80);
+  const std::vector<uint8_t> clean = ReferenceDecode(std::vector<uint8_t>(good.begin() + 40, good.end()),
+                                                     CReferenceJpegDecoder::Output::kBgr, false);
+  ASSERT_EQ(clean.size(), 352u * 240 * 3);
+
+  std::vector<std::vector<uint8_t>> damaged;
+  for (size_t keep : {good.size() / 3, good.size() / 2, good.size() - 3}) {
+    damaged.emplace_back(good.begin(), good.begin() + keep);  // truncated
+  }
+  std::vector<uint8_t> markers = good;
+  for (size_t i = markers.size() / 2; i < markers.size() / 2 + 64; ++i) markers[i] = 0xFF;  // markers in the scan
+  damaged.push_back(markers);
+  // Two extraneous bytes before the start-of-scan marker.
+  std::vector<uint8_t> extraneous = good;
+  for (size_t i = 40; i + 1 < extraneous.size(); ++i) {
+    if (extraneous[i] == 0xFF && extraneous[i + 1] == 0xDA) {
+      extraneous.insert(extraneous.begin() + static_cast<std::ptrdiff_t>(i), {0x12, 0x34});
+      break;
+    }
+  }
+  ASSERT_EQ(extraneous.size(), good.size() + 2);
+  damaged.push_back(extraneous);
+
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    GuardedPicture out(352 * 240 * 3);
+    intptr_t faults = 0;
+    ASSERT_EQ(DecodeFrame(damaged[i], 352, 240, true, out.data(), &faults), ICERR_OK) << "case " << i;
+    EXPECT_TRUE(out.GuardIntact()) << "case " << i;
+    EXPECT_GE(faults, 1) << "case " << i;
+    // The top rows come before the damage in the data: they are the clean
+    // picture's (the picture is stored bottom-up).
+    const std::vector<uint8_t> rows = FlipRows(out.Picture(), 352 * 3);
+    EXPECT_TRUE(std::equal(rows.begin(), rows.begin() + 352 * 3 * 16, clean.begin())) << "case " << i;
+  }
+  // A clean frame reports no faults.
+  std::vector<uint8_t> whole = good;
+  GuardedPicture out(352 * 240 * 3);
+  intptr_t faults = -1;
+  ASSERT_EQ(DecodeFrame(whole, 352, 240, true, out.data(), &faults), ICERR_OK);
+  EXPECT_EQ(faults, 0);
+}
+
+TEST_F(MjpgDriver, DataThatGivesNoPictureIsRefusedWithoutOverrun) {
   const RgbPicture picture = MakeTestPicture(352, 240, 4, samples::TestScene::kBusyDetail);
   const std::vector<uint8_t> good = samples::MakeMjpgPayload(picture, 80);
 
   std::vector<std::vector<uint8_t>> bad;
-  for (size_t keep : {size_t{41}, size_t{44}, good.size() / 3, good.size() / 2, good.size() - 3}) {
-    bad.emplace_back(good.begin(), good.begin() + keep);  // truncated
+  for (size_t keep : {size_t{41}, size_t{44}}) {
+    bad.emplace_back(good.begin(), good.begin() + keep);  // cut inside the markers
   }
-  std::vector<uint8_t> damaged = good;
-  for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 64; ++i) damaged[i] = 0xFF;  // markers in the scan
-  bad.push_back(damaged);
   std::vector<uint8_t> noSof = good;
   for (size_t i = 40; i + 1 < noSof.size(); ++i) {
     if (noSof[i] == 0xFF && noSof[i + 1] == 0xC0) noSof[i + 1] = 0xC3;  // lossless: not this codec's
@@ -292,6 +361,42 @@ TEST_F(MjpgDriver, CorruptAndTruncatedJpegDataIsRefusedWithoutOverrun) {
     EXPECT_NE(DecodeFrame(bad[i], 352, 240, true, out.data()), ICERR_OK) << "case " << i;
     EXPECT_TRUE(out.GuardIntact()) << "case " << i;
   }
+}
+
+TEST_F(MjpgDriver, TheJpegIsFoundWhereverTheHeaderBeforeItLeavesIt) {
+  const RgbPicture picture = MakeTestPicture(176, 144, 2);
+  const std::vector<uint8_t> jpeg = samples::EncodeJpeg(picture, 85);
+  const std::vector<uint8_t> reference = ReferenceDecode(jpeg, CReferenceJpegDecoder::Output::kBgr, false);
+  std::vector<uint8_t> standard = samples::WrapMjpgPayload(jpeg, 176, 144);
+  // A header whose size field is not 40, and one followed by padding.
+  std::vector<uint8_t> oddSize = standard;
+  WriteU32LE(oddSize.data(), 0xDEADBEEF);
+  std::vector<uint8_t> padded(standard.begin(), standard.begin() + 40);
+  padded.insert(padded.end(), 24, 0x00);
+  padded.insert(padded.end(), jpeg.begin(), jpeg.end());
+  std::vector<uint8_t> bare = jpeg;  // no header at all
+  for (std::vector<uint8_t>* payload : {&standard, &oddSize, &padded, &bare}) {
+    GuardedPicture out(176 * 144 * 3);
+    ASSERT_EQ(DecodeFrame(*payload, 176, 144, true, out.data()), ICERR_OK);
+    EXPECT_EQ(FlipRows(out.Picture(), 176 * 3), reference);
+  }
+}
+
+TEST_F(MjpgDriver, GreyscaleFramesDecodeInBothOutputs) {
+  RgbPicture grey = MakeTestPicture(176, 144, 5);
+  for (size_t i = 0; i + 2 < grey.pixels.size(); i += 3) {
+    grey.pixels[i + 1] = grey.pixels[i + 2] = grey.pixels[i];
+  }
+  const std::vector<uint8_t> jpeg = samples::EncodeGreyscaleJpeg(grey, 90);
+  std::vector<uint8_t> payload = samples::WrapMjpgPayload(jpeg, 176, 144);
+  GuardedPicture bgr(176 * 144 * 3);
+  ASSERT_EQ(DecodeFrame(payload, 176, 144, true, bgr.data()), ICERR_OK);
+  EXPECT_GT(test::PsnrAgainst(FlipRows(bgr.Picture(), 176 * 3), grey), 30.0);
+  GuardedPicture uyvy(176 * 144 * 2);
+  ASSERT_EQ(DecodeFrame(payload, 176, 144, false, uyvy.data()), ICERR_OK);
+  EXPECT_TRUE(uyvy.GuardIntact());
+  EXPECT_EQ(uyvy.data()[0], 128);  // neutral chroma
+  EXPECT_EQ(uyvy.data()[2], 128);
 }
 
 TEST_F(MjpgDriver, RandomBytesNeverDecodeOrOverrun) {

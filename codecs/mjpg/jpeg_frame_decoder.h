@@ -3,8 +3,10 @@
 // the caller fixes: a single image of that size, or two interlaced fields
 // (two SOI..EOI images of half the height each) whose rows are interleaved.
 // Frames that leave out their Huffman tables decode with the standard ones.
-// Every library error and warning comes back as a refusal; nothing is written
-// for a frame whose images do not have the expected size.
+// A library error is a refusal; a warning (bytes skipped, data cut short) is
+// a fault the library worked around: the picture is kept and the fault
+// counted. An image of another size than the frame's is scaled to the
+// frame's size.
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +55,9 @@ class CJpegFrameDecoder {
   // is corrupt, or its images do not make a picture of out's size; the rows
   // written before a fault was found may then have changed.
   bool Decode(const uint8_t* data, size_t size, const OutputPicture& out, const DecodeOptions& options);
+  // Faults worked around in the last frame decoded: library warnings, and a
+  // second field that was missing (its rows then repeat the first field's).
+  int Faults() const { return faults_; }
 
  private:
   // Reads the header of the image at data; refuses a tables-only stream.
@@ -62,7 +67,14 @@ class CJpegFrameDecoder {
   // data ended.
   const uint8_t* DecodeImage(const OutputPicture& out, const DecodeOptions& options, int firstRow, int rowStep,
                              int rowCount);
-  void StoreRows(const OutputPicture& out, int firstRow, int rowStep, int imageRow, int count);
+  // Decodes the second field; false (first field kept) when it fails.
+  bool SecondFieldDecodes(const uint8_t* data, size_t size, const OutputPicture& out, const DecodeOptions& options,
+                          int firstRow);
+  // Fills the rows of the field that is missing from the neighbouring rows.
+  void RepeatField(const OutputPicture& out, int decodedRow);
+  void StoreRows(const OutputPicture& out, int firstRow, int rowStep, int imageRow, int count, int components);
+  // A decoded image of another size into out, nearest pixel.
+  void ScaleInto(const OutputPicture& image, const OutputPicture& out);
   // Gives up on the frame: returns through Decode's jump point.
   [[noreturn]] void Refuse();
 
@@ -70,6 +82,9 @@ class CJpegFrameDecoder {
   JpegErrorManager errors_{};
   // Decoded Y, Cb, Cr rows waiting to be packed (UYVY output only).
   std::vector<uint8_t> ycbcrRows_;
+  // An image whose size differs from its frame's, before scaling.
+  std::vector<uint8_t> scaled_;
+  int faults_ = 0;
 };
 
 // Where a JPEG image starts in data (the offset of its SOI marker at or after

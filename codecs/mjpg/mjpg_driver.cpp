@@ -3,8 +3,9 @@
 // the decompression messages the viewer sends: query, begin, decompress, end.
 // Output is 24-bit B, G, R (bottom-up for a positive height, top-down for a
 // negative one) or packed "UYVY", top row first, of exactly the size the
-// output header describes; a frame that does not decode to that size is
-// refused before anything is written.
+// output header describes (a JPEG of another size is scaled to it). Damage
+// that libjpeg works around is shown and counted, and the count answers
+// ICM_BV_DAMAGE_OF_LAST_FRAME; a frame that gives no picture is refused.
 #include <array>
 #include <cctype>
 #include <cstddef>
@@ -127,19 +128,28 @@ intptr_t Close(uintptr_t driverId) {
 }
 
 // The JPEG data of a frame: the recorder's frames start with their own
-// 40-byte bitmap header, plain Motion-JPEG data with its SOI marker.
+// 40-byte bitmap header (whose size field is not relied on), plain
+// Motion-JPEG data with its SOI marker. Anything else before the image is
+// skipped up to the first SOI that a marker follows.
 bool LocateJpeg(const uint8_t* data, size_t size, const uint8_t** jpeg, size_t* jpegSize) {
-  if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) {
-    *jpeg = data;
-    *jpegSize = size;
-    return true;
+  auto startsImage = [&](size_t at) { return at + 2 < size && data[at] == 0xFF && data[at + 1] == 0xD8 && data[at + 2] == 0xFF; };
+  size_t start = size;
+  if (startsImage(0)) {
+    start = 0;
+  } else if (startsImage(BITMAPINFOHEADER::kSize)) {
+    start = BITMAPINFOHEADER::kSize;
+  } else {
+    for (size_t at = BITMAPINFOHEADER::kSize; at + 2 < size; ++at) {
+      if (startsImage(at)) {
+        start = at;
+        break;
+      }
+    }
   }
-  if (size > BITMAPINFOHEADER::kSize && ReadU32LE(data) == BITMAPINFOHEADER::kSize) {
-    *jpeg = data + BITMAPINFOHEADER::kSize;
-    *jpegSize = size - BITMAPINFOHEADER::kSize;
-    return true;
-  }
-  return false;
+  if (start >= size) return false;
+  *jpeg = data + start;
+  *jpegSize = size - start;
+  return true;
 }
 
 intptr_t Decompress(Instance& instance, const ICDECOMPRESS* request, intptr_t requestSize) {
@@ -200,6 +210,8 @@ extern "C" __attribute__((visibility("default"))) intptr_t DriverProc(uintptr_t 
       return Decompress(*instance, reinterpret_cast<const ICDECOMPRESS*>(param1), param2);
     case ICM_DECOMPRESS_END:
       return ICERR_OK;
+    case ICM_BV_DAMAGE_OF_LAST_FRAME:
+      return instance->decoder ? instance->decoder->Faults() : 0;
     default:
       return ICERR_UNSUPPORTED;
   }

@@ -24,7 +24,13 @@ void ReturnToCaller(j_common_ptr info) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeJpeg(const RgbPicture& picture, int quality) {
+std::vector<uint8_t> EncodeJpeg(const RgbPicture& picture, int quality) { return EncodeJpegAs(picture, quality, false); }
+
+std::vector<uint8_t> EncodeGreyscaleJpeg(const RgbPicture& picture, int quality) {
+  return EncodeJpegAs(picture, quality, true);
+}
+
+std::vector<uint8_t> EncodeJpegAs(const RgbPicture& picture, int quality, bool greyscale) {
   jpeg_compress_struct cinfo{};
   ErrorManager errors{};
   cinfo.err = jpeg_std_error(&errors.base);
@@ -43,6 +49,7 @@ std::vector<uint8_t> EncodeJpeg(const RgbPicture& picture, int quality) {
   cinfo.input_components = 3;
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
+  if (greyscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
   jpeg_set_quality(&cinfo, quality, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
