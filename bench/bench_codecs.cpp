@@ -149,7 +149,7 @@ void RawDecode(benchmark::State& state, const std::string& name, bool rgb = true
     for (size_t i = 0; i < payloads.size(); ++i) {
       const Payload& p = payloads[i];
       if (p.codec == bv::kCodecWavelet) {
-        wavelet.Decode(readBuffers[i].data(), out.data(), rgb);
+        wavelet.Decode(readBuffers[i].data(), static_cast<uint32_t>(p.bytes.size()), out.data(), rgb);
       } else if (p.codec == bv::kCodecMJPG) {
         jpeg.Decode(p.bytes.data() + 40, p.bytes.size() - 40, bv::samples::CReferenceJpegDecoder::Output::kBgr,
                     false, out.data(), out.size(), &width, &height);
@@ -233,7 +233,8 @@ void RawWaveletChain(benchmark::State& state) {
   size_t first = 0;
   for (auto _ : state) {
     first = first == 0 ? 30 : 0;
-    for (size_t i = first; i < first + 30; ++i) wavelet.Decode(readBuffers[i].data(), out.data(), true);
+    for (size_t i = first; i < first + 30; ++i)
+      wavelet.Decode(readBuffers[i].data(), static_cast<uint32_t>(payloads[i].bytes.size()), out.data(), true);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetItemsProcessed(state.iterations() * 30);

@@ -132,11 +132,15 @@ struct ViewerBuffers {
   std::vector<uint8_t> block = std::vector<uint8_t>(1631236, 0);
   std::vector<uint8_t> read = std::vector<uint8_t>(kBufferSize, 0);
   std::vector<uint8_t> output = std::vector<uint8_t>(kBufferSize, 0);
-  void Load(const std::vector<uint8_t>& payload) { std::copy(payload.begin(), payload.end(), read.begin()); }
+  uint32_t size = 0;
+  void Load(const std::vector<uint8_t>& payload) {
+    std::copy(payload.begin(), payload.end(), read.begin());
+    size = static_cast<uint32_t>(payload.size());
+  }
   int Decode() {
     uint8_t* b = block.data();
     return Module()(b, b + 4, b + 414724, b + 516100, b + 617476, b + 1022980, b + 1124356, b + 1225732, read.data(),
-                    output.data(), 0, 1, 0, 2);
+                    output.data(), 0, 1, 0, 2, size);
   }
 };
 

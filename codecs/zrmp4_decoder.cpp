@@ -29,9 +29,9 @@ bool CZRMP4Decoder::EnsureInstance() {
   return true;
 }
 
-int CZRMP4Decoder::Decode(uint8_t* payload, uint8_t* out, int rgb, int arg4, void* arg5) {
+int CZRMP4Decoder::Decode(uint8_t* payload, uint8_t* out, int rgb, int arg4, void* arg5, uint32_t payloadSize) {
   if (!EnsureInstance()) return -1;
-  return decode_(instance_, payload, out, rgb, arg4, arg5);
+  return decode_(instance_, payload, out, rgb, arg4, arg5, payloadSize);
 }
 
 }  // namespace bv

@@ -15,13 +15,15 @@ class CZRMP4Decoder {
   CZRMP4Decoder(const CZRMP4Decoder&) = delete;
   CZRMP4Decoder& operator=(const CZRMP4Decoder&) = delete;
 
-  // Decodes one MPEG-4 payload (8-byte prefix, then stream data) into out:
-  // rgb 1 gives 24-bit B, G, R rows top row first (width * height * 3
-  // bytes), rgb 0 packed YUY2 (width * height * 2). Negative on failure,
-  // with out unchanged. A null out decodes the picture without converting
-  // it: the decoder moves on to it (catching up to a later frame). arg4 and
-  // arg5 are passed on (0 and null).
-  int Decode(uint8_t* payload, uint8_t* out, int rgb, int arg4, void* arg5);
+  // Decodes one MPEG-4 payload (8-byte prefix, then stream data up to
+  // payloadSize, the record's payload size) into out: rgb 1 gives 24-bit
+  // B, G, R rows top row first (width * height * 3 bytes), rgb 0 packed YUY2
+  // (width * height * 2). 0 for a clean picture, kMpeg4Concealed when the
+  // library concealed damage in it, negative when no picture came out (out
+  // unchanged). A null out decodes the picture without converting it: the
+  // decoder moves on to it (catching up to a later frame). arg4 and arg5 are
+  // passed on (0 and null).
+  int Decode(uint8_t* payload, uint8_t* out, int rgb, int arg4, void* arg5, uint32_t payloadSize);
 
  private:
   bool EnsureInstance();

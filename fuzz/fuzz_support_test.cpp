@@ -94,7 +94,9 @@ TEST(FuzzPayloadSequence, OnlyPicturesTheEngineWouldDecodeAreHandedOver) {
   EXPECT_TRUE(fuzz::PrefixedPictureSize(prefix(10, 704, 576, 18), &width, &height));
   EXPECT_EQ(width, 704);
   EXPECT_EQ(height, 576);
-  EXPECT_FALSE(fuzz::PrefixedPictureSize(prefix(11, 64, 48, 18), &width, &height));  // coded past the end
+  // Bytes 0..2 are no length: whatever they say, the payload is handed over.
+  EXPECT_TRUE(fuzz::PrefixedPictureSize(prefix(0xFFFFFF, 64, 48, 18), &width, &height));
+  EXPECT_EQ(width, 64);
   EXPECT_FALSE(fuzz::PrefixedPictureSize(prefix(0, 705, 48, 8), &width, &height));
   EXPECT_FALSE(fuzz::PrefixedPictureSize(prefix(0, 64, 577, 8), &width, &height));
   EXPECT_FALSE(fuzz::PrefixedPictureSize(prefix(0, 0, 48, 8), &width, &height));

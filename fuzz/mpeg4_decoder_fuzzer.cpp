@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::PrefixedPictureSize(payload.bytes, &width, &height)) continue;
     const bool catchUp = (i % 4) == 3;
     auto out = fuzz::OutputFor(width, height, payload.rgb);
-    decoder.Decode(payload.bytes.data(), catchUp ? nullptr : out.get(), payload.rgb ? 1 : 0, 0, nullptr);
+    decoder.Decode(payload.bytes.data(), catchUp ? nullptr : out.get(), payload.rgb ? 1 : 0, 0, nullptr,
+                   static_cast<uint32_t>(payload.bytes.size()));
   }
   return 0;
 }

@@ -2,11 +2,11 @@
 // The decoder fuzz format: a sequence of payloads decoded one after another
 // by one decoder (so delta frames meet the state earlier payloads left):
 //   flags u8 (bit 0: 24-bit output, else packed YUV), length u32, bytes.
-// Each payload is copied into a buffer of exactly its length, so a read past
-// it is caught; its output buffer holds exactly the picture its size asks
-// for. Pictures the engine would not decode (a size outside 1..704 x
-// 1..576, or coded data longer than the payload) are passed over as the
-// engine passes over them.
+// Each payload is copied into a buffer of exactly its length, which is the
+// payload size handed to the decoder, so a read past it is caught; its
+// output buffer holds exactly the picture its size asks for. Pictures the
+// engine would not decode (a size outside 1..704 x 1..576) are passed over
+// as the engine passes over them. The prefix's bytes 0..2 are anything.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,8 +34,6 @@ inline bool NextPayload(InputReader& input, SequencedPayload* payload) {
 // the engine would hand to its decoder; false otherwise.
 inline bool PrefixedPictureSize(const std::vector<uint8_t>& payload, int* width, int* height) {
   if (payload.size() < 8) return false;
-  const uint32_t coded = (uint32_t{payload[0]} << 16) | (uint32_t{payload[1]} << 8) | payload[2];
-  if (coded > payload.size() - 8) return false;
   *height = (payload[4] << 8) | payload[5];
   *width = (payload[6] << 8) | payload[7];
   return *width > 0 && *height > 0 && *width <= kMaxPictureWidth && *height <= kMaxPictureHeight;

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::PrefixedPictureSize(payload.bytes, &width, &height)) continue;
     auto out = fuzz::OutputFor(width, height, payload.rgb);
     decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
-                        payload.bytes.data(), out.get(), 0, payload.rgb ? 1 : 0, 0, 2);
+                        payload.bytes.data(), out.get(), 0, payload.rgb ? 1 : 0, 0, 2,
+                        static_cast<uint32_t>(payload.bytes.size()));
   }
   return 0;
 }

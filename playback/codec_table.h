@@ -3,6 +3,7 @@
 // (its name, key-frame test, picture size) reads this table; nothing else
 // switches on codec numbers.
 #include <cstdint>
+#include <span>
 
 namespace bv {
 
@@ -19,6 +20,18 @@ constexpr uint8_t kMpeg4DeltaFrame = 0xB1;
 // Every payload's first bytes that codec recognition and picture sizes read:
 // the MJPG bitmap header is the longest.
 constexpr uint32_t kPayloadHeadSize = 40;
+
+// Wavelet and MPEG-4 payloads start with an 8-byte prefix: bytes 0..2 are
+// not examined (recorders store anything there), byte 3 is the kind, bytes
+// 4..5 the height and 6..7 the width, big-endian. The coded picture is the
+// rest of the payload, up to the record's payload size.
+constexpr uint32_t kCodedPayloadPrefixSize = 8;
+// The coded picture of a Wavelet or MPEG-4 payload of payloadSize bytes;
+// empty when the payload is no longer than its prefix.
+inline std::span<const uint8_t> CodedPictureOf(const uint8_t* payload, uint32_t payloadSize) {
+  if (payloadSize <= kCodedPayloadPrefixSize) return {};
+  return {payload + kCodedPayloadPrefixSize, payloadSize - kCodedPayloadPrefixSize};
+}
 
 struct CodecEntry {
   const char* name;       // "MJPG"

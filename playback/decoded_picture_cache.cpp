@@ -102,9 +102,15 @@ bool CDecodedPictureCache::MarkOnShow(uint32_t record, const CachedPictureFormat
   return onShow_ != nullptr;
 }
 
-void CDecodedPictureCache::Commit() {
+bool CDecodedPictureCache::IsConcealed(uint32_t record) {
+  const Slot* slot = FindSlot(record);
+  return slot && slot->concealed;
+}
+
+void CDecodedPictureCache::Commit(bool concealed) {
   if (!reserved_) return;
   reserved_->valid = true;
+  reserved_->concealed = concealed;
   reserved_->lastUse = ++useClock_;
   reserved_ = nullptr;
   ++held_;

@@ -56,8 +56,11 @@ class CDecodedPictureCache {
   // another format than those held empty the cache first; while a picture
   // is on show there is no room for them.
   uint8_t* Reserve(uint32_t record, const CachedPictureFormat& format);
-  // The picture written into the last reserved room is whole.
-  void Commit();
+  // The picture written into the last reserved room is whole; concealed
+  // when the decoder made it of damaged data.
+  void Commit(bool concealed = false);
+  // Whether the held picture of record was made of damaged data.
+  bool IsConcealed(uint32_t record);
   // Reserve, copy and Commit in one.
   void Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels);
 
@@ -76,6 +79,7 @@ class CDecodedPictureCache {
  private:
   struct Slot {
     bool valid = false;
+    bool concealed = false;
     uint32_t record = 0;
     uint64_t lastUse = 0;
   };

@@ -20,10 +20,6 @@ namespace {
 // How far back the catch-up looks for a key frame.
 constexpr uint32_t kCatchUpSearchDepth = 99;
 
-// Wavelet and MPEG-4 payloads: an 8-byte prefix whose first three bytes give
-// the length of the coded data after it.
-constexpr uint32_t kPrefixSize = 8;
-
 }  // namespace
 
 void CPlaybackEngine::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
@@ -92,18 +88,22 @@ bool CPlaybackEngine::DecodeMjpg(bool rgb) {
   uint8_t* target = decoded_.pixels == decoderOutput_.get() ? presentation_.get() : decoderOutput_.get();
   const intptr_t result = ICDecompress(hic, ICDECOMPRESS_HURRYUP, &inputHeader_, readBuffer_.get(),
                                        &outputHeader_, target);
+  // The driver decodes what libjpeg can of a damaged frame and says how
+  // many faults it worked around.
+  const intptr_t faults = result == ICERR_OK ? ICSendMessage(hic, ICM_BV_DAMAGE_OF_LAST_FRAME, 0, 0) : 0;
   ICSendMessage(hic, ICM_DECOMPRESS_END, 0, 0);
   ICClose(hic);
   if (result != ICERR_OK) return false;
   if (target == decoderOutput_.get()) std::swap(presentation_, decoderOutput_);
   display_ = presentation_.get();
   KeepDecodedPicture(display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kUyvy);
+  lastDecodeConcealed_ = faults > 0;
   return true;
 }
 
 // The Wavelet decoder into the decoder output buffer.
 int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
-  if (!workBlock_ || !CodedDataFitsPayload()) return -1;
+  if (!workBlock_) return -1;
   uint8_t* block = workBlock_.get();
   // The decoder object lives in the block's first bytes; the viewer never
   // constructs it (it has no state of its own).
@@ -111,7 +111,7 @@ int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
   uint8_t* plane[7];
   for (int i = 0; i < 7; ++i) plane[i] = block + kWaveletPlaneOffsets[i];
   return decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
-                             readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2);
+                             readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2, payloadSize_);
 }
 
 bool CPlaybackEngine::DecodeWavelet(bool rgb) {
@@ -119,14 +119,22 @@ bool CPlaybackEngine::DecodeWavelet(bool rgb) {
   if (CallWaveletDecoder(rgb) < 0) return false;
   PresentDecoderOutput(rgb);
   ++decodedPictures_;
+  // Wavelet payloads carry a checksum: a damaged one gives no picture.
+  lastDecodeConcealed_ = false;
   return true;
 }
 
+int CPlaybackEngine::CallMpeg4Decoder(uint8_t* output, bool rgb) {
+  if (!mpeg4Decoder_) return -1;
+  return mpeg4Decoder_->Decode(readBuffer_.get(), output, rgb ? 1 : 0, 0, nullptr, payloadSize_);
+}
+
 bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
-  if (!mpeg4Decoder_ || !CodedDataFitsPayload()) return false;
-  if (mpeg4Decoder_->Decode(readBuffer_.get(), decoderOutput_.get(), rgb ? 1 : 0, 0, nullptr) < 0) return false;
+  const int result = CallMpeg4Decoder(decoderOutput_.get(), rgb);
+  if (result < 0) return false;
   PresentDecoderOutput(rgb);
   ++decodedPictures_;
+  lastDecodeConcealed_ = result == kMpeg4Concealed;
   return true;
 }
 
@@ -147,14 +155,6 @@ void CPlaybackEngine::ShowDecoded(const DecodedPicture& picture) {
   decoded_ = picture;
   // A kept picture on show stays untouched until another takes its place.
   pictureCache_.ShowNothing();
-}
-
-// The coded data a prefix announces must lie within the record: a shorter
-// record would hand the decoder stale bytes of an earlier one.
-bool CPlaybackEngine::CodedDataFitsPayload() const {
-  const uint8_t* p = readBuffer_.get();
-  const uint32_t coded = static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
-  return payloadSize_ >= kPrefixSize && coded <= payloadSize_ - kPrefixSize;
 }
 
 // The decoders write rows top row first; the DIB presentation is bottom-up.
@@ -297,8 +297,8 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
   int result = -1;
   if (codec == kCodecWavelet) {
     result = CallWaveletDecoder(rgb);
-  } else if (mpeg4Decoder_ && CodedDataFitsPayload()) {
-    result = mpeg4Decoder_->Decode(readBuffer_.get(), nullptr, rgb ? 1 : 0, 0, nullptr);
+  } else {
+    result = CallMpeg4Decoder(nullptr, rgb);
   }
   if (result < 0) return false;
   ++decodedPictures_;
@@ -313,28 +313,29 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
 // the cache in the overlay's.
 void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format) {
   if (codec == kCodecWavelet) {
-    if (AdvanceDecoder(codec, format.rgb)) KeepPicture(record, format, decoderOutput_.get());
+    if (AdvanceDecoder(codec, format.rgb)) KeepPicture(record, format, decoderOutput_.get(), false);
     return;
   }
   // The MPEG-4 module refuses YUY2 of an odd width before decoding; such
   // frames only advance the decoder.
   const bool convertible = format.rgb || format.width % 2 == 0;
-  uint8_t* room =
-      convertible && mpeg4Decoder_ && CodedDataFitsPayload() ? pictureCache_.Reserve(record, format) : nullptr;
+  uint8_t* room = convertible && mpeg4Decoder_ ? pictureCache_.Reserve(record, format) : nullptr;
   if (!room) {
     AdvanceDecoder(codec, format.rgb);
     return;
   }
   uint8_t* target = format.rgb ? decoderOutput_.get() : room;
-  if (mpeg4Decoder_->Decode(readBuffer_.get(), target, format.rgb ? 1 : 0, 0, nullptr) < 0) return;
+  const int result = CallMpeg4Decoder(target, format.rgb);
+  if (result < 0) return;
   if (format.rgb) FlipRows(target, room);
-  pictureCache_.Commit();
+  pictureCache_.Commit(result == kMpeg4Concealed);
   ++decodedPictures_;
 }
 
 // Keeps a picture as the decoder wrote it (top row first), flipped when it
 // is shown bottom-up.
-void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output) {
+void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output,
+                                  bool concealed) {
   uint8_t* room = pictureCache_.Reserve(record, format);
   if (!room) return;
   if (format.rgb) {
@@ -342,7 +343,7 @@ void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& fo
   } else {
     std::memcpy(room, output, format.Bytes());
   }
-  pictureCache_.Commit();
+  pictureCache_.Commit(concealed);
 }
 
 // A picture served from the cache leaves the decoder where its last decode
@@ -400,6 +401,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
     display_ = pictureCache_.Find(current, format);
     ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
     pictureCache_.MarkOnShow(current, format);
+    lastDecodeConcealed_ = pictureCache_.IsConcealed(current);
     ++cachedPicturesShown_;
     decoderBehindAt_[codec] = current;
     return;
@@ -415,7 +417,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
                           (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
   if (inSequence) decoderAt_[codec] = current;
   if (source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_) {
-    KeepPicture(current, format, decoderOutput_.get());
+    KeepPicture(current, format, decoderOutput_.get(), lastDecodeConcealed_);
   }
 }
 

@@ -135,6 +135,7 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   mode_ = kModeBackup;
   displayed_ = record;
   pictureDecoded_ = false;
+  lastDecodeConcealed_ = false;
   SyncToRecordTime(record);
 
   if (record.IsAudio()) return true;

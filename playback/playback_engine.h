@@ -120,6 +120,10 @@ class CPlaybackEngine {
   int Height() const { return height_; }
   // Whether the display decode of the record last shown produced its picture.
   bool PictureDecoded() const { return pictureDecoded_; }
+  // Whether the picture decoded last (shown, or put in the presentation
+  // buffer by the still decode) is one the decoder made of damaged data, the
+  // damage concealed: a frame copied off a failing disk, say.
+  bool LastDecodeConcealed() const { return lastDecodeConcealed_; }
   // Pictures decoded since start-up (catch-up decodes included).
   uint64_t DecodedPictures() const { return decodedPictures_; }
 
@@ -244,13 +248,13 @@ class CPlaybackEngine {
   void ForgetKeptPictures();
   bool PictureFitsBuffers() const;
   void PresentDecoderOutput(bool rgb);
-  void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output);
+  void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output, bool concealed);
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
   int CallWaveletDecoder(bool rgb);
   bool DecodeMpeg4(bool rgb);
+  int CallMpeg4Decoder(uint8_t* output, bool rgb);
   bool AdvanceDecoder(int codec, bool rgb);
-  bool CodedDataFitsPayload() const;
   void FlipRows(const uint8_t* topDown, uint8_t* bottomUp) const;
   void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);
   void RewriteInputHeaderForDisplay();
@@ -298,6 +302,7 @@ class CPlaybackEngine {
   } decoded_;
   void ShowDecoded(const DecodedPicture& picture);
   bool pictureDecoded_ = false;
+  bool lastDecodeConcealed_ = false;
   uint64_t decodedPictures_ = 0;
 
   CDecodedPictureCache pictureCache_;

@@ -308,7 +308,8 @@ std::vector<std::vector<uint8_t>> WaveletYuy2InOrder(const test::WaveletClip& cl
   for (const auto& payload : clip.payloads) {
     std::copy(payload.begin(), payload.end(), readBuffer.begin());
     EXPECT_GE(decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
-                                  readBuffer.data(), output.data(), 0, 0, 0, 2),
+                                  readBuffer.data(), output.data(), 0, 0, 0, 2,
+                                  static_cast<uint32_t>(payload.size())),
               0);
     pictures.emplace_back(output.begin(), output.begin() + static_cast<size_t>(width) * height * 2);
   }
@@ -356,19 +357,65 @@ TEST_F(EngineDecode, WaveletInTheOverlayIsYuy2AndItsStillIs24Bit) {
   EXPECT_EQ(still, FlipRows(clip.reconstructed[17], 176 * 3));
 }
 
+TEST_F(EngineDecode, DamagedAndMisSizedFramesAreShownAndTheDamageIsReported) {
+  const auto picture = samples::MakeTestPicture(352, 240, 3, samples::TestScene::kBusyDetail);
+  const std::vector<uint8_t> good = samples::MakeMjpgPayload(picture, 80);
+  const Mpeg4Clip clip = test::EncodeMpeg4Clip(352, 240, 2, 12);
+  struct Case {
+    std::vector<uint8_t> payload;
+    bool concealed;
+    uint32_t height = 240;  // the picture has the size its own header says
+  };
+  std::vector<Case> cases;
+  cases.push_back({{good.begin(), good.begin() + good.size() / 2}, true});  // truncated JPEG
+  std::vector<uint8_t> corrupt = good;
+  for (size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 40; ++i) corrupt[i] = 0xFF;
+  cases.push_back({corrupt, true});
+  // A header that disagrees with the JPEG inside: shown at the header's size.
+  cases.push_back({samples::WrapMjpgPayload(samples::EncodeJpeg(samples::MakeTestPicture(176, 144, 0), 80), 352, 240),
+                   false});
+  // An MPEG-4 picture whose prefix says another size, and a prefix whose
+  // first bytes say anything at all.
+  std::vector<uint8_t> lyingPrefix = clip.payloads[0];
+  WriteU16BE(lyingPrefix.data() + 4, 288);
+  cases.push_back({lyingPrefix, false, 288});
+  std::vector<uint8_t> anyBytes = clip.payloads[0];
+  anyBytes[0] = 0x01;
+  anyBytes[1] = 0xFF;
+  cases.push_back({anyBytes, false});
+  std::vector<uint8_t> cutKey(clip.payloads[0].begin(), clip.payloads[0].begin() + clip.payloads[0].size() / 2);
+  cases.push_back({cutKey, true});
+
+  for (bool overlay : {false, true}) {
+    std::vector<Record> records{Record{good, false}};
+    for (const auto& c : cases) records.push_back(Record{c.payload, false});
+    Open(WriteBackup(dir_, overlay ? "co.zrv" : "cd.zrv", records), overlay);
+    ASSERT_TRUE(Engine().PictureDecoded());
+    EXPECT_FALSE(Engine().LastDecodeConcealed());
+    for (uint32_t i = 1; i < records.size(); ++i) {
+      Seek(i);
+      EXPECT_TRUE(Engine().PictureDecoded()) << "record " << i << " overlay " << overlay;
+      EXPECT_EQ(Engine().LastDecodeConcealed(), cases[i - 1].concealed) << "record " << i << " overlay " << overlay;
+      EXPECT_EQ(Shown(overlay).pixels.size(), 352u * cases[i - 1].height * (overlay ? 2 : 3)) << "record " << i;
+    }
+  }
+}
+
 TEST_F(EngineDecode, RefusedFramesKeepThePreviousPicture) {
   const auto picture = samples::MakeTestPicture(352, 240, 3, samples::TestScene::kBusyDetail);
   const std::vector<uint8_t> good = samples::MakeMjpgPayload(picture, 80);
   const Mpeg4Clip clip = test::EncodeMpeg4Clip(352, 240, 2, 12);
 
   Payloads bad;
-  bad.push_back({good.begin(), good.begin() + good.size() / 2});  // truncated JPEG
-  std::vector<uint8_t> corrupt = good;
-  for (size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 40; ++i) corrupt[i] = 0xFF;
-  bad.push_back(corrupt);
-  // A header that lies about the JPEG inside.
-  bad.push_back(samples::WrapMjpgPayload(samples::EncodeJpeg(samples::MakeTestPicture(176, 144, 0), 80), 352, 240));
-  bad.push_back(samples::WrapMjpgPayload(samples::EncodeJpeg(samples::MakeTestPicture(704, 576, 0), 80), 352, 240));
+  // A header that announces a JPEG too large to be scaled.
+  std::vector<uint8_t> huge = samples::WrapMjpgPayload(samples::EncodeJpeg(samples::MakeTestPicture(176, 144, 0), 80), 352, 240);
+  for (size_t i = 40; i + 8 < huge.size(); ++i) {
+    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+      WriteU16BE(huge.data() + i + 5, 60000);  // image height
+      break;
+    }
+  }
+  bad.push_back(huge);
   // MPEG-4 key and delta frames of random bytes.
   std::vector<uint8_t> noise(3000);
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
@@ -380,17 +427,8 @@ TEST_F(EngineDecode, RefusedFramesKeepThePreviousPicture) {
   std::vector<uint8_t> waveletKind = clip.payloads[0];
   waveletKind[3] = 0xA0;
   bad.push_back(waveletKind);
-  // An MPEG-4 picture whose prefix says another size.
-  std::vector<uint8_t> lyingPrefix = clip.payloads[0];
-  WriteU16BE(lyingPrefix.data() + 4, 288);
-  bad.push_back(lyingPrefix);
-  // A prefix announcing more coded data than the record holds.
-  std::vector<uint8_t> longer = clip.payloads[0];
-  longer[0] = 0x01;
-  bad.push_back(longer);
-  // Wavelet frames cut short (the length field then says more than the
-  // record holds, or is cut too), lying about their size, or under
-  // another codec's kind byte.
+  // Wavelet frames cut short (whatever bytes 0..2 say), lying about their
+  // size, or under another codec's kind byte.
   const test::WaveletClip wavelet = test::EncodeWaveletClip(352, 240, 2, 12);
   bad.push_back({wavelet.payloads[0].begin(), wavelet.payloads[0].begin() + wavelet.payloads[0].size() / 2});
   std::vector<uint8_t> cut(wavelet.payloads[0].begin(), wavelet.payloads[0].begin() + wavelet.payloads[0].size() / 2);

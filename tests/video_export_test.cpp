@@ -60,9 +60,9 @@ std::vector<uint8_t> Tail(const std::vector<uint8_t>& bytes, size_t from, size_t
   return std::vector<uint8_t>(bytes.begin() + static_cast<ptrdiff_t>(from), bytes.begin() + static_cast<ptrdiff_t>(end));
 }
 
-uint32_t CodedLength(const std::vector<uint8_t>& payload) {
-  return uint32_t{payload[0]} << 16 | payload[1] << 8 | payload[2];
-}
+// The stream data of a Wavelet or MPEG-4 payload: everything after its
+// 8-byte prefix, whatever bytes 0..2 hold.
+uint32_t StreamLength(const std::vector<uint8_t>& payload) { return static_cast<uint32_t>(payload.size() - 8); }
 
 // Files in dir other than the backups the test wrote: exports and leftovers.
 std::vector<std::string> FilesIn(const std::string& dir) {
@@ -228,7 +228,7 @@ TEST_F(VideoExportTest, Mpeg4FramesAreCopiedWithTheKeyFramesConfigurationAsCodec
   EXPECT_EQ(file.streams[0].width, 352);
   EXPECT_EQ(file.streams[0].height, 240);
   // The codec data: the key frame's stream up to its first picture.
-  const std::vector<uint8_t> keyStream = Tail(clip.payloads[10], 8, CodedLength(clip.payloads[10]));
+  const std::vector<uint8_t> keyStream = Tail(clip.payloads[10], 8, StreamLength(clip.payloads[10]));
   const std::vector<uint8_t> picture = {0x00, 0x00, 0x01, 0xB6};
   const auto vop = std::search(keyStream.begin(), keyStream.end(), picture.begin(), picture.end());
   ASSERT_NE(vop, keyStream.end());
@@ -241,7 +241,7 @@ TEST_F(VideoExportTest, Mpeg4FramesAreCopiedWithTheKeyFramesConfigurationAsCodec
   ASSERT_EQ(packets.size(), 21u);
   for (size_t i = 0; i < packets.size(); ++i) {
     const std::vector<uint8_t>& payload = clip.payloads[10 + i];
-    EXPECT_EQ(packets[i].data, Tail(payload, 8, CodedLength(payload))) << "frame " << 10 + i;
+    EXPECT_EQ(packets[i].data, Tail(payload, 8, StreamLength(payload))) << "frame " << 10 + i;
     EXPECT_EQ(packets[i].key, payload[3] == 0xB0) << "frame " << 10 + i;
   }
   ExpectTimedLikeRecords(file, packets, std::vector<INDEX_RECORD>(times.begin() + 10, times.begin() + 31),
@@ -464,12 +464,12 @@ TEST_F(VideoExportRefusalTest, FramesTheViewerCannotShowAreRefusedByNumber) {
     ExpectRefused(Write(writer), "record 0 holds no JPEG data");
   }
   {
-    // A coded length beyond the payload.
+    // A key frame without a picture in it, whatever bytes 0..2 say.
     CBackupWriter writer(7);
     std::vector<uint8_t> payload = test::FakePayload(0xB0, 352, 240, 100);
     payload[2] = 200;
     writer.AddVideoFrame(samples::RecordTimeAt(0, 10), "T", "L", payload);
-    ExpectRefused(Write(writer), "record 0 announces 200 bytes of coded data but holds 92");
+    ExpectRefused(Write(writer), "record 0 is marked as an MPEG-4 key frame but holds no intra picture");
   }
   {
     CBackupWriter writer(7);
@@ -487,7 +487,7 @@ TEST_F(VideoExportRefusalTest, FramesTheViewerCannotShowAreRefusedByNumber) {
     std::memcpy(payload.data() + 8, vop, sizeof vop);
     payload[2] = 56;
     writer.AddVideoFrame(samples::RecordTimeAt(0, 10), "T", "L", payload);
-    ExpectRefused(Write(writer), "record 0 is an MPEG-4 key frame without its configuration headers");
+    ExpectRefused(Write(writer), "no MPEG-4 frame up to record 0 carries the configuration headers (VOL)");
   }
   {
     // A picture shown before one coded earlier cannot be timed by its record;

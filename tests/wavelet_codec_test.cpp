@@ -132,9 +132,12 @@ TEST(WaveletDecoder, NeverReadsPastTheBytesItIsGiven) {
   for (size_t available : {size_t{0}, size_t{7}, size_t{8}, size_t{27}, payload.size() / 2, payload.size() - 1}) {
     // Exactly sized copies, so that the sanitizer sees any read beyond them.
     std::vector<uint8_t> cut(payload.begin(), payload.begin() + available);
-    EXPECT_EQ(DecodeFrame(cut.data(), cut.size(), *workspace, buffers, nullptr),
-              DecodeStatus::kBadLength)
-        << available;
+    const DecodeStatus status = DecodeFrame(cut.data(), cut.size(), *workspace, buffers, nullptr);
+    if (available < 8) {
+      EXPECT_EQ(status, DecodeStatus::kBadLength) << available;
+    } else {
+      EXPECT_NE(status, DecodeStatus::kDecoded) << available;
+    }
   }
   FrameInfo info;
   ASSERT_EQ(DecodeFrame(payload.data(), payload.size(), *workspace, buffers, &info), DecodeStatus::kDecoded);
@@ -231,7 +234,9 @@ TEST(WaveletSamples, TheDemoBackupHasKeyFramesAtItsIntervalAndDeltasBetween) {
     EXPECT_EQ(payload[3], expected) << i;
     EXPECT_EQ((payload[4] << 8 | payload[5]), 288);
     EXPECT_EQ((payload[6] << 8 | payload[7]), 352);
-    EXPECT_EQ(static_cast<uint32_t>(payload[0] << 16 | payload[1] << 8 | payload[2]) + 8, uint32_t{r.size});
+    // Bytes 0..2 carry the frame's number, not its length: readers must
+    // not rely on them.
+    EXPECT_EQ(static_cast<uint32_t>(payload[0] << 16 | payload[1] << 8 | payload[2]), i);
   }
 }
 

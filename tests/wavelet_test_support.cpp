@@ -38,7 +38,7 @@ DecodeCall CallDecoder(WaveletDecodeFn decode, CWaveletWorkBlock& block, const s
   call.output.assign(kBufferSize, outputFill);
   call.result = decode(block.Object(), block.Plane(1), block.Plane(2), block.Plane(3), block.Plane(4),
                        block.Plane(5), block.Plane(6), block.Plane(7), readBuffer.data(), call.output.data(), 0, rgb,
-                       0, 2);
+                       0, 2, static_cast<uint32_t>(payload.size()));
   return call;
 }
 

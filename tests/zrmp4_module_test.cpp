@@ -26,10 +26,12 @@ using test::kCanary;
 using test::Mpeg4Clip;
 using test::ReferenceMpeg4Pictures;
 
+uint32_t Size(const std::vector<uint8_t>& payload) { return static_cast<uint32_t>(payload.size()); }
+
 class Zrmp4Module : public ::testing::Test {
  protected:
   int Decode(std::vector<uint8_t>& payload, GuardedPicture& out, int rgb) {
-    return decoder_.Decode(payload.data(), out.data(), rgb, 0, nullptr);
+    return decoder_.Decode(payload.data(), out.data(), rgb, 0, nullptr, Size(payload));
   }
   test::CodecEnvironment env_;
   CZRMP4Decoder decoder_;
@@ -45,7 +47,7 @@ TEST_F(Zrmp4Module, DecodesEveryFrameAsTheLibraryDoesIn24BitAndYuy2) {
     CZRMP4Decoder decoder;
     for (size_t i = 0; i < clip.payloads.size(); ++i) {
       GuardedPicture out(352 * 240 * (rgb ? 3 : 2));
-      ASSERT_EQ(decoder.Decode(clip.payloads[i].data(), out.data(), rgb, 0, nullptr), 0) << i;
+      ASSERT_EQ(decoder.Decode(clip.payloads[i].data(), out.data(), rgb, 0, nullptr, Size(clip.payloads[i])), 0) << i;
       ASSERT_TRUE(out.GuardIntact()) << i;
       ASSERT_EQ(out.Picture(), reference[i]) << "frame " << i << " rgb " << rgb;
       if (rgb) {
@@ -109,7 +111,7 @@ TEST_F(Zrmp4Module, AKeyFrameWithoutHeadersDecodesOnceHeadersWereSeen) {
   GuardedPicture withHeaders(176 * 144 * 3);
   GuardedPicture withoutHeaders(176 * 144 * 3);
   CZRMP4Decoder other;
-  ASSERT_EQ(other.Decode(clip.payloads[12].data(), withHeaders.data(), 1, 0, nullptr), 0);
+  ASSERT_EQ(other.Decode(clip.payloads[12].data(), withHeaders.data(), 1, 0, nullptr, Size(clip.payloads[12])), 0);
   ASSERT_EQ(Decode(bare, withoutHeaders, 1), 0);
   EXPECT_EQ(withoutHeaders.Picture(), withHeaders.Picture());
 }
@@ -117,7 +119,7 @@ TEST_F(Zrmp4Module, AKeyFrameWithoutHeadersDecodesOnceHeadersWereSeen) {
 TEST_F(Zrmp4Module, DecodingWithoutOutputMovesTheDecoderOnWithoutWriting) {
   Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 4, 12);
   const auto reference = ReferenceMpeg4Pictures(clip, true);
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(decoder_.Decode(clip.payloads[i].data(), nullptr, 1, 0, nullptr), 0) << i;
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(decoder_.Decode(clip.payloads[i].data(), nullptr, 1, 0, nullptr, Size(clip.payloads[i])), 0) << i;
   GuardedPicture out(176 * 144 * 3);
   ASSERT_EQ(Decode(clip.payloads[3], out, 1), 0);
   EXPECT_EQ(out.Picture(), reference[3]);
@@ -150,17 +152,18 @@ TEST_F(Zrmp4Module, GarbageAfterAPrefixIsRefusedAndLaterDeltasWaitForAKeyFrame) 
       EXPECT_TRUE(refused.Untouched()) << int(kind) << " " << length;
     }
   }
-  // A real delta frame whose picture data is damaged after its VOP header.
+  // A real delta frame whose picture data is damaged after its VOP header
+  // still gives a picture, its damage concealed and reported.
   std::vector<uint8_t> damaged = clip.payloads[5];
   for (size_t i = 16; i < damaged.size(); ++i) damaged[i] = static_cast<uint8_t>(random());
-  GuardedPicture refused(176 * 144 * 3);
-  EXPECT_LT(Decode(damaged, refused, 1), 0);
-  EXPECT_TRUE(refused.Untouched());
-  // The next delta frame would build on a damaged picture: refused too. The
-  // next key frame decodes as it should.
+  GuardedPicture concealed(176 * 144 * 3);
+  EXPECT_EQ(Decode(damaged, concealed, 1), kMpeg4Concealed);
+  EXPECT_TRUE(concealed.GuardIntact());
+  // The next delta frame builds on the damaged picture: shown, and reported
+  // as concealed too. The next key frame is clean again.
   GuardedPicture next(176 * 144 * 3);
-  EXPECT_LT(Decode(clip.payloads[6], next, 1), 0);
-  EXPECT_TRUE(next.Untouched());
+  EXPECT_EQ(Decode(clip.payloads[6], next, 1), kMpeg4Concealed);
+  EXPECT_FALSE(next.Untouched());
   ASSERT_EQ(Decode(clip.payloads[12], next, 1), 0);
   EXPECT_EQ(next.Picture(), reference[12]);
   GuardedPicture after(176 * 144 * 3);
@@ -168,44 +171,81 @@ TEST_F(Zrmp4Module, GarbageAfterAPrefixIsRefusedAndLaterDeltasWaitForAKeyFrame) 
   EXPECT_EQ(after.Picture(), reference[13]);
 }
 
-TEST_F(Zrmp4Module, PrefixSizesThatDisagreeWithTheStreamAreRefusedUnwritten) {
+TEST_F(Zrmp4Module, AStreamOfAnotherSizeIsScaledToThePrefixSize) {
   Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 2, 12);
-  for (auto [w, h] : {std::pair{176, 144}, std::pair{704, 576}, std::pair{352, 288}, std::pair{0, 240},
-                      std::pair{720, 576}, std::pair{352, 0}, std::pair{65535, 65535}}) {
+  for (auto [w, h] : {std::pair{176, 144}, std::pair{704, 576}, std::pair{352, 288}, std::pair{98, 66}}) {
+    CZRMP4Decoder decoder;
+    std::vector<uint8_t> payload = clip.payloads[0];
+    WriteU16BE(payload.data() + 4, static_cast<uint16_t>(h));
+    WriteU16BE(payload.data() + 6, static_cast<uint16_t>(w));
+    GuardedPicture out(static_cast<size_t>(w) * h * 3);
+    EXPECT_EQ(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr, Size(payload)), 0) << w << "x" << h;
+    EXPECT_TRUE(out.GuardIntact()) << w << "x" << h;
+    // The scene's top left corner is where the stream has it.
+    const samples::RgbPicture& source = clip.pictures[0];
+    const uint8_t* expected = source.Row(0);
+    EXPECT_NEAR(out.data()[0], expected[2], 40) << w << "x" << h;  // B of B, G, R against R, G, B
+  }
+}
+
+TEST_F(Zrmp4Module, PrefixSizesOutsideThePictureBufferAreRefusedUnwritten) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 1, 12);
+  for (auto [w, h] : {std::pair{0, 240}, std::pair{720, 576}, std::pair{352, 0}, std::pair{65535, 65535}}) {
     CZRMP4Decoder decoder;
     std::vector<uint8_t> payload = clip.payloads[0];
     WriteU16BE(payload.data() + 4, static_cast<uint16_t>(h));
     WriteU16BE(payload.data() + 6, static_cast<uint16_t>(w));
     GuardedPicture out(static_cast<size_t>(std::min(w, 704)) * std::min(h, 576) * 3);
-    EXPECT_LT(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr), 0) << w << "x" << h;
+    EXPECT_LT(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr, Size(payload)), 0) << w << "x" << h;
     EXPECT_TRUE(out.Untouched()) << w << "x" << h;
   }
 }
 
-TEST_F(Zrmp4Module, LengthFieldsOutsideTheReadBufferAreRefused) {
-  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
-  for (uint32_t length : {0u, 0x129000u - 7, 0xFFFFFFu}) {
-    std::vector<uint8_t> payload = clip.payloads[0];
-    payload[0] = static_cast<uint8_t>(length >> 16);
-    payload[1] = static_cast<uint8_t>(length >> 8);
-    payload[2] = static_cast<uint8_t>(length);
-    payload.resize(0x129000, 0);  // as the read buffer holds it
-    GuardedPicture out(176 * 144 * 3);
-    EXPECT_LT(Decode(payload, out, 1), 0) << length;
-    EXPECT_TRUE(out.Untouched()) << length;
+TEST_F(Zrmp4Module, BytesZeroToTwoAreNotExaminedWhateverTheyHold) {
+  Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 3, 12);
+  const auto reference = ReferenceMpeg4Pictures(clip, true);
+  std::mt19937 random(7);
+  for (int variant = 0; variant < 5; ++variant) {
+    CZRMP4Decoder decoder;
+    for (size_t i = 0; i < clip.payloads.size(); ++i) {
+      std::vector<uint8_t> payload = clip.payloads[i];
+      const uint32_t stream = Size(payload) - 8;
+      // Zero, random, a length that lies either way, and all ones.
+      const uint32_t field = variant == 0   ? 0
+                             : variant == 1 ? static_cast<uint32_t>(random())
+                             : variant == 2 ? stream + 1000
+                             : variant == 3 ? stream / 2
+                                            : 0xFFFFFF;
+      payload[0] = static_cast<uint8_t>(field >> 16);
+      payload[1] = static_cast<uint8_t>(field >> 8);
+      payload[2] = static_cast<uint8_t>(field);
+      GuardedPicture out(176 * 144 * 3);
+      ASSERT_EQ(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr, Size(payload)), 0) << variant << " " << i;
+      EXPECT_EQ(out.Picture(), reference[i]) << variant << " " << i;
+    }
   }
 }
 
-TEST_F(Zrmp4Module, TruncatedKeyFramesAreRefused) {
+TEST_F(Zrmp4Module, TruncatedKeyFramesShowWhatArrivedAndReportTheRest) {
   Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 1, 12, samples::TestScene::kBusyDetail);
+  const auto reference = ReferenceMpeg4Pictures(clip, true);
   const std::vector<uint8_t>& full = clip.payloads[0];
-  for (size_t keep : {full.size() / 4, full.size() / 2, full.size() * 3 / 4}) {
+  for (size_t keep : {full.size() / 2, full.size() * 3 / 4}) {
     CZRMP4Decoder decoder;
-    std::vector<uint8_t> payload = samples::MakeMpeg4Payload(full.data() + 8, keep - 8, true, 352, 240);
+    std::vector<uint8_t> payload(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(keep));
     GuardedPicture out(352 * 240 * 3);
-    EXPECT_LT(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr), 0) << keep;
-    EXPECT_TRUE(out.Untouched()) << keep;
+    EXPECT_EQ(decoder.Decode(payload.data(), out.data(), 1, 0, nullptr, Size(payload)), kMpeg4Concealed) << keep;
+    EXPECT_TRUE(out.GuardIntact()) << keep;
+    // The first row of macroblocks arrived whole: it is the clean picture's.
+    const std::vector<uint8_t> picture = out.Picture();
+    EXPECT_TRUE(std::equal(picture.begin(), picture.begin() + 352 * 16 * 3, reference[0].begin())) << keep;
   }
+  // Cut inside the headers, nothing says how to read the picture.
+  CZRMP4Decoder decoder;
+  std::vector<uint8_t> stub(full.begin(), full.begin() + 12);
+  GuardedPicture out(352 * 240 * 3);
+  EXPECT_LT(decoder.Decode(stub.data(), out.data(), 1, 0, nullptr, Size(stub)), 0);
+  EXPECT_TRUE(out.Untouched());
 }
 
 TEST_F(Zrmp4Module, OtherCodecsDataUnderAnMpeg4KindByteIsRefused) {
@@ -231,7 +271,7 @@ TEST_F(Zrmp4Module, PicturesOfEverySizeUpTo704x576StayWithinTheirBytes) {
       CZRMP4Decoder decoder;
       for (size_t i = 0; i < clip.payloads.size(); ++i) {
         GuardedPicture out(static_cast<size_t>(w) * h * (rgb ? 3 : 2));
-        ASSERT_EQ(decoder.Decode(clip.payloads[i].data(), out.data(), rgb, 0, nullptr), 0) << w << "x" << h;
+        ASSERT_EQ(decoder.Decode(clip.payloads[i].data(), out.data(), rgb, 0, nullptr, Size(clip.payloads[i])), 0) << w << "x" << h;
         EXPECT_TRUE(out.GuardIntact()) << w << "x" << h << " rgb " << rgb;
         EXPECT_EQ(out.Picture(), reference[i]) << w << "x" << h << " rgb " << rgb;
       }
@@ -247,11 +287,11 @@ TEST(Zrmp4Missing, WithoutTheModuleDecodingFailsCleanly) {
         Mpeg4Clip clip = EncodeMpeg4Clip(176, 144, 1, 12);
         std::vector<uint8_t> out(176 * 144 * 3, kCanary);
         CZRMP4Decoder decoder;
-        const bool refused = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr) < 0;
+        const bool refused = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr, Size(clip.payloads[0])) < 0;
         const bool untouched = std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == kCanary; });
         // Deployed later, the module is found at the next call.
         env.CopyModule("ZRMP4.dll", "zrmp4.DLL");
-        const bool found = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr) == 0;
+        const bool found = decoder.Decode(clip.payloads[0].data(), out.data(), 1, 0, nullptr, Size(clip.payloads[0])) == 0;
         std::exit(refused && untouched && found ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");

@@ -72,7 +72,7 @@ TEST_F(ZrvToolCodecs, FrameOfADeltaFrameIsRebuiltFromItsKeyFrame) {
   const auto result = RunCommand(ZRVTOOL_PATH, {"frame", backup, "49", "-o", dir_.File("f.ppm")});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out,
-            "{\"index\":49,\"codec\":\"MPEG4\",\"key\":false,\"width\":352,\"height\":240,\"file\":\"" +
+            "{\"index\":49,\"codec\":\"MPEG4\",\"key\":false,\"width\":352,\"height\":240,\"damaged\":false,\"file\":\"" +
                 dir_.File("f.ppm") + "\"}\n");
 
   // The library's decode of the group from its key frame (record 25).
@@ -103,7 +103,11 @@ TEST_F(ZrvToolCodecs, FrameOfAWaveletDeltaFrameIsTheDecodersPicture) {
   samples::WaveletBackupOptions options;
   const test::WaveletClip clip = test::EncodeWaveletClip(options.width, options.height, 38,
                                                          options.keyFrameInterval, options.quality);
-  ASSERT_EQ(ReadPayloads(backup)[37], clip.payloads[37]) << "the demo backup is made the same way";
+  // The demo backup is made the same way (bytes 0..2 aside: it numbers its
+  // frames there).
+  const std::vector<uint8_t> stored = ReadPayloads(backup)[37];
+  ASSERT_EQ(stored.size(), clip.payloads[37].size());
+  ASSERT_TRUE(std::equal(stored.begin() + 3, stored.end(), clip.payloads[37].begin() + 3));
   std::vector<uint8_t> expected = clip.reconstructed[37];
   for (size_t i = 0; i + 2 < expected.size(); i += 3) std::swap(expected[i], expected[i + 2]);
   int width = 0;
@@ -158,22 +162,31 @@ TEST_F(ZrvToolCodecs, FrameRefusesAudioRecordsLargePicturesAndUndecodablePayload
   std::vector<uint8_t> corrupt = samples::MakeMjpgPayload(samples::MakeTestPicture(176, 144, 0), 80);
   corrupt.resize(corrupt.size() / 2);
   writer.AddVideoFrame(samples::RecordTimeAt(3, 10), "A", "B", corrupt);
+  std::vector<uint8_t> noPicture = samples::MakeMjpgPayload(samples::MakeTestPicture(176, 144, 0), 80);
+  std::fill(noPicture.begin() + 40, noPicture.end(), 0x5A);
+  writer.AddVideoFrame(samples::RecordTimeAt(4, 10), "A", "B", noPicture);
   ASSERT_TRUE(writer.WriteContainer(dir_.File("bad.zrv")));
   const std::string backup = dir_.File("bad.zrv");
   const std::string out = dir_.File("x.png");
 
   auto run = [&](const std::string& index) { return RunCommand(ZRVTOOL_PATH, {"frame", backup, index, "-o", out}); };
-  EXPECT_EQ(run("0").exitCode, 0);
+  const auto clean = run("0");
+  EXPECT_EQ(clean.exitCode, 0);
+  EXPECT_NE(clean.out.find("\"damaged\":false"), std::string::npos) << clean.out;
   const auto audioRecord = run("1");
   EXPECT_EQ(audioRecord.exitCode, 1);
   EXPECT_NE(audioRecord.err.find("audio"), std::string::npos) << audioRecord.err;
   const auto large = run("2");
   EXPECT_EQ(large.exitCode, 1);
   EXPECT_NE(large.err.find("720 x 576"), std::string::npos) << large.err;
-  const auto undecodable = run("3");
+  // Cut in half, the JPEG still gives its top half: shown, and said to be damaged.
+  const auto truncated = run("3");
+  EXPECT_EQ(truncated.exitCode, 0) << truncated.err;
+  EXPECT_NE(truncated.out.find("\"damaged\":true"), std::string::npos) << truncated.out;
+  const auto undecodable = run("4");
   EXPECT_EQ(undecodable.exitCode, 1);
   EXPECT_NE(undecodable.err.find("cannot be decoded"), std::string::npos) << undecodable.err;
-  EXPECT_EQ(run("4").exitCode, 1);  // past the last record
+  EXPECT_EQ(run("5").exitCode, 1);  // past the last record
 
   EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", backup, "0", "-o", dir_.File("x.gif")}).exitCode, 2);
   EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"frame", backup, "zero", "-o", out}).exitCode, 2);
@@ -193,9 +206,9 @@ TEST_F(ZrvToolCodecs, BenchCountsEveryVideoRecordByCodecInBothModes) {
       ASSERT_EQ(result.exitCode, 0) << result.err;
       const auto& [codec, frames] = expected;
       const std::regex shape("^\\{\"frames\":" + std::to_string(frames) +
-                             ",\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+,\"by_codec\":\\{\"" + codec +
+                             ",\"refused\":0,\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+,\"by_codec\":\\{\"" + codec +
                              "\":\\{\"frames\":" + std::to_string(frames) +
-                             ",\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+\\}\\}\\}\n$");
+                             ",\"refused\":0,\"seconds\":[0-9.e-]+,\"fps\":[0-9.e+]+\\}\\}\\}\n$");
       EXPECT_TRUE(std::regex_match(result.out, shape)) << result.out;
     }
   }
@@ -213,8 +226,9 @@ TEST_F(ZrvToolCodecs, BenchPlaysAndStepsBothWaysWithAndWithoutKeptPictures) {
       if (!keep) args.push_back("--no-cache");
       const auto result = RunCommand(ZRVTOOL_PATH, args);
       ASSERT_EQ(result.exitCode, 0) << result.err;
-      EXPECT_TRUE(std::regex_search(result.out, std::regex("^\\{\"frames\":150,\"seconds\":[0-9.e-]+,\"fps\":"
-                                                           "[0-9.e+]+,\"by_codec\":\\{\"MPEG4\":\\{\"frames\":150,")))
+      EXPECT_TRUE(std::regex_search(result.out, std::regex("^\\{\"frames\":150,\"refused\":0,\"seconds\":[0-9.e-]+,"
+                                                           "\"fps\":[0-9.e+]+,\"by_codec\":\\{\"MPEG4\":\\{"
+                                                           "\"frames\":150,")))
           << result.out;
       std::smatch match;
       ASSERT_TRUE(std::regex_search(result.out, match, peak)) << result.out;
@@ -229,7 +243,7 @@ TEST_F(ZrvToolCodecs, BenchPlaysAndStepsBothWaysWithAndWithoutKeptPictures) {
 
   const auto steps = RunCommand(ZRVTOOL_PATH, {"bench", backup, "--steps"});
   ASSERT_EQ(steps.exitCode, 0) << steps.err;
-  EXPECT_TRUE(std::regex_match(steps.out, std::regex("^\\{\"steps\":149,\"forward_median_ms\":[0-9.e-]+,"
+  EXPECT_TRUE(std::regex_match(steps.out, std::regex("^\\{\"steps\":149,\"refused\":0,\"forward_median_ms\":[0-9.e-]+,"
                                                      "\"backward_median_ms\":[0-9.e-]+,\"ratio\":[0-9.e-]+,"
                                                      "\"cache_peak_bytes\":[1-9][0-9]*\\}\n$")))
       << steps.out;

@@ -20,15 +20,11 @@
 namespace bv {
 namespace {
 
-// The 40-byte bitmap header before an MJPG frame's JPEG data, and the 8-byte
-// prefix before Wavelet and MPEG-4 coded data.
+// The 40-byte bitmap header before an MJPG frame's JPEG data.
 constexpr uint32_t kMjpgHeaderSize = 40;
-constexpr uint32_t kPrefixSize = 8;
 // GSM 6.10 in WAV49 framing: 320 samples from each 65-byte block.
 constexpr uint32_t kGsmBlockBytes = 65;
 constexpr uint32_t kGsmBlockSamples = 320;
-
-uint32_t CodedLength(const uint8_t* payload) { return uint32_t{payload[0]} << 16 | payload[1] << 8 | payload[2]; }
 
 std::string SoundFormatText(const ExportSoundFormat& format) {
   return StringPrintf("%u Hz, %d bits, %s", format.samplesPerSecond, format.bitsPerSample,
@@ -187,24 +183,31 @@ bool CPlanBuilder::CheckPayload(uint32_t i, const INDEX_RECORD& record, const ui
     if (size <= kMjpgHeaderSize) return Fail("record %u holds no JPEG data", i);
     return true;
   }
-  const uint32_t coded = size >= kPrefixSize ? CodedLength(head) : 0;
-  if (size < kPrefixSize || coded == 0 || coded > size - kPrefixSize) {
-    return Fail("record %u announces %u bytes of coded data but holds %u after its prefix", i, coded,
-                size >= kPrefixSize ? size - kPrefixSize : 0);
-  }
+  if (size <= kCodedPayloadPrefixSize) return Fail("record %u holds no coded picture after its prefix", i);
   return true;
 }
 
+// The configuration headers the first exported frame decodes with: its own,
+// or, when a recorder wrote them before its first key frame only, those of
+// the nearest earlier frame that carries them.
 bool CPlanBuilder::TakeMpeg4Config(uint32_t i) {
   if (!engine_.ReadVideoRecord(index_[i])) return Fail("record %u cannot be read", i);
-  const uint8_t* payload = engine_.ReadBuffer();
-  const std::span<const uint8_t> stream(payload + kPrefixSize, CodedLength(payload));
-  const Mpeg4StreamHead head = ScanMpeg4StreamHead(stream);
-  if (!head.hasVideoObjectLayer || head.pictureType != Mpeg4PictureType::kIntra) {
-    return Fail("record %u is an MPEG-4 key frame without its configuration headers and intra picture", i);
+  const Mpeg4StreamHead first =
+      ScanMpeg4StreamHead(CodedPictureOf(engine_.ReadBuffer(), engine_.PayloadSize()));
+  if (first.pictureType != Mpeg4PictureType::kIntra) {
+    return Fail("record %u is marked as an MPEG-4 key frame but holds no intra picture", i);
   }
-  plan_.mpeg4Config.assign(stream.begin(), stream.begin() + static_cast<ptrdiff_t>(head.configLength));
-  return true;
+  for (uint32_t r = i + 1; r-- > 0;) {
+    uint8_t kind = 0;
+    if (index_[r].IsAudio() || !engine_.ReadKindByte(index_[r], &kind) || kind != kMpeg4KeyFrame) continue;
+    if (!engine_.ReadVideoRecord(index_[r])) continue;
+    const std::span<const uint8_t> stream = CodedPictureOf(engine_.ReadBuffer(), engine_.PayloadSize());
+    const Mpeg4StreamHead head = ScanMpeg4StreamHead(stream);
+    if (!head.hasVideoObjectLayer) continue;
+    plan_.mpeg4Config.assign(stream.begin(), stream.begin() + static_cast<ptrdiff_t>(head.configLength));
+    return true;
+  }
+  return Fail("no MPEG-4 frame up to record %u carries the configuration headers (VOL)", i);
 }
 
 bool CPlanBuilder::AddSound(uint32_t i) {

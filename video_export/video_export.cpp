@@ -21,9 +21,6 @@ namespace bv {
 namespace {
 
 constexpr uint32_t kMjpgHeaderSize = 40;
-constexpr uint32_t kPrefixSize = 8;
-
-uint32_t CodedLength(const uint8_t* payload) { return uint32_t{payload[0]} << 16 | payload[1] << 8 | payload[2]; }
 
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -42,7 +39,7 @@ class CVideoExport {
   void TagFile();
   bool WritePackets(const VideoExportProgress& progress);
   bool WriteVideo(const PlannedPacket& packet);
-  bool CheckMpeg4Picture(uint32_t record, const uint8_t* payload);
+  bool CheckMpeg4Picture(uint32_t record, const uint8_t* payload, std::span<const uint8_t> stream);
   bool WriteSound(const PlannedPacket& packet);
   bool Fail(std::string why) {
     result_.error = std::move(why);
@@ -214,8 +211,8 @@ bool CVideoExport::WriteVideo(const PlannedPacket& packet) {
       break;
     case ExportVideoKind::kMpeg4Copy:
       // The elementary stream after the prefix, as it is stored.
-      if (!CheckMpeg4Picture(packet.record, payload)) return false;
-      data = std::span<const uint8_t>(payload + kPrefixSize, CodedLength(payload));
+      data = CodedPictureOf(payload, size);
+      if (!CheckMpeg4Picture(packet.record, payload, data)) return false;
       keyFrame = engine.IsKeyFrame();
       break;
     case ExportVideoKind::kWaveletLossless: {
@@ -238,9 +235,8 @@ bool CVideoExport::WriteVideo(const PlannedPacket& packet) {
 
 // The file's timing comes from the records, so pictures shown out of coding
 // order (B-pictures) and records without a picture are refused.
-bool CVideoExport::CheckMpeg4Picture(uint32_t record, const uint8_t* payload) {
-  const Mpeg4StreamHead head =
-      ScanMpeg4StreamHead(std::span<const uint8_t>(payload + kPrefixSize, CodedLength(payload)));
+bool CVideoExport::CheckMpeg4Picture(uint32_t record, const uint8_t* payload, std::span<const uint8_t> stream) {
+  const Mpeg4StreamHead head = ScanMpeg4StreamHead(stream);
   const bool key = IsKeyFrame(payload);
   switch (head.pictureType) {
     case Mpeg4PictureType::kNone:

@@ -26,6 +26,10 @@ constexpr unsigned ICM_DECOMPRESS_QUERY = ICM_USER + 11;
 constexpr unsigned ICM_DECOMPRESS_BEGIN = ICM_USER + 12;
 constexpr unsigned ICM_DECOMPRESS = ICM_USER + 13;
 constexpr unsigned ICM_DECOMPRESS_END = ICM_USER + 14;
+// This project's MJPEG driver only: how many faults libjpeg reported (and
+// worked around) in the last frame decompressed on the instance; 0 for a
+// clean frame. Other drivers answer ICERR_UNSUPPORTED.
+constexpr unsigned ICM_BV_DAMAGE_OF_LAST_FRAME = ICM_USER + 0x0B00;
 
 // Results of the ICM messages.
 constexpr intptr_t ICERR_OK = 0;

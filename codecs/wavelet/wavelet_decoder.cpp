@@ -148,17 +148,17 @@ void WritePictureRecord(uint8_t* record, const PictureRecord& picture) {
 
 void ForgetPicture(uint8_t* record) { std::memset(record, 0, kPictureRecordSize); }
 
-DecodeStatus DecodeFrame(const uint8_t* payload, size_t availableBytes, DecoderWorkspace& ws,
+DecodeStatus DecodeFrame(const uint8_t* payload, size_t payloadSize, DecoderWorkspace& ws,
                          const PictureBuffers& picture, FrameInfo* info) {
-  if (availableBytes < kPrefixSize) return DecodeStatus::kBadLength;
+  if (payloadSize < kPrefixSize) return DecodeStatus::kBadLength;
   const uint8_t kind = payload[3];
   if (!IsWaveletKind(kind)) return DecodeStatus::kNotWaveletPayload;
-  const size_t length = static_cast<size_t>(payload[0]) << 16 | static_cast<size_t>(payload[1]) << 8 | payload[2];
+  // Bytes 0..2 are not read: the coded data is the rest of the payload.
+  const size_t length = payloadSize - kPrefixSize;
   const int height = payload[4] << 8 | payload[5];
   const int width = payload[6] << 8 | payload[7];
   if (!IsSupportedSize(width, height)) return DecodeStatus::kUnsupportedSize;
-  if (length > kMaxCodedSize || length > availableBytes - kPrefixSize || length < kHeaderSize + 2)
-    return DecodeStatus::kBadLength;
+  if (length > kMaxCodedSize || length < kHeaderSize + 2) return DecodeStatus::kBadLength;
 
   const uint8_t* data = payload + kPrefixSize;
   const uint8_t* dataEnd = data + length;

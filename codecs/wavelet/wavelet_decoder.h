@@ -54,7 +54,7 @@ enum class DecodeStatus {
   kDecoded,
   kNotWaveletPayload,   // kind byte of another codec
   kUnsupportedSize,     // width or height outside what the format allows
-  kBadLength,           // length field impossible, or data too short for the header
+  kBadLength,           // payload too short for the header, or larger than the read buffer
   kChecksumMismatch,    // damaged or truncated coded data
   kNoReference,         // delta frame without the picture it applies to
   kCorruptData,         // tables or entropy-coded data inconsistent
@@ -67,10 +67,10 @@ struct FrameInfo {
   uint32_t identity = 0;
 };
 
-// payload: the prefix and coded data; nothing past prefix + length is read.
-// availableBytes: how much memory the caller guarantees at payload (bytes
-// beyond it are never read even if the length field claims them).
-DecodeStatus DecodeFrame(const uint8_t* payload, size_t availableBytes, DecoderWorkspace& workspace,
+// payload: the prefix and coded data, payloadSize bytes in all (the record's
+// payload size); nothing past it is read. The prefix's bytes 0..2 are not
+// examined.
+DecodeStatus DecodeFrame(const uint8_t* payload, size_t payloadSize, DecoderWorkspace& workspace,
                          const PictureBuffers& picture, FrameInfo* info);
 
 }  // namespace bv::wavelet

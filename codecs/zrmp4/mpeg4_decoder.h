@@ -3,11 +3,15 @@
 // for the pictures, libswscale for the colour conversion.
 //
 // A payload is the 8-byte prefix (module_abi.h) and the elementary-stream
-// data: a key frame (0xB0) carries the configuration headers before its
-// I-VOP, a delta frame (0xB1) is one P-VOP. Each payload yields one picture
-// of exactly the prefix's size: 24-bit B, G, R (rgb 1) or packed YUY2
-// (rgb 0), top row first, width * height * 3 or * 2 bytes and not one more.
-// Anything else is refused before the output is touched.
+// data after it, up to the record's payload size: a key frame (0xB0) is an
+// I-VOP, with or without the configuration headers before it (recorders
+// repeat them before every key frame or write them before the first only); a
+// delta frame (0xB1) is one VOP. Each payload yields one picture of exactly
+// the prefix's size: 24-bit B, G, R (rgb 1) or packed YUY2 (rgb 0), top row
+// first, width * height * 3 or * 2 bytes and not one more. Damaged data is
+// decoded as far as the library can, its damage concealed and reported;
+// only a payload that gives no picture is refused, before the output is
+// touched.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -27,16 +31,21 @@ class CMpeg4Decoder {
   CMpeg4Decoder(const CMpeg4Decoder&) = delete;
   CMpeg4Decoder& operator=(const CMpeg4Decoder&) = delete;
 
-  // 0 on success, negative when the payload is refused. With a null output
-  // the picture is decoded (the decoder moves on to it) but not converted.
-  int Decode(const uint8_t* payload, uint8_t* output, int rgb);
+  // payloadSize: the whole payload, prefix included. 0 for a clean picture,
+  // kMpeg4Concealed for one with damage concealed, negative when no picture
+  // came out. With a null output the picture is decoded (the decoder moves
+  // on to it) but not converted.
+  int Decode(const uint8_t* payload, size_t payloadSize, uint8_t* output, int rgb);
 
  private:
   CMpeg4Decoder() = default;
   bool Open();
-  // Hands packet bytes to the library and takes the picture they make.
-  bool DecodePicture(const uint8_t* headers, size_t headerSize, const uint8_t* data, size_t size);
-  bool Convert(uint8_t* output, int rgb);
+  // Hands packet bytes to the library and takes the picture they make;
+  // *damaged tells whether the library met (and concealed) faults in them.
+  bool DecodePicture(const uint8_t* headers, size_t headerSize, const uint8_t* data, size_t size, bool* damaged);
+  // The picture in frame_ at width x height (scaled when the stream's own
+  // size differs from the prefix's).
+  bool Convert(uint8_t* output, int rgb, int width, int height);
 
   AVCodecContext* context_ = nullptr;
   AVFrame* frame_ = nullptr;
@@ -49,9 +58,11 @@ class CMpeg4Decoder {
   std::vector<uint8_t> packetBytes_;
   // Converted rows of pictures whose width the converter would overrun.
   std::vector<uint8_t> conversion_;
-  // A delta frame needs the picture of a key frame decoded before it, with
-  // every delta frame since.
+  // A delta frame needs a picture decoded before it since the last flush.
   bool haveReference_ = false;
+  // A frame since the last key frame was refused or damaged: the pictures
+  // that build on it carry its damage.
+  bool referenceDamaged_ = false;
 };
 
 }  // namespace bv::zrmp4

@@ -11,13 +11,13 @@ BV_EXPORT void* bv_zrmp4_create() { return bv::zrmp4::CMpeg4Decoder::Create().re
 
 BV_EXPORT void bv_zrmp4_destroy(void* decoder) { delete static_cast<bv::zrmp4::CMpeg4Decoder*>(decoder); }
 
-BV_EXPORT int bv_zrmp4_decode(void* decoder, uint8_t* payload, uint8_t* output, int rgb, int /*arg4*/,
-                              void* /*arg5*/) {
+BV_EXPORT int bv_zrmp4_decode_payload(void* decoder, uint8_t* payload, uint8_t* output, int rgb, int /*arg4*/,
+                                      void* /*arg5*/, uint32_t payloadSize) {
   if (!decoder) return -1;
-  return static_cast<bv::zrmp4::CMpeg4Decoder*>(decoder)->Decode(payload, output, rgb);
+  return static_cast<bv::zrmp4::CMpeg4Decoder*>(decoder)->Decode(payload, payloadSize, output, rgb);
 }
 
 // The signatures must stay the ones the viewer calls.
 static_assert(std::is_same_v<decltype(&bv_zrmp4_create), Mpeg4CreateFn>);
 static_assert(std::is_same_v<decltype(&bv_zrmp4_destroy), Mpeg4DestroyFn>);
-static_assert(std::is_same_v<decltype(&bv_zrmp4_decode), Mpeg4DecodeFn>);
+static_assert(std::is_same_v<decltype(&bv_zrmp4_decode_payload), Mpeg4DecodeFn>);

@@ -83,9 +83,12 @@ std::vector<uint8_t> CMpeg4Encoder::EncodePayload(const RgbPicture& picture, boo
 
 std::vector<uint8_t> MakeMpeg4Payload(const uint8_t* stream, size_t size, bool keyFrame, int width, int height) {
   std::vector<uint8_t> payload(8 + size);
-  payload[0] = static_cast<uint8_t>(size >> 16);
-  payload[1] = static_cast<uint8_t>(size >> 8);
-  payload[2] = static_cast<uint8_t>(size);
+  // Bytes 0..2 carry nothing the viewer reads; recorders store what they
+  // like there. These samples store a scrambled value that is no length.
+  const uint32_t unexamined = static_cast<uint32_t>(size * 2654435761u) ^ 0x5A5A5Au;
+  payload[0] = static_cast<uint8_t>(unexamined >> 16);
+  payload[1] = static_cast<uint8_t>(unexamined >> 8);
+  payload[2] = static_cast<uint8_t>(unexamined);
   payload[3] = keyFrame ? 0xB0 : 0xB1;
   WriteU16BE(payload.data() + 4, static_cast<uint16_t>(height));
   WriteU16BE(payload.data() + 6, static_cast<uint16_t>(width));

@@ -17,12 +17,12 @@ CReferenceWaveletDecoder::CReferenceWaveletDecoder()
   }
 }
 
-int CReferenceWaveletDecoder::Decode(uint8_t* payload, uint8_t* output, bool rgb) {
+int CReferenceWaveletDecoder::Decode(uint8_t* payload, uint32_t payloadSize, uint8_t* output, bool rgb) {
   if (!Available()) return -1;
   uint8_t* b = block_.get();
   const size_t* o = kWaveletPlaneOffsets;
   return entry_(b, b + o[0], b + o[1], b + o[2], b + o[3], b + o[4], b + o[5], b + o[6], payload, output, 0,
-                rgb ? 1 : 0, 0, 2);
+                rgb ? 1 : 0, 0, 2, payloadSize);
 }
 
 }  // namespace bv::samples

@@ -14,9 +14,10 @@ class CReferenceWaveletDecoder {
   // Loads "decoderdll.dll" from the system directory.
   CReferenceWaveletDecoder();
   bool Available() const { return entry_ != nullptr && block_ != nullptr; }
-  // payload must have the read buffer's 0x129000 bytes; output as many.
-  // The module's result (negative when it refuses the payload).
-  int Decode(uint8_t* payload, uint8_t* output, bool rgb);
+  // payload: payloadSize bytes (the record's payload size); output: the
+  // picture buffer's 0x129000 bytes. The module's result (negative when it
+  // refuses the payload).
+  int Decode(uint8_t* payload, uint32_t payloadSize, uint8_t* output, bool rgb);
 
  private:
   struct Free {

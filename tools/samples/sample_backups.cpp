@@ -54,9 +54,17 @@ CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options) {
   for (int i = 0; i < options.frames; ++i) {
     const RgbPicture picture = MakeTestPicture(options.width, options.height, i);
     const bool key = options.keyFrameInterval <= 1 || i % options.keyFrameInterval == 0;
+    std::vector<uint8_t> payload =
+        encoder.Encode(picture.pixels.data(), picture.width, picture.height, picture.width * 3, key);
+    // The encoder writes the coded length into bytes 0..2; recorders write
+    // anything there, and so do these samples (a frame counter).
+    if (payload.size() >= 3) {
+      payload[0] = static_cast<uint8_t>(i >> 16);
+      payload[1] = static_cast<uint8_t>(i >> 8);
+      payload[2] = static_cast<uint8_t>(i);
+    }
     writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), "CAM 01 ENTRANCE",
-                         "1F EAST GATE",
-                         encoder.Encode(picture.pixels.data(), picture.width, picture.height, picture.width * 3, key));
+                         "1F EAST GATE", payload);
   }
   return writer;
 }

@@ -60,7 +60,12 @@ DecodeTimings TimeViewerDecodes(CPlaybackController& controller) {
     engine.SetPictureSize(width, height);
     if (!FitsBuffers(width, height)) continue;
     const int codec = engine.GetCodecType();
-    engine.DecodePayload(codec, true);
+    const uint64_t before = engine.DecodedPictures();
+    // Only pictures produced count; a refused frame is not decoding done.
+    if (!engine.DecodePayload(codec, true) || engine.DecodedPictures() == before) {
+      timings[codec].refused++;
+      continue;
+    }
     timings[codec].frames++;
     timings[codec].seconds += std::chrono::duration<double>(Clock::now() - start).count();
   }
@@ -92,11 +97,17 @@ std::string WithCachePeak(const std::string& json, const CPlaybackEngine& engine
 std::string StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
   JsonObject json;
   json.Add("steps", steps.steps)
+      .Add("refused", steps.refused)
       .Add("forward_median_ms", steps.forwardMedianMs)
       .Add("backward_median_ms", steps.backwardMedianMs)
       .Add("ratio", steps.forwardMedianMs > 0 ? steps.backwardMedianMs / steps.forwardMedianMs : 0.0)
       .Add("cache_peak_bytes", static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld()));
   return json.str();
+}
+
+int NothingDecoded() {
+  std::fprintf(stderr, "no frame of the backup could be decoded\n");
+  return kExitRefused;
 }
 
 }  // namespace
@@ -120,7 +131,7 @@ int RunBench(const Args& args) {
     const DecodeTimings timings =
         options.Has("--raw") ? TimeRawDecodes(ReadPayloads(controller)) : TimeViewerDecodes(controller);
     std::printf("%s\n", DecodeTimingsJson(timings).c_str());
-    return kExitOk;
+    return DecodedFrames(timings) > 0 ? kExitOk : NothingDecoded();
   }
   engine.SetPictureCacheEnabled(!options.Has("--no-cache"));
   // The decoders' first use is not timed; play starts at the first record.
@@ -128,10 +139,13 @@ int RunBench(const Args& args) {
   controller.GoToFirst();
   if (options.Has("--steps")) {
     if (options.Has("--warm")) TimeSteps(controller);
-    std::printf("%s\n", StepTimingsJson(TimeSteps(controller), engine).c_str());
+    const StepTimings steps = TimeSteps(controller);
+    std::printf("%s\n", StepTimingsJson(steps, engine).c_str());
+    if (steps.refused >= 2 * steps.steps) return NothingDecoded();
   } else {
     const DecodeTimings timings = TimePlay(controller, options.Has("--backward"), options.Has("--warm"));
     std::printf("%s\n", WithCachePeak(DecodeTimingsJson(timings), engine).c_str());
+    if (DecodedFrames(timings) == 0) return NothingDecoded();
   }
   return kExitOk;
 }

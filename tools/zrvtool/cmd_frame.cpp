@@ -76,6 +76,9 @@ int RunFrame(const Args& args) {
       .Add("key", engine.IsKeyFrame())
       .Add("width", shown.width)
       .Add("height", shown.height)
+      // The decoder worked around damage in this picture (or in the frames
+      // it was built from): concealed, not as recorded.
+      .Add("damaged", engine.LastDecodeConcealed())
       .Add("file", out);
   std::printf("%s\n", result.str().c_str());
   return kExitOk;

@@ -16,15 +16,10 @@ using Clock = std::chrono::steady_clock;
 JsonObject TimingJson(const CodecTiming& timing) {
   JsonObject json;
   json.Add("frames", timing.frames)
+      .Add("refused", timing.refused)
       .Add("seconds", timing.seconds)
       .Add("fps", timing.seconds > 0 ? static_cast<double>(timing.frames) / timing.seconds : 0.0);
   return json;
-}
-
-uint32_t CodedLength(const StoredPayload& payload) {
-  const uint8_t* p = payload.bytes.data();
-  const uint32_t coded = static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
-  return std::min<uint32_t>(coded, static_cast<uint32_t>(payload.bytes.size() - 8));
 }
 
 }  // namespace
@@ -34,8 +29,9 @@ std::string DecodeTimingsJson(const DecodeTimings& timings) {
   JsonObject byCodec;
   for (int codec = 0; codec < kCodecCount; ++codec) {
     const CodecTiming& timing = timings[codec];
-    if (timing.frames == 0) continue;
+    if (timing.frames == 0 && timing.refused == 0) continue;
     total.frames += timing.frames;
+    total.refused += timing.refused;
     total.seconds += timing.seconds;
     byCodec.Add(CodecInfo(codec).name, TimingJson(timing));
   }
@@ -44,14 +40,19 @@ std::string DecodeTimingsJson(const DecodeTimings& timings) {
   return json.str();
 }
 
+uint64_t DecodedFrames(const DecodeTimings& timings) {
+  uint64_t frames = 0;
+  for (const CodecTiming& timing : timings) frames += timing.frames;
+  return frames;
+}
+
 DecodeTimings TimeRawDecodes(const std::vector<StoredPayload>& payloads) {
   DecodeTimings timings{};
   std::vector<uint8_t> output(kPictureBufferSize);
   samples::CReferenceJpegDecoder jpeg;
   samples::CReferenceMpeg4Decoder mpeg4;
   samples::CReferenceWaveletDecoder wavelet;
-  // The Wavelet module reads its payload from a buffer of the read buffer's
-  // size, as the viewer hands it over.
+  // The Wavelet module reads its payload from the viewer's read buffer.
   std::vector<uint8_t> readBuffer(kPictureBufferSize);
 
   for (const StoredPayload& payload : payloads) {
@@ -59,24 +60,32 @@ DecodeTimings TimeRawDecodes(const std::vector<StoredPayload>& payloads) {
     const auto start = Clock::now();
     int width = 0;
     int height = 0;
+    bool decoded = false;
+    const auto size = static_cast<uint32_t>(payload.bytes.size());
     switch (payload.codec) {
       case kCodecMJPG:
-        if (payload.bytes.size() <= 40) continue;
-        jpeg.Decode(payload.bytes.data() + 40, payload.bytes.size() - 40, samples::CReferenceJpegDecoder::Output::kBgr,
-                    false, output.data(), output.size(), &width, &height);
+        decoded = size > 40 && jpeg.Decode(payload.bytes.data() + 40, size - 40,
+                                           samples::CReferenceJpegDecoder::Output::kBgr, false, output.data(),
+                                           output.size(), &width, &height);
         break;
-      case kCodecMPEG4:
-        if (payload.bytes.size() <= 8) continue;
-        mpeg4.Decode(payload.bytes.data() + 8, CodedLength(payload), true, output.data(), output.size(), &width,
-                     &height);
+      case kCodecMPEG4: {
+        const std::span<const uint8_t> stream = CodedPictureOf(payload.bytes.data(), size);
+        decoded = !stream.empty() &&
+                  mpeg4.Decode(stream.data(), stream.size(), true, output.data(), output.size(), &width, &height);
         break;
+      }
       case kCodecWavelet:
         if (!wavelet.Available()) continue;
-        wavelet.Decode(readBuffer.data(), output.data(), true);
+        decoded = wavelet.Decode(readBuffer.data(), size, output.data(), true) >= 0;
         break;
     }
-    timings[payload.codec].frames++;
-    timings[payload.codec].seconds += std::chrono::duration<double>(Clock::now() - start).count();
+    CodecTiming& timing = timings[payload.codec];
+    if (!decoded) {
+      timing.refused++;
+      continue;
+    }
+    timing.frames++;
+    timing.seconds += std::chrono::duration<double>(Clock::now() - start).count();
   }
   return timings;
 }

@@ -17,8 +17,10 @@ namespace bv::tool {
 // pages, as a viewer that has been playing a while has.
 DecodeTimings TimePlay(CPlaybackController& controller, bool backward, bool warm);
 
+// Steps onto video records whose picture was refused are not timed.
 struct StepTimings {
   uint64_t steps = 0;          // each way
+  uint64_t refused = 0;        // both ways
   double forwardMedianMs = 0;  // Step Forward from the first record to the last
   double backwardMedianMs = 0;  // Step Backward from the last record to the first
 };
