@@ -4,6 +4,7 @@
 
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
+#include "playback/pair_files.h"
 
 namespace bv {
 namespace {
@@ -15,10 +16,7 @@ std::string DirectoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The ".sav" beside an ".idx": the path minus its last four characters.
-std::string DataFileOfIndex(const std::string& path) {
-  return (path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string()) + ".sav";
-}
+std::string DataFileOfIndex(const std::string& path) { return PairDataFile(path); }
 
 constexpr int kPlaybackButtons[] = {IDC_STEP_FORWARD, IDC_STEP_BACKWARD, IDC_PLAY_FORWARD,
                                     IDC_STOP,         IDC_PAUSE,         IDC_FIRST_RECORD,

@@ -9,6 +9,7 @@
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
 #include "playback/le_bytes.h"
+#include "playback/pair_files.h"
 #include "playback/playback_controller.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"
@@ -91,6 +92,45 @@ TEST_F(OpenBackupTest, OldPairWithoutSaveFileIsASaveError) {
   EXPECT_FALSE(Open(dir.File("old.idx"), true));
   EXPECT_EQ(Messages(), std::vector<std::string>{"Save Error #1"});
   EXPECT_FALSE(host.MenuItemEnabled(ID_FILE_SHOW_INFORMATION));
+}
+
+// Names from Windows media match without case.
+TEST_F(OpenBackupTest, OldPairFindsItsDataFileWhateverTheCaseOfTheNames) {
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"OLD.IDX", "OLD.SAV"}, {"Old.Idx", "old.SAV"}, {"cam1.idx", "CAM1.Sav"}, {"B.idx", "B.SAV"}};
+  for (size_t c = 0; c < cases.size(); ++c) {
+    const std::string sub = dir.File("case" + std::to_string(c));
+    std::filesystem::create_directory(sub);
+    ASSERT_TRUE(test::MakeSmallBackup(2, 3).WritePair(sub + "/scratch.idx"));
+    std::filesystem::rename(sub + "/scratch.idx", sub + "/" + cases[c].first);
+    std::filesystem::rename(sub + "/scratch.sav", sub + "/" + cases[c].second);
+    ASSERT_TRUE(Open(sub + "/" + cases[c].first, true)) << cases[c].first;
+    EXPECT_EQ(controller.Count(), 3u) << cases[c].first;
+    EXPECT_EQ(host.EditText(IDC_LOCATION), "Hall 1 East Gate") << cases[c].first;
+    EXPECT_TRUE(Messages().empty()) << cases[c].first;
+  }
+  // A data file of another stem is not taken.
+  const std::string other = dir.File("other");
+  std::filesystem::create_directory(other);
+  ASSERT_TRUE(test::MakeSmallBackup(2, 3).WritePair(other + "/a.idx"));
+  std::filesystem::rename(other + "/a.sav", other + "/ab.SAV");
+  EXPECT_FALSE(Open(other + "/a.idx", true));
+  EXPECT_EQ(Messages().back(), "Save Error #1");
+}
+
+TEST(PairDataFile, PrefersTheExactSpellingWhenSeveralNamesMatch) {
+  TempDir dir;
+  auto touch = [&](const std::string& name) { WriteFileBytes(dir.File(name), {1}); };
+  touch("MIX.SAV");
+  touch("MIX.sav");
+  EXPECT_EQ(PairDataFile(dir.File("MIX.idx")), dir.File("MIX.sav"));
+  EXPECT_EQ(PairDataFile(dir.File("MIX.IDX")), dir.File("MIX.SAV"));
+  touch("up.sav");
+  touch("UP.Sav");
+  EXPECT_EQ(PairDataFile(dir.File("UP.IDX")), dir.File("UP.Sav")) << "same stem before same extension case";
+  touch("lone.SAV");
+  EXPECT_EQ(PairDataFile(dir.File("Lone.idx")), dir.File("lone.SAV"));
+  EXPECT_EQ(PairDataFile(dir.File("none.idx")), dir.File("none.sav")) << "missing: the name as spelled";
 }
 
 TEST_F(OpenBackupTest, SelfContainedBackupStartsAtTheProgramLength) {

@@ -3,6 +3,7 @@
 #include <span>
 #include <vector>
 
+#include "playback/pair_files.h"
 #include "playback/camera_info.h"
 #include "playback/codec_table.h"
 #include "playback/headless_host.h"
@@ -92,8 +93,7 @@ bool CVideoExport::CheckOutputPath() {
   // Renaming over the backup would destroy the very recording exported.
   bool same = IsSameFile(request_.outputPath, request_.backupPath);
   if (request_.oldPair && request_.backupPath.size() >= 4) {
-    same = same || IsSameFile(request_.outputPath,
-                              request_.backupPath.substr(0, request_.backupPath.size() - 4) + ".sav");
+    same = same || IsSameFile(request_.outputPath, PairDataFile(request_.backupPath));
   }
   if (same) return Fail("the export would replace the backup itself: " + request_.outputPath);
   return true;

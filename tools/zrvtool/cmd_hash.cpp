@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "playback/pair_files.h"
 #include "playback/sha256.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
@@ -38,7 +39,7 @@ int RunHash(const Args& args) {
   JsonObject result;
   result.Add("file", whole);
   if (backup->controller.IsOldPair()) {
-    const std::string sav = args[0].substr(0, args[0].size() - 4) + ".sav";
+    const std::string sav = PairDataFile(args[0]);
     result.Add("data_file", JsonObject().Add("path", sav).Add("size", file.Length()).Add("sha256", hashFile(sav)));
   }
   std::string records = "[";
