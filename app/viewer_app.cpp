@@ -2,15 +2,26 @@
 
 #include <QStringList>
 
+#include <cstdio>
+
 #include "app/viewer_dlg.h"
+#include "playback/legacy_text.h"
 
 namespace bv {
 
 CViewerApp::CViewerApp(int& argc, char** argv) : app_(argc, argv) {
-  // backup-viewer [--play] [FILE]
-  for (const QString& arg : QApplication::arguments().mid(1)) {
+  // backup-viewer [--play] [--codepage NAME] [FILE]
+  const QStringList args = QApplication::arguments().mid(1);
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& arg = args[i];
     if (arg == QLatin1String("--play")) {
       play_ = true;
+    } else if (arg == QLatin1String("--codepage") && i + 1 < args.size()) {
+      // The code page of texts that are not UTF-8; an unknown name keeps CP932.
+      if (!SetLegacyCodePage(args[++i].toStdString())) {
+        std::fprintf(stderr, "backup-viewer: unknown code page %s, texts are read as %s\n",
+                     args[i].toLocal8Bit().constData(), LegacyCodePage().c_str());
+      }
     } else if (fileToOpen_.empty()) {
       fileToOpen_ = arg.toStdString();
     }

@@ -1,9 +1,24 @@
 #include "playback/legacy_text.h"
 
+#include <iconv.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
 
 namespace bv {
 namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<uint8_t>(c) >= 0x80) return false;
+  }
+  return true;
+}
 
 bool IsValidUtf8(std::string_view text) {
   size_t i = 0;
@@ -39,10 +54,49 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-}  // namespace
+std::mutex& CodePageMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
 
-std::string LegacyTextToUtf8(std::string_view text) {
-  if (IsValidUtf8(text)) return std::string(text);
+std::string& ChosenCodePage() {
+  static std::string chosen;
+  return chosen;
+}
+
+bool Known(const std::string& name) {
+  iconv_t probe = iconv_open("UTF-8", name.c_str());
+  if (probe == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv_close(probe);
+  return true;
+}
+
+// One converter per thread, reopened when the code page changes.
+class CConverter {
+ public:
+  ~CConverter() { Close(); }
+  iconv_t For(const std::string& codePage) {
+    if (handle_ != reinterpret_cast<iconv_t>(-1) && codePage == codePage_) {
+      iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+      return handle_;
+    }
+    Close();
+    handle_ = iconv_open("UTF-8", codePage.c_str());
+    codePage_ = codePage;
+    return handle_;
+  }
+
+ private:
+  void Close() {
+    if (handle_ != reinterpret_cast<iconv_t>(-1)) iconv_close(handle_);
+    handle_ = reinterpret_cast<iconv_t>(-1);
+  }
+  iconv_t handle_ = reinterpret_cast<iconv_t>(-1);
+  std::string codePage_;
+};
+
+// Latin-1: every byte is a character, so this never fails.
+std::string FromLatin1(std::string_view text) {
   std::string out;
   out.reserve(text.size() * 2);
   for (char ch : text) {
@@ -54,6 +108,64 @@ std::string LegacyTextToUtf8(std::string_view text) {
       out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
   }
+  return out;
+}
+
+}  // namespace
+
+bool SetLegacyCodePage(const std::string& name) {
+  if (name.empty() || !Known(name)) return false;
+  std::lock_guard lock(CodePageMutex());
+  ChosenCodePage() = name;
+  return true;
+}
+
+std::string LegacyCodePage() {
+  {
+    std::lock_guard lock(CodePageMutex());
+    if (!ChosenCodePage().empty()) return ChosenCodePage();
+  }
+  const char* variable = std::getenv(kCodePageVariable);
+  if (variable && *variable && Known(variable)) return variable;
+  return kDefaultLegacyCodePage;
+}
+
+std::string LegacyTextToUtf8(std::string_view text) {
+  if (IsAscii(text) || IsValidUtf8(text)) return std::string(text);
+  thread_local CConverter converter;
+  iconv_t cd = converter.For(LegacyCodePage());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return FromLatin1(text);
+
+  std::string out;
+  out.resize(text.size() * 4 + 8);
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
+  char* to = out.data();
+  size_t toLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) {
+      // Cannot happen with 4 bytes per input byte, but keep what came out.
+      const size_t used = out.size() - toLeft;
+      out.resize(out.size() * 2);
+      to = out.data() + used;
+      toLeft = out.size() - used;
+      continue;
+    }
+    // A byte the code page has no character for (EILSEQ), or a character
+    // cut off at the end (EINVAL): a replacement character, then on.
+    const size_t used = out.size() - toLeft;
+    if (toLeft < sizeof kReplacement) out.resize(out.size() + 16);
+    to = out.data() + used;
+    toLeft = out.size() - used;
+    std::memcpy(to, kReplacement, sizeof kReplacement - 1);
+    to += sizeof kReplacement - 1;
+    toLeft -= sizeof kReplacement - 1;
+    ++in;
+    --inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(out.size() - toLeft);
   return out;
 }
 

@@ -11,6 +11,8 @@ build_packages=(
   libgsm1-dev libsdl2-dev
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation
+  # Japanese texts of the recorders (camera names, events, captions).
+  fonts-ipafont-gothic
 )
 test_packages=(
   xvfb xauth ffmpeg sox libjpeg-turbo-progs imagemagick poppler-utils

@@ -56,7 +56,9 @@ TEST(ZrvToolEvents, LabelsDirectoryAndLegacyTexts) {
   writer.AddVideoFrame(samples::RecordTimeAt(0, 10, 2), "CAM", "LOC", test::FakePayload(0, 352, 240));
   ASSERT_TRUE(writer.WriteContainer(dir.File("b.zrv")));
   WriteText(dir.File("ExternalEvent.ini"), "[EVENT_SET]\nHost_Protocal=DYNAM\n");
-  const std::string codes = "[EventCode_3]\n0=Caf\xE9\n[Text]\nSTR_TEXT_MACHINE_NUM=N\xBA\n";
+  // Shift-JIS, as the hall's Japanese Windows PCs write the files: 大当り
+  // (a big win) and 台番号 (machine number).
+  const std::string codes = "[EventCode_3]\n0=\x91\xe5\x93\x96\x82\xe8\n[Text]\nSTR_TEXT_MACHINE_NUM=\x91\xe4\x94\xd4\x8d\x86\n";
   WriteText(dir.File("ExternalMachineEventCode.ini"), codes);
   MachineEventRecord r;
   r.camera = 2;
@@ -65,6 +67,11 @@ TEST(ZrvToolEvents, LabelsDirectoryAndLegacyTexts) {
   r.end = r.start;
   ASSERT_TRUE(WriteMachineEventFile(dir.File("MachineEvent_2026-03-14.dat"), std::vector{r}));
   EXPECT_EQ(EventsOut({"events", "--labels-dir", dir.path(), dir.File("b.zrv"), "0"}),
+            "{\"kind\":0,\"text\":\"\xE5\xA4\xA7\xE5\xBD\x93\xE3\x82\x8A\",\"machine\":-7,\"colour\":0,"
+            "\"label\":\"\xE5\x8F\xB0\xE7\x95\xAA\xE5\x8F\xB7\"}\n");
+  // Files of a Western recorder, read in the code page the user names.
+  WriteText(dir.File("ExternalMachineEventCode.ini"), "[EventCode_3]\n0=Caf\xE9\n[Text]\nSTR_TEXT_MACHINE_NUM=N\xBA\n");
+  EXPECT_EQ(EventsOut({"--codepage", "CP1252", "events", "--labels-dir", dir.path(), dir.File("b.zrv"), "0"}),
             "{\"kind\":0,\"text\":\"Caf\xC3\xA9\",\"machine\":-7,\"colour\":0,\"label\":\"N\xC2\xBA\"}\n");
 }
 

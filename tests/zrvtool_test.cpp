@@ -35,7 +35,7 @@ TEST(ZrvTool, RecordsOfContainerPairAndSelfContainedBackups) {
   CBackupWriter writer(5, [] {
     CAMERA_INFO info;
     info.number = 1;
-    std::strcpy(info.name, "Caf\xE9");  // Latin-1 in the file, UTF-8 out
+    std::strcpy(info.name, "\x83\x7a\x81\x5b\x83\x8b");  // ホール in Shift-JIS in the file, UTF-8 out
     return info;
   }());
   INDEX_RECORD r{};
@@ -76,7 +76,7 @@ TEST(ZrvTool, RecordsOfContainerPairAndSelfContainedBackups) {
   auto pair = RunCommand(ZRVTOOL_PATH, {"info", dir.File("b.idx")});
   EXPECT_EQ(pair.out,
             "{\"form\":\"pair\",\"version\":5,\"count\":2,\"index_length\":0,\"frame_base\":0,"
-            "\"camera\":{\"number\":1,\"name\":\"Caf\xC3\xA9\",\"location\":\"\",\"organization\":\"\","
+            "\"camera\":{\"number\":1,\"name\":\"\xE3\x83\x9B\xE3\x83\xBC\xE3\x83\xAB\",\"location\":\"\",\"organization\":\"\","
             "\"owner\":\"\"}}\n");
   auto self = RunCommand(ZRVTOOL_PATH, {"info", dir.File("b.bin")});
   EXPECT_NE(self.out.find("\"form\":\"self-contained\""), std::string::npos);

@@ -120,6 +120,26 @@ TEST_F(DibWindowTest, InformationItemsAreOutlinedAtTheirPlaces) {
   EXPECT_EQ(Composed(), without);
 }
 
+// Camera titles from a Japanese recorder are Shift-JIS: they are drawn with
+// real glyphs. Two different words drawn as missing-glyph boxes would look
+// the same; drawn with a CJK font they differ.
+TEST_F(DibWindowTest, JapaneseCameraTitlesAreDrawnWithRealGlyphs) {
+  window.SetInfoItems(1, 0, 0, 0);
+  const QRect camera(0, 342 - 32, 160, 30);
+  auto titleImage = [&](const std::string& title) {
+    FrameTexts japanese = texts;
+    japanese.cameraTitle = title;
+    window.ShowFrame(FrameOf(grey, 352, 240), japanese);
+    return Composed().copy(camera);
+  };
+  const QImage entrance = titleImage("\x93\xfc\x8c\xfb");  // 入口 in Shift-JIS
+  const QImage exit = titleImage("\x8f\x6f\x8c\xfb");      // 出口
+  const QImage box = titleImage("\xEE\x80\x80\xEE\x80\x80");  // two private-use characters
+  EXPECT_GT(CountPixels(entrance, entrance.rect(), Qt::white, 10), 30);
+  EXPECT_NE(entrance, exit) << "both words drawn alike: no font has their glyphs";
+  EXPECT_NE(entrance, box);
+}
+
 TEST_F(DibWindowTest, MachineEventCaptionIsRightAlignedInTheEventColour) {
   window.SetInfoItems(0, 0, 0, 0);
   window.SetEventInfo(kMachineEvent, "Big Bonus", 123, 0x0000FF, "No.");

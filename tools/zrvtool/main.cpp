@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "playback/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 
 namespace {
@@ -31,7 +32,7 @@ const Command kCommands[] = {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: zrvtool COMMAND ...\n");
+  std::fprintf(stderr, "usage: zrvtool [--codepage NAME] COMMAND ...\n");
   for (const Command& command : kCommands) std::fprintf(stderr, "  zrvtool %s\n", command.usage);
   return bv::tool::kExitUsage;
 }
@@ -39,6 +40,16 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // zrvtool [--codepage NAME] COMMAND ...: the code page of the backup's
+  // texts that are not UTF-8 (CP932 unless named here or in the environment).
+  if (argc >= 3 && std::strcmp(argv[1], "--codepage") == 0) {
+    if (!bv::SetLegacyCodePage(argv[2])) {
+      std::fprintf(stderr, "unknown code page: %s\n", argv[2]);
+      return bv::tool::kExitUsage;
+    }
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 2) return Usage();
   for (const Command& command : kCommands) {
     if (std::strcmp(argv[1], command.name) != 0) continue;
