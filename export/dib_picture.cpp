@@ -21,12 +21,18 @@ bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLengt
   const uint64_t rowBytes = DibRowBytes(header.biWidth, bits);
   // Rows that do not fit the buffer would be drawn from past its end.
   if (rowBytes * height > bufferBytes) return false;
-  const uint64_t imageBytes = header.biSizeImage;
+  const uint64_t imageBytes = header.biSizeImage == 0 ? rowBytes * height : header.biSizeImage;
   if (imageBytes > bufferBytes) return false;
   // Fewer bits than rows would draw rows the file does not hold; 0 means
-  // the size is not given (those rows stay black).
-  if (imageBytes != 0 && imageBytes < rowBytes * height) return false;
+  // the size is not given: the rows the header describes.
+  if (imageBytes < rowBytes * height) return false;
   return fileLength >= bitsOffset && fileLength - bitsOffset >= imageBytes;
+}
+
+uint32_t BmpStillImageBytes(const BITMAPINFOHEADER& header) {
+  if (header.biSizeImage != 0) return header.biSizeImage;
+  const uint64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  return static_cast<uint32_t>(DibRowBytes(header.biWidth, header.biBitCount) * height);
 }
 
 std::unique_ptr<uint8_t[]> RgbTopDownToDib(const uint8_t* rgb, int width, int height, BITMAPINFOHEADER* header,

@@ -22,10 +22,13 @@ constexpr uint32_t kBmpBitsOffset = 14 + 40;
 // Whether a BMP still with this header can be shown from a buffer of
 // bufferBytes, in a file of fileLength bytes: 16, 24 or 32 bits per pixel, a
 // positive width and a height, rows that fit the buffer, and biSizeImage
-// bytes (0: none given) that fit the buffer, cover the rows and are in the
-// file after the headers.
+// bytes (0: the rows the header describes) that fit the buffer, cover the
+// rows and are in the file after the headers.
 bool BmpStillHeaderAcceptable(const BITMAPINFOHEADER& header, uint64_t fileLength, uint64_t bufferBytes,
                                uint64_t bitsOffset = kBmpBitsOffset);
+// The bytes of pixel rows to read for an acceptable header: biSizeImage, or
+// when it is 0 the padded rows its width, height and bit count describe.
+uint32_t BmpStillImageBytes(const BITMAPINFOHEADER& header);
 // Where a BMP's pixel rows start: right after the two headers, as the
 // recorder writes them, or where the file header says when a longer
 // information header (a later BMP version) comes first.

@@ -23,19 +23,30 @@ void CPlaybackEngine::PostPictureMessage(const PictureMessage& message) {
 int CPlaybackEngine::LoadBmpStill(const std::string& fileName) {
   mode_ = kModeBmpStill;
   CDataFile file;
-  if (!file.Open(fileName)) return 0;
   uint8_t headers[kBmpBitsOffset];
-  if (!file.ReadExactAt(0, headers, sizeof headers)) return 0;
+  if (!file.Open(fileName) || !file.ReadExactAt(0, headers, sizeof headers)) {
+    PostPictureMessage({kApplicationTitle, "File Error #1", MessageIcon::kError});
+    return 0;
+  }
   const BITMAPINFOHEADER header = BITMAPINFOHEADER::FromBytes(headers + BITMAPFILEHEADER::kSize);
   const uint64_t bitsOffset = BmpBitsOffset(BITMAPFILEHEADER::FromBytes(headers), header);
-  // Refused without a message: fewer than 16 bits per pixel, rows that do
-  // not fit the buffer or are not all in the file.
-  if (!BmpStillHeaderAcceptable(header, file.Length(), kStillPixelBufferSize, bitsOffset)) return 0;
-  // The rows follow the two headers; the buffer is cleared first, so a
-  // header without a size shows black.
+  // Refused (the user is told, the previous picture stays): fewer than 16
+  // bits per pixel, rows that do not fit the buffer or are not all in the
+  // file.
+  if (!BmpStillHeaderAcceptable(header, file.Length(), kStillPixelBufferSize, bitsOffset)) {
+    PostPictureMessage({kApplicationTitle, "File Error #1", MessageIcon::kError});
+    return 0;
+  }
+  // The rows follow the two headers. A size of 0 (allowed for uncompressed
+  // pictures) means the rows the width, height and bit count describe.
+  const uint32_t imageBytes = BmpStillImageBytes(header);
   std::memset(stillPixels_.get(), 0, kStillPixelBufferSize);
-  if (!file.ReadExactAt(bitsOffset, stillPixels_.get(), header.biSizeImage)) return 0;
+  if (!file.ReadExactAt(bitsOffset, stillPixels_.get(), imageBytes)) {
+    PostPictureMessage({kApplicationTitle, "File Error #1", MessageIcon::kError});
+    return 0;
+  }
   still_.header = header;
+  still_.header.biSizeImage = imageBytes;
   ShowLoadedStill(file, stillPixels_.get());
   return 1;
 }
@@ -45,8 +56,8 @@ int CPlaybackEngine::LoadJpegStill(const std::string& fileName) {
   const PictureMessageSink sink = [this](const PictureMessage& message) { PostPictureMessage(message); };
   int width = 0;
   int height = 0;
-  // A picture larger than the still buffer is refused before decoding.
-  const std::unique_ptr<uint8_t[]> rgb = ReadJpegFile(fileName, &width, &height, sink, kStillPixelBufferSize);
+  // An absurdly large picture is refused before decoding.
+  const std::unique_ptr<uint8_t[]> rgb = ReadJpegFile(fileName, &width, &height, sink, kMaxStillBytes);
   if (!rgb) return 0;
   BITMAPINFOHEADER header;
   size_t bytes = 0;

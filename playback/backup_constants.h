@@ -20,6 +20,11 @@ constexpr int kMaxPictureHeight = 576;
 constexpr uint32_t kPictureBufferSize = 0x129000;  // 704 * 576 * 3
 static_assert(kPictureBufferSize == kMaxPictureWidth * kMaxPictureHeight * 3);
 constexpr uint32_t kStillPixelBufferSize = 3072000;
+// JPEG stills are allocated for each picture: a photo of any camera opens,
+// scaled into the video area. Above 100 megapixels (at most 4 bytes a pixel
+// with row padding) a picture is refused as absurd.
+constexpr uint64_t kMaxStillPixels = 100'000'000;
+constexpr uint64_t kMaxStillBytes = kMaxStillPixels * 4;
 
 constexpr uint8_t kAudioRecordType = 0xF0;
 constexpr uint8_t kAudioPacedBit = 0x80;

@@ -120,25 +120,13 @@ TEST_F(StillPictureTest, SixteenAndThirtyTwoBitBmpsAreShownAtTheirDepth) {
   }
 }
 
-TEST_F(StillPictureTest, EightBitBmpIsRefusedWithoutAMessage) {
+TEST_F(StillPictureTest, EightBitBmpIsRefusedWithAMessage) {
   ASSERT_TRUE(test::Convert({"-size", "35x20", "gradient:red-blue", "-type", "Palette", "BMP3:" + dir.File("a8.bmp")}));
   controller.OpenChosenFile(dir.File("a8.bmp"));
   EXPECT_EQ(LastShown().what, Shown::What::kNothing);
   EXPECT_EQ(controller.Engine().Mode(), kModeBmpStill);
-  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"File Error #1"});
   ExpectStillControls();
-}
-
-TEST_F(StillPictureTest, BmpWithoutAnImageSizeShowsABlackPictureOfItsSize) {
-  RgbPicture picture = samples::MakeTestPicture(64, 32, 0);
-  std::vector<uint8_t> file = test::Bmp24Of(picture);
-  WriteU32LE(file.data() + 34, 0);
-  controller.OpenChosenFile(Write("nosize.bmp", file));
-  const Shown shown = LastShown();
-  ASSERT_EQ(shown.what, Shown::What::kStill);
-  EXPECT_EQ(shown.header.biWidth, 64);
-  EXPECT_EQ(shown.header.biHeight, 32);
-  EXPECT_EQ(shown.pixels, std::vector<uint8_t>(64 * 3 * 32, 0));
 }
 
 TEST_F(StillPictureTest, TopDownBmpKeepsItsNegativeHeight) {
@@ -261,20 +249,62 @@ TEST_F(StillPictureTest, RefusedStillKeepsThePictureOnScreen) {
   EXPECT_EQ(host.Messages()[1], "JPEG :\nCan't open " + dir.File("missing.jpg") + "\n");
 }
 
-TEST_F(StillPictureTest, JpegLargerThanTheStillBufferIsRefusedWithAMessage) {
-  // 1,280 x 801 pixels need 3,075,840 bytes: one row more than the buffer.
-  const std::vector<uint8_t> jpeg = samples::EncodeJpeg(samples::MakeTestPicture(1280, 801, 0), 50);
-  controller.OpenChosenFile(Write("big.jpg", jpeg));
-  EXPECT_EQ(LastShown().what, Shown::What::kNothing);
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages()[0], "JpegFile :\nPicture too large (1280 x 801)");
+TEST_F(StillPictureTest, PhotosOfSeveralMegapixelsOpenAndOnlyAbsurdSizesAreRefused) {
+  // A 12-megapixel photo from a third-party encoder.
+  ASSERT_TRUE(test::Convert({"-size", "4000x3000", "plasma:fractal", "-seed", "7", "-quality", "85",
+                             dir.File("photo.jpg")}));
+  const RgbPicture reference = test::DecodeWithConvert(dir.File("photo.jpg"));
+  controller.OpenChosenFile(dir.File("photo.jpg"));
+  const Shown shown = LastShown();
+  ASSERT_EQ(shown.what, Shown::What::kStill);
+  EXPECT_EQ(shown.header.biWidth, 4000);
+  EXPECT_EQ(shown.header.biHeight, 3000);
+  ASSERT_EQ(shown.pixels.size(), 12000u * 3000);
+  const RgbPicture mine = test::PictureOfDib24(shown.pixels.data(), 4000, 3000);
+  for (int y : {0, 1500, 2999}) {
+    EXPECT_GE(test::Psnr(mine.Row(y), reference.Row(y), 4000 * 3), 40.0) << "row " << y;
+  }
+  EXPECT_TRUE(host.Messages().empty());
 
-  const std::vector<uint8_t> fits = samples::EncodeJpeg(samples::MakeTestPicture(1280, 800, 0), 50);
-  controller.OpenChosenFile(Write("fits.jpg", fits));
-  EXPECT_EQ(LastShown().what, Shown::What::kStill);
+  // A frame header claiming 20,000 x 20,000 (400 megapixels): refused before
+  // anything is decoded or allocated.
+  std::vector<uint8_t> huge = samples::EncodeJpeg(samples::MakeTestPicture(64, 48, 0), 50);
+  for (size_t i = 0; i + 8 < huge.size(); ++i) {
+    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+      huge[i + 5] = 20000 >> 8;
+      huge[i + 6] = 20000 & 0xFF;
+      huge[i + 7] = 20000 >> 8;
+      huge[i + 8] = 20000 & 0xFF;
+      break;
+    }
+  }
+  controller.OpenChosenFile(Write("huge.jpg", huge));
+  EXPECT_EQ(LastShown().pixels, shown.pixels) << "the photo stays";
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages()[0], "JpegFile :\nPicture too large (20000 x 20000)");
 }
 
-TEST_F(StillPictureTest, LyingAndDamagedBmpHeadersAreRefusedWithoutAMessage) {
+TEST_F(StillPictureTest, BmpWithoutAnImageSizeShowsTheRowsItsHeaderDescribes) {
+  const RgbPicture picture = samples::MakeTestPicture(63, 17, 2);  // rows padded to four bytes
+  std::vector<uint8_t> file = test::Bmp24Of(picture);
+  const std::vector<uint8_t> sized = file;
+  WriteU32LE(file.data() + 34, 0);
+  controller.OpenChosenFile(Write("sized.bmp", sized));
+  const Shown reference = LastShown();
+  ASSERT_EQ(reference.what, Shown::What::kStill);
+  controller.OpenChosenFile(Write("nosize.bmp", file));
+  const Shown shown = LastShown();
+  ASSERT_EQ(shown.what, Shown::What::kStill);
+  EXPECT_EQ(shown.pixels, reference.pixels);
+  EXPECT_EQ(shown.header.biSizeImage, 192u * 17);
+  EXPECT_TRUE(host.Messages().empty());
+  // Without a size, rows the file does not hold are still refused.
+  file.resize(file.size() - 10);
+  controller.OpenChosenFile(Write("short.bmp", file));
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"File Error #1"});
+}
+
+TEST_F(StillPictureTest, LyingAndDamagedBmpHeadersAreRefusedWithAMessage) {
   const RgbPicture picture = samples::MakeTestPicture(64, 48, 0);
   const std::vector<uint8_t> good = test::Bmp24Of(picture);
   struct Case {
@@ -295,6 +325,7 @@ TEST_F(StillPictureTest, LyingAndDamagedBmpHeadersAreRefusedWithoutAMessage) {
       {"negative width", [](auto& f) { WriteI32LE(f.data() + 18, -64); }},
       {"zero height", [](auto& f) { WriteI32LE(f.data() + 22, 0); }},
       {"odd depth", [](auto& f) { WriteU16LE(f.data() + 28, 17); }},
+      {"eight bits per pixel", [](auto& f) { WriteU16LE(f.data() + 28, 8); }},
       {"bits cut short", [](auto& f) { f.resize(f.size() - 1); }},
       {"headers cut short", [](auto& f) { f.resize(50); }},
       {"empty file", [](auto& f) { f.clear(); }},
@@ -302,10 +333,12 @@ TEST_F(StillPictureTest, LyingAndDamagedBmpHeadersAreRefusedWithoutAMessage) {
   for (const Case& c : cases) {
     std::vector<uint8_t> file = good;
     c.damage(file);
+    const size_t before = host.Messages().size();
     controller.OpenChosenFile(Write("bad.bmp", file));
     EXPECT_EQ(LastShown().what, Shown::What::kNothing) << c.what;
+    ASSERT_EQ(host.Messages().size(), before + 1) << c.what;
+    EXPECT_EQ(host.Messages().back(), "File Error #1") << c.what;
   }
-  EXPECT_TRUE(host.Messages().empty());
 
   // Garbage and every cut of a good file: refused or shown, never read
   // from outside the file.

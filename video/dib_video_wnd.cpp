@@ -65,7 +65,7 @@ void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& head
   {
     std::lock_guard lock(mutex_);
     const size_t bytes = DibImageBytes(header);
-    if (pixels && bytes > 0 && bytes <= kStillPixelBufferSize * 2) {
+    if (pixels && bytes > 0 && bytes <= kMaxStillBytes) {
       still_.assign(pixels, pixels + bytes);
       header_ = header;
       stillCaption_ = QString::fromStdString(LegacyTextToUtf8(caption));
