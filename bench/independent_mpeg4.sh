@@ -38,5 +38,6 @@ while [ "$i" -lt "$runs" ]; do
 done
 ours=$(median <"$work/ours")
 ref=$(median <"$work/ref")
-printf 'frames %s  zrvtool bench %s fps  ffmpeg -threads 1 %s fps  ratio %s\n' "$frames" "$ours" "$ref" \
+kbits=$(wc -c <"$work/same.m4v" | awk -v f="$frames" '{ printf "%.0f", $1 * 8 * 25 / f / 1000 }')
+printf '704x576 %s kbit/s  frames %s  zrvtool bench %s fps  ffmpeg -threads 1 %s fps  ratio %s\n' "$kbits" "$frames" "$ours" "$ref" \
   "$(echo "$ours $ref" | awk '{ printf "%.2f", $1 / $2 }')"
