@@ -40,6 +40,7 @@ struct Manifest {
   std::vector<std::string> records;
   std::vector<std::string> stills;
   std::string sound;
+  std::string events;
 
   std::vector<std::string> RecordsOf(const std::string& file) const {
     std::vector<std::string> out;
@@ -59,6 +60,7 @@ Manifest LoadManifest() {
     if (what == "record") manifest.records.push_back(line);
     if (what == "still") manifest.stills.push_back(line);
     if (what == "sound") manifest.sound = line;
+    if (what == "events") manifest.events = line;
   }
   return manifest;
 }
@@ -358,6 +360,32 @@ TEST_F(IndependentFixtures, GsmSoundPlaysAsSoxDecodesIt) {
   }
   EXPECT_GT(signal, 0);
   EXPECT_GE(10 * std::log10(signal / std::max(noise, 1.0)), 40.0);
+}
+
+// Hall events beside the backups: the host maker's code section, a
+// Shift-JIS code text and label, and a day file whose unused bytes hold
+// anything. Frames of the event's last second match; frames of a day without
+// a file show no event.
+TEST_F(IndependentFixtures, MachineEventsFromIndependentDayFilesReachTheVideoWindow) {
+  ASSERT_FALSE(manifest_.events.empty());
+  const std::string file = Field(manifest_.events, "file");
+  int checked = 0;
+  for (const auto& record : manifest_.RecordsOf(file)) {
+    const auto result = RunCommand(ZRVTOOL_PATH, {"events", FixturePath(file), Field(record, "index")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string where = file + " record " + Field(record, "index");
+    for (const char* key : {"kind", "machine", "colour", "label", "text"}) {
+      EXPECT_EQ(Field(result.out, key), Field(manifest_.events, key)) << where << " " << key;
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+  for (const auto& backup : manifest_.backups) {
+    if (Field(backup, "file") == file || IsPair(backup)) continue;
+    const auto result = RunCommand(ZRVTOOL_PATH, {"events", FixturePath(Field(backup, "file")), "0"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Field(result.out, "kind"), "255") << Field(backup, "file");
+  }
 }
 
 // Cut anywhere, an independently written backup is refused or shown, never
