@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build_packages=(
-  cmake g++ make pkg-config ccache
+  cmake g++ make pkg-config ccache python3
   qt6-base-dev libqt6opengl6-dev libgl1-mesa-dri
   libjpeg62-turbo-dev zlib1g-dev
   libavcodec-dev libswscale-dev libavformat-dev libavutil-dev
