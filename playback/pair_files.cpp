@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -28,22 +29,25 @@ std::string PairDataFile(const std::string& indexPath) {
   if (std::filesystem::is_regular_file(exact, ec)) return exact.string();
 
   const std::filesystem::path dir = index.parent_path().empty() ? std::filesystem::path(".") : index.parent_path();
-  const std::string wanted = stem + ".sav";
+  // Several pairs copied from different machines into one directory may
+  // differ in case only: the name closest to the exact spelling (fewest
+  // letters of another case) is the index's partner.
+  const std::string wanted = stem + extension;
   std::string best;
-  int bestScore = -1;
+  size_t bestDistance = SIZE_MAX;
   for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
     const std::string name = entry.path().filename().string();
     if (strcasecmp(name.c_str(), wanted.c_str()) != 0 || !entry.is_regular_file(ec)) continue;
-    const std::filesystem::path candidate(name);
-    const int score = (candidate.stem().string() == stem ? 2 : 0) + (candidate.extension().string() == extension ? 1 : 0);
-    // Equal scores: the first name in byte order, whatever order the
+    size_t distance = 0;
+    for (size_t i = 0; i < name.size(); ++i) distance += name[i] != wanted[i];
+    // Equal distances: the first name in byte order, whatever order the
     // directory lists them in.
-    if (score > bestScore || (score == bestScore && name < best)) {
+    if (distance < bestDistance || (distance == bestDistance && name < best)) {
       best = name;
-      bestScore = score;
+      bestDistance = distance;
     }
   }
-  if (bestScore < 0) return exact.string();
+  if (bestDistance == SIZE_MAX) return exact.string();
   return (index.parent_path() / best).string();
 }
 

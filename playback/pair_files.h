@@ -9,7 +9,7 @@ namespace bv {
 // The ".sav" file beside indexPath: the same stem, the extension ".sav" in
 // any case (the stem too matches without case). The exact spelling (stem as
 // the index has it, extension in the index extension's case) wins when
-// several exist. When none exists, the path as it would be spelled, so that
+// several exist, then the name with the fewest letters of another case. When none exists, the path as it would be spelled, so that
 // opening it fails with that name.
 std::string PairDataFile(const std::string& indexPath);
 

@@ -127,7 +127,11 @@ TEST(PairDataFile, PrefersTheExactSpellingWhenSeveralNamesMatch) {
   EXPECT_EQ(PairDataFile(dir.File("MIX.IDX")), dir.File("MIX.SAV"));
   touch("up.sav");
   touch("UP.Sav");
-  EXPECT_EQ(PairDataFile(dir.File("UP.IDX")), dir.File("UP.Sav")) << "same stem before same extension case";
+  EXPECT_EQ(PairDataFile(dir.File("UP.IDX")), dir.File("UP.Sav")) << "the fewest letters of another case";
+  touch("OLD.SAV");
+  touch("old.SAV");
+  EXPECT_EQ(PairDataFile(dir.File("Old.Idx")), dir.File("old.SAV"));
+  EXPECT_EQ(PairDataFile(dir.File("OLD.IDX")), dir.File("OLD.SAV"));
   touch("lone.SAV");
   EXPECT_EQ(PairDataFile(dir.File("Lone.idx")), dir.File("lone.SAV"));
   EXPECT_EQ(PairDataFile(dir.File("none.idx")), dir.File("none.sav")) << "missing: the name as spelled";
