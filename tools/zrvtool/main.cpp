@@ -28,6 +28,8 @@ const Command kCommands[] = {
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
     {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
     {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
+    {"present", bv::tool::RunPresent,
+     "present PATH -o OUT.mp4 [--from A] [--to B] [--no-cam] [--no-date] [--no-size] [--no-event] [--progress]"},
 };
 
 int Usage() {
