@@ -54,7 +54,14 @@ bool CFrameWalk::Open(const BackupSource& source, std::string* error) {
   // As the viewer's start-up does, before anything is shown.
   controller_->Engine().CreateDecoders();
   controller_->SetSelfContained(source.selfContained);
-  if (controller_->OpenBackup(source.path, source.oldPair)) return true;
+  if (controller_->OpenBackup(source.path, source.oldPair)) {
+    // Opening showed record 0.
+    if (Count() > 0 && !Index()[0].IsAudio()) {
+      shown_.decoded = controller_->Engine().PictureDecoded();
+      shown_.concealed = shown_.decoded && LastPictureConcealed(controller_->Engine());
+    }
+    return true;
+  }
   const std::vector<std::string> messages = host_->Messages();
   *error = messages.empty() ? "cannot open " + source.path : messages.back() + ": " + source.path;
   return false;

@@ -63,6 +63,8 @@ class CFrameWalk {
   // as a step forward does; otherwise as a seek does (a delta frame is
   // decoded from its key frame on). An audio record shows nothing new.
   const ShownFrame& Show(uint32_t record);
+  // What the window shows now (after Open: record 0, as opening shows it).
+  const ShownFrame& Current() const { return shown_; }
 
  private:
   class CWalkWindow;
