@@ -30,6 +30,8 @@ const Command kCommands[] = {
     {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
     {"present", bv::tool::RunPresent,
      "present PATH -o OUT.mp4 [--from A] [--to B] [--no-cam] [--no-date] [--no-size] [--no-event] [--progress]"},
+    {"report", bv::tool::RunReport,
+     "report PATH -o OUT.pdf [--from A] [--to B] [--stills I,J,...] [--case TEXT] [--progress]"},
     {"thumbnail", bv::tool::RunThumbnail, "thumbnail PATH OUT.png [--size N]"},
 };
 
