@@ -95,6 +95,33 @@ TEST_F(ZrvtoolPresentTest, EachFrameLastsAsLongAsTheRecordsSay) {
   EXPECT_EQ(Field(run.out, "duration_ms"), "2680");
 }
 
+TEST_F(ZrvtoolPresentTest, FramesOfTheSameMillisecondEachStayAndTimeGoingBackIsRefused) {
+  const std::string same = Backup(176, 144, {0, 100, 100, 100, 200});
+  const test::CommandResult run = Zrvtool({"present", same, "-o", dir.File("same.mp4")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const test::ProbedFile file = test::ProbeMediaFile(dir.File("same.mp4"), false);
+  ASSERT_TRUE(file.ok) << file.error;
+  EXPECT_EQ(file.PacketsOf(file.StreamOfType("video")->index).size(), 5u);
+  // Each on a millisecond of its own, in order; decoded on the file's own
+  // clock (ffmpeg's default output clock would merge frames 1 ms apart).
+  std::vector<test::ProbedPacket> packets = file.PacketsOf(file.StreamOfType("video")->index);
+  std::sort(packets.begin(), packets.end(), [](const auto& a, const auto& b) { return a.pts < b.pts; });
+  for (size_t i = 1; i < packets.size(); ++i) EXPECT_GT(packets[i].pts, packets[i - 1].pts) << i;
+  EXPECT_NEAR(file.PtsMs(packets[3]), 102, 1.0);
+  EXPECT_EQ(RunTool("ffprobe", {"-v", "warning", "-show_packets", dir.File("same.mp4")}).err, "");
+  EXPECT_EQ(RunTool("ffmpeg", {"-v", "warning", "-i", dir.File("same.mp4"), "-fps_mode", "passthrough",
+                               "-enc_time_base", "-1", "-f", "null", "-"})
+                .err,
+            "");
+
+  const std::string back = Backup(176, 144, {0, 100, 50, 150});
+  const test::CommandResult refused = Zrvtool({"present", back, "-o", dir.File("back.mp4")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("record 2 was recorded at 2026-03-14 19:30:00.050, before record 1"), std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("back.mp4")));
+}
+
 TEST_F(ZrvtoolPresentTest, PlaysWithoutWarningsInFfmpegAndInABrowser) {
   ASSERT_EQ(Zrvtool({"make-sample", dir.path(), "--frames", "30"}).exitCode, 0);
   const std::string mp4 = dir.File("sound.mp4");
