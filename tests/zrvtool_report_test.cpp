@@ -128,6 +128,25 @@ TEST_F(ZrvtoolReportTest, RangeLimitsWhatIsDescribed) {
   EXPECT_TRUE(Contains(text, "None: no video frame follows"));
 }
 
+TEST_F(ZrvtoolReportTest, HallEventsAreListedAsTheFramesShowThem) {
+  ASSERT_EQ(Zrvtool({"make-sample", dir.path(), "--frames", "60"}).exitCode, 0);
+  const std::string backup = dir.File("demo-mjpg.zrv");
+  const test::CommandResult run = Zrvtool({"report", backup, "-o", dir.File("r.pdf")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Field(run.out, "events"), "1");
+  // What zrvtool events says the window is handed, for a frame of the span.
+  const std::string shown = Zrvtool({"events", backup, "25"}).out;
+  const std::string text = PdfText(dir.File("r.pdf"));
+  const std::string line = "machine event   " + Field(shown, "machine") + " " + Field(shown, "label") + ": " +
+                           Field(shown, "text");
+  EXPECT_TRUE(Contains(text, line)) << line << "\n" << text;
+  EXPECT_TRUE(Contains(text, "20 \u2013 49")) << text;
+
+  // A range before the event names none.
+  ASSERT_EQ(Zrvtool({"report", backup, "-o", dir.File("r.pdf"), "--to", "19"}).exitCode, 0);
+  EXPECT_TRUE(Contains(PdfText(dir.File("r.pdf")), "None: no frame of the range shows a hall event."));
+}
+
 TEST_F(ZrvtoolReportTest, LongRecordListGoesIntoACsvBesideTheReport) {
   samples::MjpgBackupOptions options;
   options.frames = 5000;
