@@ -20,7 +20,9 @@
 #include "app/viewer_dlg.h"
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
+#include "video_export/presentation_export.h"
 #include "tests/support/media_probe.h"
+#include "tests/support/picture_tools.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"
@@ -149,6 +151,36 @@ TEST_F(OutputCommandsTest, PresentationIsAnMp4OfEveryFrameAsTheDisplayShowingIte
   EXPECT_EQ(file.PacketsOf(file.StreamOfType("video")->index).size(), 20u);
   EXPECT_NEAR(file.durationSeconds, 2.0, 0.05);
   EXPECT_EQ(dialog->findChildren<QProgressDialog*>().size(), 0);
+}
+
+TEST_F(OutputCommandsTest, PresentationLeavesOutTheTextsTheDisplayShowingItemsTurnOff) {
+  OpenBackup(6);
+  QAction* cam = dialog->MenuAction(ID_SHOW_CAM_NUMBER);
+  ASSERT_TRUE(cam->isChecked());
+  cam->trigger();
+  ASSERT_FALSE(cam->isChecked());
+  saveTo = dir.File("menu.mp4");
+  ChooseFromFileMenu(Qt::Key_P);
+  ASSERT_TRUE(messages.empty());
+
+  // The same records exported with and without the camera title.
+  auto exportWith = [&](bool camera, const std::string& out) {
+    PresentationRequest request;
+    request.source.path = dir.File("hall.zrv");
+    request.outputPath = out;
+    request.items.camera = camera;
+    ASSERT_TRUE(ExportPresentation(request).ok);
+  };
+  exportWith(false, dir.File("without.mp4"));
+  exportWith(true, dir.File("with.mp4"));
+  const std::vector<uint8_t> menu = test::DecodeVideoWithFfmpeg(dir.File("menu.mp4"), "rgb24");
+  const std::vector<uint8_t> without = test::DecodeVideoWithFfmpeg(dir.File("without.mp4"), "rgb24");
+  const std::vector<uint8_t> with = test::DecodeVideoWithFfmpeg(dir.File("with.mp4"), "rgb24");
+  ASSERT_FALSE(menu.empty());
+  ASSERT_EQ(menu.size(), without.size());
+  ASSERT_EQ(menu.size(), with.size());
+  EXPECT_GE(test::Psnr(menu.data(), without.data(), menu.size()), 50.0);
+  EXPECT_LT(test::Psnr(menu.data(), with.data(), menu.size()), 40.0);
 }
 
 TEST_F(OutputCommandsTest, CancellingThePresentationHalfwayLeavesNoFile) {
