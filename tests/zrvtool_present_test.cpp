@@ -136,6 +136,10 @@ TEST_F(ZrvtoolPresentTest, PlaysWithoutWarningsInFfmpegAndInABrowser) {
   EXPECT_NE(probe.out.find("codec_name=aac"), std::string::npos);
   EXPECT_NE(probe.out.find("TAG:camera=Entrance (1)"), std::string::npos);
   EXPECT_NE(probe.out.find("TAG:recorded_from=2026-03-14 19:30:00.000"), std::string::npos);
+  // The sound lasts as long as its six one-second records.
+  EXPECT_EQ(Field(run.out, "chunks"), "6");
+  const std::vector<uint8_t> pcm = test::DecodeSoundWithFfmpeg(mp4, "s16le");
+  EXPECT_NEAR(static_cast<double>(pcm.size()) / 2 / 8000, 6.0, 0.15);
   const test::CommandResult decode = RunTool("ffmpeg", {"-v", "warning", "-i", mp4, "-f", "null", "-"});
   EXPECT_EQ(decode.exitCode, 0);
   EXPECT_EQ(decode.err, "");
