@@ -1,56 +1,13 @@
 #include "app/export_command.h"
 
-#include <QEventLoop>
 #include <QFileDialog>
-#include <QProgressDialog>
-#include <atomic>
-#include <thread>
 
 #include "app/viewer_dlg.h"
+#include "app/worker_progress.h"
 #include "playback/playback_controller.h"
 #include "video_export/video_export.h"
 
 namespace bv {
-namespace {
-
-// "/hall/cam1.zrv" -> "/hall/cam1.mkv"; a name without an extension gets one.
-std::string SuggestedExportPath(const std::string& backupPath) {
-  const size_t slash = backupPath.find_last_of('/');
-  const size_t dot = backupPath.find_last_of('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExtension ? backupPath.substr(0, dot) : backupPath) + ".mkv";
-}
-
-// Reports progress to the GUI thread once per percent. Each report waits
-// until the progress dialog has shown it, so a cancel pressed by then is
-// seen before the next packet.
-class CProgressRelay {
- public:
-  CProgressRelay(QProgressDialog& dialog, std::atomic<bool>& cancelled) : dialog_(dialog), cancelled_(cancelled) {}
-
-  bool Report(uint32_t done, uint32_t total) {
-    const int percent = total > 0 ? static_cast<int>(uint64_t{done} * 100 / total) : 100;
-    if (percent != shown_) {
-      shown_ = percent;
-      QMetaObject::invokeMethod(
-          &dialog_,
-          [this, percent] {
-            dialog_.setValue(percent);
-            // Cancel pressed, Escape, or the dialog closed.
-            if (dialog_.wasCanceled()) cancelled_ = true;
-          },
-          Qt::BlockingQueuedConnection);
-    }
-    return !cancelled_.load();
-  }
-
- private:
-  QProgressDialog& dialog_;
-  std::atomic<bool>& cancelled_;
-  int shown_ = -1;
-};
-
-}  // namespace
 
 std::string ChooseExportFileWithDialog(QWidget* parent, const std::string& suggested) {
   QFileDialog dialog(parent, QStringLiteral("Export"));
@@ -64,7 +21,7 @@ std::string ChooseExportFileWithDialog(QWidget* parent, const std::string& sugge
 
 void RunExportCommand(QWidget* parent, const CPlaybackController& viewer, const ExportDialogs& dialogs) {
   if (viewer.Count() == 0 || viewer.Engine().Mode() != kModeBackup) return;
-  const std::string path = dialogs.chooseFile(SuggestedExportPath(viewer.Path()));
+  const std::string path = dialogs.chooseFile(PathWithExtension(viewer.Path(), ".mkv"));
   if (path.empty()) return;
 
   // Everything the worker needs is copied now: it never touches the viewer.
@@ -74,28 +31,9 @@ void RunExportCommand(QWidget* parent, const CPlaybackController& viewer, const 
   request.selfContained = viewer.IsSelfContained();
   request.outputPath = path;
 
-  QProgressDialog progress(QStringLiteral("Exporting %1...").arg(QString::fromStdString(path)),
-                           QStringLiteral("Cancel"), 0, 100, parent);
-  progress.setWindowTitle(QStringLiteral("Export"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setAutoClose(false);
-  progress.setAutoReset(false);
-  progress.setMinimumDuration(0);
-  progress.setValue(0);
-  progress.show();
-  std::atomic<bool> cancelled{false};
-  QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&cancelled] { cancelled = true; });
-
-  QEventLoop loop;
   VideoExportResult result;
-  std::thread worker([&] {
-    CProgressRelay relay(progress, cancelled);
-    result = ExportVideo(request, [&relay](uint32_t done, uint32_t total) { return relay.Report(done, total); });
-    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-  });
-  loop.exec();
-  worker.join();
-  progress.close();
+  RunWithProgressDialog(parent, QStringLiteral("Export"), QStringLiteral("Exporting %1...").arg(QString::fromStdString(path)),
+                        [&](const WorkProgress& progress) { result = ExportVideo(request, progress); });
 
   if (!result.ok && !result.cancelled && dialogs.showError) {
     dialogs.showError(QStringLiteral("Cannot export the backup:\n%1").arg(QString::fromStdString(result.error)));

@@ -113,6 +113,8 @@ void CViewerDlg::CreateMenu() {
   add(file, ID_FILE_OPEN, QStringLiteral("&Open..."), false, false);
   add(file, ID_FILE_SHOW_INFORMATION, QStringLiteral("Show &Information..."), false, false);
   add(file, ID_FILE_EXPORT, QStringLiteral("E&xport..."), false, false)->setEnabled(false);
+  add(file, ID_FILE_EXPORT_PRESENTATION, QStringLiteral("Export for &Presentation..."), false, false)->setEnabled(false);
+  add(file, ID_FILE_EVIDENCE_REPORT, QStringLiteral("Evidence &Report..."), false, false)->setEnabled(false);
   file->addSeparator();
   add(file, ID_FILE_EXIT, QStringLiteral("E&xit"), false, false);
   QMenu* option = menuBar_->addMenu(QStringLiteral("&Option"));
@@ -178,10 +180,14 @@ void CViewerDlg::ConnectCommands() {
   connect(actions_[ID_FILE_OPEN], &QAction::triggered, this, [this] { OnOpen(); });
   connect(actions_[ID_FILE_EXIT], &QAction::triggered, this, [this] { close(); });
   connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::triggered, this, [this] { OnShowInformation(); });
-  // Export is offered exactly while a backup is open, as the information is.
-  connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, actions_[ID_FILE_EXPORT],
-          &QAction::setEnabled);
+  // The exports and the report are offered exactly while a backup is open,
+  // as the information is.
+  for (int id : {ID_FILE_EXPORT, ID_FILE_EXPORT_PRESENTATION, ID_FILE_EVIDENCE_REPORT}) {
+    connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, actions_[id], &QAction::setEnabled);
+  }
   connect(actions_[ID_FILE_EXPORT], &QAction::triggered, this, [this] { OnExport(); });
+  connect(actions_[ID_FILE_EXPORT_PRESENTATION], &QAction::triggered, this, [this] { OnExportPresentation(); });
+  connect(actions_[ID_FILE_EVIDENCE_REPORT], &QAction::triggered, this, [this] { OnEvidenceReport(); });
   connect(actions_[ID_OPTION_OVERLAY], &QAction::triggered, this, [this] {
     // The command decides the check mark itself: take back the automatic toggle.
     actions_[ID_OPTION_OVERLAY]->setChecked(!actions_[ID_OPTION_OVERLAY]->isChecked());

@@ -44,6 +44,9 @@ class CViewerDlg : public QDialog, public IViewerHost {
     // The Export command's save dialog, given the suggested path; returns the
     // chosen path or "" on cancel.
     std::function<std::string(const std::string& suggested)> chooseExportFile;
+    // The same for "Export for &Presentation..." and "Evidence &Report...".
+    std::function<std::string(const std::string& suggested)> choosePresentationFile;
+    std::function<std::string(const std::string& suggested)> chooseReportFile;
     // Message boxes (caption "Backup Viewer", an OK button).
     std::function<void(const QString& text, bool information)> messageBox;
     // Message boxes with their own caption and icon (the messages of the
@@ -80,6 +83,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void OnShowInformation();
   // File > "E&xport...": the open backup as a Matroska file (export_command.cpp).
   void OnExport();
+  void OnExportPresentation();
+  void OnEvidenceReport();
   void OnDisplayShowing(int commandId);
   void OnOverlayMode();
   // The snapshot (1022) and print (1023) buttons (viewer_picture_commands.cpp).

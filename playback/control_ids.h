@@ -45,6 +45,9 @@ enum MenuCommandId : int {
   ID_PLAYBACK_PRINT = 33007,
   // File > "E&xport...": the open backup as a standard video file.
   ID_FILE_EXPORT = 33020,
+  // File > "Export for &Presentation..." and "Evidence &Report...".
+  ID_FILE_EXPORT_PRESENTATION = 33021,
+  ID_FILE_EVIDENCE_REPORT = 33022,
 };
 
 // The system's fixed message texts.

@@ -16,6 +16,8 @@ build_packages=(
 )
 test_packages=(
   xvfb xauth ffmpeg sox libjpeg-turbo-progs imagemagick poppler-utils
+  # Whether a presentation video plays in a browser's <video>.
+  chromium
   # The fuzz targets (fuzz/run.sh): clang with libFuzzer and the sanitizers.
   clang-14 libclang-rt-14-dev
 )

@@ -2,8 +2,11 @@
 // record's bytes, and hashes agree with an independent sha256sum.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <sstream>
 
+#include "export/record_hash.h"
 #include "playback/sha256.h"
 #include "playback/backup_constants.h"
 #include "tests/support/run_command.h"
@@ -27,6 +30,32 @@ TEST(Sha256, KnownDigests) {
   CSha256 pieces;
   for (size_t i = 0; i < a.size(); i += 4097) pieces.Update(a.data() + i, std::min<size_t>(4097, a.size() - i));
   EXPECT_EQ(pieces.FinishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(FileSha256, AgreesWithSha256sumAndStopsWhenTold) {
+  TempDir dir;
+  std::vector<uint8_t> bytes(3 * 1024 * 1024 + 17);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 9));
+  test::WriteFileBytes(dir.File("f.bin"), bytes);
+  const std::string expected = RunCommand("/usr/bin/env", {"sha256sum", dir.File("f.bin")}).out.substr(0, 64);
+  std::vector<uint64_t> reports;
+  EXPECT_EQ(FileSha256(dir.File("f.bin"), [&](uint64_t done) {
+              reports.push_back(done);
+              return true;
+            }),
+            expected);
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back(), bytes.size());
+  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+  // Stopped after the first chunk, or unreadable: no hash at all.
+  EXPECT_EQ(FileSha256(dir.File("f.bin"), [](uint64_t) { return false; }), "");
+  EXPECT_EQ(FileSha256(dir.File("missing.bin")), "");
+  test::WriteFileBytes(dir.File("empty.bin"), {});
+  EXPECT_EQ(FileSha256(dir.File("empty.bin")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  std::array<uint8_t, 32> digest{};
+  digest[0] = 0xAB;
+  digest[31] = 0x0F;
+  EXPECT_EQ(DigestHex(digest), "ab" + std::string(60, '0') + "0f");
 }
 
 TEST(ZrvToolCut, ClipRecordsAreByteIdenticalAndTheClipOpens) {

@@ -102,7 +102,8 @@ TEST_F(ExportDialogTest, ExportFollowsShowInformationAndIsOfferedOnlyWhileABacku
   ASSERT_NE(file, nullptr);
   QStringList texts;
   for (QAction* action : file->actions()) texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-  EXPECT_EQ(texts, (QStringList{"&Open...", "Show &Information...", "E&xport...", "-", "E&xit"}));
+  EXPECT_EQ(texts, (QStringList{"&Open...", "Show &Information...", "E&xport...", "Export for &Presentation...",
+                                "Evidence &Report...", "-", "E&xit"}));
   EXPECT_FALSE(ExportAction()->isEnabled());
 
   OpenBackup(5);

@@ -2,52 +2,16 @@
 // A..B as a Matroska file that common players play (see
 // video_export/video_export.h). A progress line on stderr once an export has
 // run for a second, or from the start with --progress.
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"
+#include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
 #include "video_export/video_export.h"
 
 namespace bv::tool {
-namespace {
-
-// "export: 1200 of 5000 packets (24%)", at most twice a second. A terminal
-// gets one line rewritten in place; a log gets one line per report.
-class CProgressLine {
- public:
-  explicit CProgressLine(bool fromTheStart)
-      : next_(Clock::now() + (fromTheStart ? Clock::duration::zero() : std::chrono::seconds(1))),
-        terminal_(isatty(2)) {}
-  ~CProgressLine() {
-    if (shown_ && terminal_) std::fputc('\n', stderr);
-  }
-
-  bool Report(uint32_t done, uint32_t total) {
-    const Clock::time_point now = Clock::now();
-    if (now < next_ && done < total) return true;
-    if (done == total && !shown_) return true;
-    next_ = now + std::chrono::milliseconds(500);
-    shown_ = true;
-    const unsigned percent = total > 0 ? static_cast<unsigned>(uint64_t{done} * 100 / total) : 100;
-    std::fprintf(stderr, "%sexport: %u of %u packets (%u%%)%s", terminal_ ? "\r" : "", done, total, percent,
-                 terminal_ ? "" : "\n");
-    std::fflush(stderr);
-    return true;
-  }
-
- private:
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point next_;
-  bool terminal_;
-  bool shown_ = false;
-};
-
-}  // namespace
 
 int RunExport(const Args& args) {
   ParsedOptions options;
@@ -74,7 +38,7 @@ int RunExport(const Args& args) {
 
   VideoExportResult result;
   {
-    CProgressLine progress(options.Has("--progress"));
+    CProgressLine progress("export", "packets", options.Has("--progress"));
     result = ExportVideo(request, [&progress](uint32_t done, uint32_t total) { return progress.Report(done, total); });
   }
   if (!result.ok) {

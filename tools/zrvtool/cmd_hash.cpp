@@ -7,7 +7,7 @@
 #include "playback/sha256.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/record_hash.h"
+#include "export/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -21,19 +21,7 @@ int RunHash(const Args& args) {
 
   // The whole file the user named (for a pair, the index file and the data
   // file are hashed each).
-  auto hashFile = [](const std::string& path) -> std::string {
-    CDataFile f;
-    if (!f.Open(path)) return std::string();
-    CSha256 sha;
-    std::vector<uint8_t> chunk(1 << 20);
-    for (uint64_t done = 0; done < f.Length();) {
-      const size_t n = f.ReadAt(done, chunk.data(), chunk.size());
-      if (n == 0) return std::string();
-      sha.Update(chunk.data(), n);
-      done += n;
-    }
-    return sha.FinishHex();
-  };
+  auto hashFile = [](const std::string& path) { return FileSha256(path); };
   JsonObject whole;
   whole.Add("path", args[0]).Add("size", static_cast<uint64_t>(FileLength(args[0]))).Add("sha256", hashFile(args[0]));
   JsonObject result;

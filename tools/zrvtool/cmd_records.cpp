@@ -8,7 +8,7 @@
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"
-#include "tools/zrvtool/record_hash.h"
+#include "export/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {

@@ -25,5 +25,8 @@ int RunHash(const Args& args);
 int RunEvents(const Args& args);
 int RunAudio(const Args& args);
 int RunExport(const Args& args);
+int RunPresent(const Args& args);
+int RunReport(const Args& args);
+int RunThumbnail(const Args& args);
 
 }  // namespace bv::tool

@@ -29,6 +29,11 @@ const Command kCommands[] = {
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
     {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
     {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
+    {"present", bv::tool::RunPresent,
+     "present PATH -o OUT.mp4 [--from A] [--to B] [--no-cam] [--no-date] [--no-size] [--no-event] [--progress]"},
+    {"report", bv::tool::RunReport,
+     "report PATH -o OUT.pdf [--from A] [--to B] [--stills I,J,...] [--case TEXT] [--progress]"},
+    {"thumbnail", bv::tool::RunThumbnail, "thumbnail PATH OUT.png [--size N]"},
 };
 
 int Usage() {
