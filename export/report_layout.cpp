@@ -18,7 +18,13 @@ QFont Sized(QFont font, double points, bool bold = false) {
 
 }  // namespace
 
-QFont CReportLayout::BodyFont() { return QFont(QStringLiteral("DejaVu Sans"), 9); }
+QFont CReportLayout::BodyFont() {
+  QFont font(QStringLiteral("DejaVu Sans"), 9);
+  // No ligatures: a hash or a name copied out of the report must be the
+  // characters it shows ("ff" in a SHA-256 would otherwise become one glyph).
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  return font;
+}
 QFont CReportLayout::MonoFont() {
   QFont font(QStringLiteral("DejaVu Sans Mono"));
   font.setPointSizeF(6.5);

@@ -4,6 +4,8 @@
 // record list of a long backup, and clear refusals with no file left.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <filesystem>
 #include <random>
 
@@ -43,7 +45,8 @@ class ZrvtoolReportTest : public ::testing::Test {
   ZrvtoolReportTest() { env.RegisterDriver(); }
 
   // 12 MJPG frames at 10 a second; record 5 is garbage the viewer refuses,
-  // and from record 8 on the clock is 3.5 s later.
+  // record 9 a JPEG cut in half (shown, its damage concealed), and from
+  // record 8 on the clock is 3.5 s later.
   std::string Backup() {
     CBackupWriter writer(7, samples::DemoCameraInfo());
     std::mt19937 random(5);
@@ -55,8 +58,9 @@ class ZrvtoolReportTest : public ::testing::Test {
         writer.AddRawRecord(time, garbage);
         continue;
       }
-      writer.AddVideoFrame(time, "CAM 01 ENTRANCE", "1F EAST GATE",
-                           samples::MakeMjpgPayload(samples::MakeTestPicture(352, 240, i), 80));
+      std::vector<uint8_t> payload = samples::MakeMjpgPayload(samples::MakeTestPicture(352, 240, i), 80);
+      if (i == 9) payload.resize(payload.size() / 2);
+      writer.AddVideoFrame(time, "CAM 01 ENTRANCE", "1F EAST GATE", payload);
     }
     const std::string path = dir.File("Hall Camera.zrv");
     EXPECT_TRUE(writer.WriteContainer(path));
@@ -75,6 +79,7 @@ TEST_F(ZrvtoolReportTest, ReportStatesTheFileTheRecordsAndTheirProblems) {
   const std::string sha = Sha256Sum(backup);
   EXPECT_EQ(Field(run.out, "sha256"), sha);
   EXPECT_EQ(Field(run.out, "refused_frames"), "1");
+  EXPECT_EQ(Field(run.out, "concealed_frames"), "1");
   EXPECT_EQ(Field(run.out, "gaps"), "1");
 
   const std::string text = PdfText(dir.File("r.pdf"));
@@ -90,6 +95,8 @@ TEST_F(ZrvtoolReportTest, ReportStatesTheFileTheRecordsAndTheirProblems) {
   EXPECT_TRUE(Contains(text, "352 x 240"));
   EXPECT_TRUE(Contains(text, "Sound: none"));
   EXPECT_TRUE(Contains(text, "1 of 12 video frames were refused"));
+  EXPECT_TRUE(std::regex_search(text, std::regex("1\\s+were\\s+shown\\s+with\\s+damage")));
+  EXPECT_TRUE(std::regex_search(text, std::regex("\\n9 +2026-03-14 19:30:04.400 +damage concealed by the decoder")));
   // The gap: record 7 (0.7 s) to record 8 (4.3 s).
   EXPECT_TRUE(Contains(text, "2026-03-14 19:30:00.700"));
   EXPECT_TRUE(Contains(text, "3.600 s"));
