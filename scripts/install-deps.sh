@@ -14,6 +14,9 @@ build_packages=(
 )
 test_packages=(
   xvfb xauth ffmpeg sox imagemagick poppler-utils
+  # A window manager under Xvfb for the tests of the real window (sizing,
+  # taskbar, message boxes), with the tools that drive and inspect it.
+  openbox x11-utils xdotool
   # The fuzz targets (fuzz/run.sh): clang with libFuzzer and the sanitizers.
   clang-14 libclang-rt-14-dev
 )
