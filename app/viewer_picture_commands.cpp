@@ -1,8 +1,10 @@
 // CViewerDlg: the snapshot and print commands, their dialogs, and the
 // message boxes of the picture files.
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/message_box.h"
 #include "app/viewer_dlg.h"
 #include "controls/skin_button.h"
 #include "export/picture_commands.h"
@@ -14,17 +16,27 @@ namespace bv {
 namespace {
 
 // The save-as dialog of the snapshot: a name typed without extension gets
-// ".BMP"; an existing file is replaced only after asking. No owner window.
+// the extension of the chosen type (".BMP" or ".JPG"); an existing file is
+// replaced only after asking. No owner window.
 std::string DefaultChooseFileToSave() {
   QFileDialog dialog(nullptr);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   // Patterns in both cases: file names on Linux are case-sensitive.
-  dialog.setNameFilters({QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)"), QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)")});
+  const QString bmp = QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)");
+  const QString jpg = QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)");
+  dialog.setNameFilters({bmp, jpg});
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setDefaultSuffix(QStringLiteral("BMP"));
+  const auto suffixOf = [jpg](const QString& filter) { return filter == jpg ? QStringLiteral("JPG") : QStringLiteral("BMP"); };
+  dialog.setDefaultSuffix(suffixOf(bmp));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-  return dialog.selectedFiles().first().toStdString();
+  QString chosen = dialog.selectedFiles().first();
+  // A dialog that does not add the suffix itself (a platform's own) leaves
+  // a bare name: it gets the chosen type's extension here.
+  if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1Char('.') + suffixOf(dialog.selectedNameFilter());
+  return chosen.toStdString();
 }
 
 QString FromLegacy(const std::string& text) { return QString::fromStdString(LegacyTextToUtf8(text)); }
@@ -44,7 +56,7 @@ void CViewerDlg::SetPictureDialogDefaults() {
   options_.captionedMessageBox = [](const QString& caption, const QString& text, bool errorIcon) {
     // The JPEG library's fatal errors have no owner window.
     QMessageBox box(errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
-    box.exec();
+    ExecMessageBox(box);
   };
 }
 

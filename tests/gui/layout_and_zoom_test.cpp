@@ -1,4 +1,4 @@
-// Pure geometry: the dialog's layout, the sizing rule and the overlay zoom.
+// Pure geometry: the dialog's layout, the sizing rules and the overlay zoom.
 #include <gtest/gtest.h>
 
 #include "app/viewer_layout.h"
@@ -47,24 +47,26 @@ TEST(DialogLayout, ControlsFollowTheClientSize) {
   EXPECT_EQ(ComputeControlLayout(1, 1)[18].id, IDC_SPEED_SLIDER);
 }
 
-TEST(WindowSizing, RightAndBottomBordersKeepThePictureAt360To288) {
-  // A window with 200 x 100 pixels beyond the picture.
-  const WindowRect start{100, 100, 100 + 200 + 368, 100 + 100 + 342};
-  WindowRect proposed = start;
-  proposed.right = proposed.left + 200 + 440;  // picture 440 wide
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kRight, proposed, 200, 100).Height() - 100, 352);
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kBottomRight, proposed, 200, 100).Height() - 100, 352);
-  proposed = start;
-  proposed.bottom = proposed.top + 100 + 352;  // picture 352 high
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kBottom, proposed, 200, 100).Width() - 200, 440);
-  // Integer arithmetic, multiplication first: 441 * 288 / 360 = 352.8 -> 352.
-  proposed = start;
-  proposed.right = proposed.left + 200 + 441;
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kRight, proposed, 200, 100).Height() - 100, 352);
-  for (SizingEdge other : {SizingEdge::kLeft, SizingEdge::kTop, SizingEdge::kTopLeft, SizingEdge::kTopRight,
-                           SizingEdge::kBottomLeft}) {
-    EXPECT_EQ(ApplyPictureAspect(other, proposed, 200, 100), proposed);
-  }
+TEST(WindowSizing, LimitsAreTheWholeWindowsAndThePictureKeeps360To288BeyondTheBase) {
+  // No frame known yet: the limits are the inner window's.
+  WindowSizeRules rules = ComputeWindowSizeRules(0, 0, 192, 95);
+  EXPECT_EQ(rules.minWidth, 560);
+  EXPECT_EQ(rules.minHeight, 415);
+  EXPECT_EQ(rules.maxWidth, 840);
+  EXPECT_EQ(rules.maxHeight, 639);
+  // A frame of 1 + 1 pixels across and 20 + 5 down (the window manager's
+  // title bar and borders) is taken off the inner limits.
+  rules = ComputeWindowSizeRules(2, 25, 192, 95);
+  EXPECT_EQ(rules.minWidth, 558);
+  EXPECT_EQ(rules.minHeight, 390);
+  EXPECT_EQ(rules.maxWidth, 838);
+  EXPECT_EQ(rules.maxHeight, 614);
+  // Beyond the base (menu bar, panel, slider) the inner window keeps the
+  // picture's proportion: 440 wide goes with 352 high.
+  EXPECT_EQ(rules.baseWidth, 192);
+  EXPECT_EQ(rules.baseHeight, 95);
+  EXPECT_EQ(440 * rules.aspectHeight, 352 * rules.aspectWidth);
+  EXPECT_EQ(rules.aspectWidth * 4, rules.aspectHeight * 5);
 }
 
 TEST(OverlayZoom, ZoomInTakesAnEighthEachSideUntilASideIsEightyOrLess) {
