@@ -99,6 +99,7 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
   AddFullScreenView();
   SetToolTips();
   setAcceptDrops(true);
+  client_->setFocus();
 }
 
 CViewerDlg::~CViewerDlg() {

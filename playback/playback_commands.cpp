@@ -87,6 +87,10 @@ void CPlaybackController::PlaybackThreadProc() {
       GoToRecord(currentIndex_ - 1);
     }
     host_.FlushUpdates();
+    if (forwardPlayEndedInStep_) {
+      forwardPlayEndedInStep_ = false;
+      if (forwardPlayEndedHook_) forwardPlayEndedHook_();
+    }
     threadState_ = kThreadBetweenSteps;
   }
   threadState_ = kNoThread;

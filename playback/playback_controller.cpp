@@ -187,7 +187,7 @@ void CPlaybackController::GoToRecord(uint32_t index) {
     engine_.StopSound();
     playState_ = kStoppedOrPaused;
     UpdatePlaybackControls();
-    if (forwardPlayEndedHook_) forwardPlayEndedHook_();
+    forwardPlayEndedInStep_ = true;
     index = 0;
   }
   if (count_ == 0) return;

@@ -126,8 +126,9 @@ class CPlaybackController {
   bool PlaybackThreadAsked() const;
 
   // Called on the playback thread when forward play has run past the last
-  // record and ended (PlayState is 0 again), before the thread finishes.
-  // Lets tests act in that moment; unset in the viewer.
+  // record and ended (PlayState is 0 again, record 0 shown and the screen
+  // updated), before the thread finishes. Lets tests act in that moment;
+  // unset in the viewer.
   void SetForwardPlayEndedHook(std::function<void()> hook) { forwardPlayEndedHook_ = std::move(hook); }
 
  private:
@@ -181,6 +182,7 @@ class CPlaybackController {
   std::mutex stepGate_;
   std::condition_variable wake_;
   std::function<void()> forwardPlayEndedHook_;
+  bool forwardPlayEndedInStep_ = false;  // by the thread that steps forward play
 };
 
 }  // namespace bv
