@@ -200,6 +200,9 @@ void CPlaybackEngine::PlayGatheredAudio() {
   AudioPathState& audio = audio_;
   if (!audio.soundOutput) audio.soundOutput = std::make_unique<CSoundOutput>(owner_->Host(), *audio.clock);
   CSoundOutput& output = *audio.soundOutput;
+  // A device a stop let go may still be closing; a pause or stop request
+  // during that wait is not held up by it: this second is left silent.
+  if (!output.IsOpen() && !output.WaitForClosing([this] { return owner_->PlaybackThreadAsked(); })) return;
   if (audio.tap && audio.chunkCount > 0) {
     audio.tap->OnSecondHandedOver(audio.clock->TickCount(), audio.gatheredSecond, audio.firstAudioMillisecond);
   }
@@ -219,7 +222,8 @@ void CPlaybackEngine::PlayGatheredAudio() {
     bool reopened = false;
     if (!SameOutputFormat(header, audio.outputFormat)) {
       audio.outputFormat = header;
-      output.Close();
+      // An output already open in this format is kept (its ring emptied):
+      // reopening the device would hold the step up while it drains.
       output.Open(header.samplesPerSecond, header.bitsPerSample);
       reopened = true;
     }
