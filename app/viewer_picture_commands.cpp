@@ -15,27 +15,43 @@
 namespace bv {
 namespace {
 
+const QString kBmpFilter = QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)");
+const QString kJpgFilter = QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)");
+
+// The dialog names the selected type with or without its patterns (it
+// hides them), so only the type's name is compared.
+QString SuffixOfFilter(const QString& filter) {
+  return filter.startsWith(QStringLiteral("JPG file")) ? QStringLiteral("JPG") : QStringLiteral("BMP");
+}
+
 // The save-as dialog of the snapshot: a name typed without extension gets
-// the extension of the chosen type (".BMP" or ".JPG"); an existing file is
-// replaced only after asking. No owner window.
+// the extension of the type chosen when the name is accepted (".BMP" or
+// ".JPG"), however the type was chosen (the type box changed from the
+// keyboard tells no one); an existing file is replaced only after asking.
+class CSnapshotSaveDialog : public QFileDialog {
+ public:
+  CSnapshotSaveDialog() : QFileDialog(nullptr) {
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    // Patterns in both cases: file names on Linux are case-sensitive.
+    setNameFilters({kBmpFilter, kJpgFilter});
+    setOption(QFileDialog::HideNameFilterDetails);
+    setDefaultSuffix(SuffixOfFilter(kBmpFilter));
+  }
+  void accept() override {
+    setDefaultSuffix(SuffixOfFilter(selectedNameFilter()));
+    QFileDialog::accept();
+  }
+};
+
+// No owner window.
 std::string DefaultChooseFileToSave() {
-  QFileDialog dialog(nullptr);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  // Patterns in both cases: file names on Linux are case-sensitive.
-  const QString bmp = QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)");
-  const QString jpg = QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)");
-  dialog.setNameFilters({bmp, jpg});
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  const auto suffixOf = [jpg](const QString& filter) { return filter == jpg ? QStringLiteral("JPG") : QStringLiteral("BMP"); };
-  dialog.setDefaultSuffix(suffixOf(bmp));
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                   [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+  CSnapshotSaveDialog dialog;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
   QString chosen = dialog.selectedFiles().first();
   // A dialog that does not add the suffix itself (a platform's own) leaves
   // a bare name: it gets the chosen type's extension here.
-  if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1Char('.') + suffixOf(dialog.selectedNameFilter());
+  if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1Char('.') + SuffixOfFilter(dialog.selectedNameFilter());
   return chosen.toStdString();
 }
 
