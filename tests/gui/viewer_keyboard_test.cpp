@@ -9,12 +9,18 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
+#include <QWindow>
+#include <filesystem>
 
+#include "app/viewer_app.h"
 #include "controls/custom_slider_ctrl.h"
+#include "playback/backup_constants.h"
 #include "playback/control_ids.h"
 #include "playback/playback_engine.h"
 #include "tests/gui/viewer_fixture.h"
+#include "tests/support/small_backups.h"
 #include "video/dib_video_wnd.h"
 #include "video/overlay_video_wnd.h"
 
@@ -182,7 +188,7 @@ TEST_F(ViewerKeyboardTest, FullScreenShowsThePictureAloneKeepsTheKeysAndEscapeLe
   QApplication::processEvents();
   const QSize screen = dialog->screen()->size();
   EXPECT_EQ(dialog->size(), screen);
-  EXPECT_FALSE(dialog->MenuAction(ID_FILE_OPEN)->parentWidget()->isVisible());
+  EXPECT_FALSE(dialog->findChild<QMenuBar*>()->isVisible());
   for (int id : {IDC_PLAY_FORWARD, IDC_OPEN, IDC_SAVE_SNAPSHOT}) EXPECT_FALSE(dialog->Button(id)->isVisible()) << id;
   EXPECT_FALSE(dialog->Slider(IDC_POSITION_SLIDER)->isVisible());
   EXPECT_FALSE(dialog->Edit(IDC_CAMERA_TITLE)->isVisible());
@@ -230,6 +236,36 @@ TEST_F(ViewerKeyboardTest, FullScreenShowsThePictureAloneKeepsTheKeysAndEscapeLe
   // The size rules are back.
   const QSize frame = dialog->frameGeometry().size() - dialog->size();
   EXPECT_EQ(dialog->maximumSize() + frame, QSize(840, 639));
+}
+
+TEST_F(ViewerKeyboardTest, ASelfContainedViewerThatLosesItsBackupEndsTheRunWithExitCode1) {
+  const std::string self = dir.File("evidence");
+  ASSERT_TRUE(test::MakeSmallBackup(5, 4).WriteSelfContained(self, std::vector<uint8_t>(kProgramFileLength, 1)));
+  const auto run = [&](const std::function<void()>& user) {
+    CViewerDlg::Options options;
+    options.programPath = self;
+    options.messageBox = [this](const QString& text, bool) { messages.push_back(text); };
+    dialog = std::make_unique<CViewerDlg>(options);
+    QTimer::singleShot(0, [&] {
+      test::PumpUntil([&] { return dialog->isVisible() && controller().Count() == 4; });
+      Activate();
+      user();
+      // Whatever the user did, the run ends here (exit code 0).
+      if (dialog->isVisible()) dialog->windowHandle()->close();
+    });
+    return RunViewerDialog(*dialog);
+  };
+  // Closed by the user: a normal end.
+  EXPECT_EQ(run([] {}), 0);
+  EXPECT_TRUE(messages.empty());
+  // The backup appended to the program is gone when the presentation is
+  // switched from the Option menu: the viewer has nothing to show.
+  EXPECT_EQ(run([&] {
+              std::filesystem::resize_file(self, kProgramFileLength + 10);
+              SwitchPresentation();
+            }),
+            1);
+  EXPECT_FALSE(messages.empty());
 }
 
 }  // namespace
