@@ -1,5 +1,7 @@
 #include "app/window_sizing.h"
 
+#include <algorithm>
+
 namespace bv {
 
 WindowSizeRules ComputeWindowSizeRules(int frameWidth, int frameHeight, int extraWidth, int extraHeight) {
@@ -13,13 +15,31 @@ WindowSizeRules ComputeWindowSizeRules(int frameWidth, int frameHeight, int extr
   return rules;
 }
 
+WindowSizeRules ProportionedLimits(const WindowSizeRules& rules) {
+  if (rules.aspectWidth <= 0 || rules.aspectHeight <= 0) return rules;
+  WindowSizeRules narrowed = rules;
+  const int smallestPictureHeight = std::max(0, rules.minHeight - rules.baseHeight);
+  const int widthNeeded = (smallestPictureHeight * rules.aspectWidth + rules.aspectHeight - 1) / rules.aspectHeight;
+  narrowed.minWidth = std::max(rules.minWidth, rules.baseWidth + widthNeeded);
+  if (rules.maxWidth > 0) {
+    const int largestPictureWidth = std::max(0, rules.maxWidth - rules.baseWidth);
+    narrowed.maxHeight = std::min(rules.maxHeight, rules.baseHeight + largestPictureWidth * rules.aspectHeight /
+                                                                          rules.aspectWidth);
+    // Never below the smallest size.
+    narrowed.maxWidth = std::max(narrowed.maxWidth, narrowed.minWidth);
+    narrowed.maxHeight = std::max(narrowed.maxHeight, narrowed.minHeight);
+  }
+  return narrowed;
+}
+
 }  // namespace bv
 
 #include "app/x11_library.h"
 
 namespace bv {
 
-void RequestWindowSizeRules(unsigned long windowId, const WindowSizeRules& rules) {
+void RequestWindowSizeRules(unsigned long windowId, const WindowSizeRules& asked) {
+  const WindowSizeRules rules = ProportionedLimits(asked);
   const XlibCalls* x = Xlib();
   XlibCalls::Display* display = XlibDisplay();
   if (!x || !display || !windowId) return;

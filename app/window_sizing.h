@@ -27,6 +27,14 @@ struct WindowSizeRules {
 // beyond the video area.
 WindowSizeRules ComputeWindowSizeRules(int frameWidth, int frameHeight, int extraWidth, int extraHeight);
 
+// The limits narrowed so that sizes keeping the proportion exist at both
+// ends: at the smallest height the picture needs more width than the
+// smallest width gives it, and the largest width's picture is lower than
+// the largest height. A window manager keeping the proportion would
+// otherwise break a limit to keep it (a window 6 pixels lower than its
+// smallest height). Rules without a proportion are returned as they are.
+WindowSizeRules ProportionedLimits(const WindowSizeRules& rules);
+
 }  // namespace bv
 
 namespace bv {

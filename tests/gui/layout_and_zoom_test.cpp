@@ -69,6 +69,33 @@ TEST(WindowSizing, LimitsAreTheWholeWindowsAndThePictureKeeps360To288BeyondTheBa
   EXPECT_EQ(rules.aspectWidth * 4, rules.aspectHeight * 5);
 }
 
+TEST(WindowSizing, LimitsAskedOfTheWindowManagerLeaveRoomForThePictureProportion) {
+  // Inner limits 558 x 390 .. 838 x 614 with 192 x 92 beyond the picture:
+  // 298 rows of picture need 373 columns (372.5 up), so the smallest width
+  // is 565; 646 columns of picture give 516 rows, so the largest height is
+  // 608. Both stay within the limits asked for.
+  const WindowSizeRules rules = ComputeWindowSizeRules(2, 25, 192, 92);
+  const WindowSizeRules narrowed = ProportionedLimits(rules);
+  EXPECT_EQ(narrowed.minWidth, 565);
+  EXPECT_EQ(narrowed.minHeight, 390);
+  EXPECT_EQ(narrowed.maxWidth, 838);
+  EXPECT_EQ(narrowed.maxHeight, 608);
+  EXPECT_GE((narrowed.minWidth - 192) * 288, (narrowed.minHeight - 92) * 360);
+  EXPECT_LE((narrowed.maxHeight - 92) * 360, (narrowed.maxWidth - 192) * 288);
+  // Limits that already allow the proportion stay; rules without one stay.
+  WindowSizeRules roomy = rules;
+  roomy.minWidth = 700;
+  EXPECT_EQ(ProportionedLimits(roomy).minWidth, 700);
+  WindowSizeRules none = rules;
+  none.aspectWidth = 0;
+  EXPECT_EQ(ProportionedLimits(none), none);
+  // A base larger than the limits (garbage from a frame) gives no negative
+  // picture and never a largest size below the smallest.
+  const WindowSizeRules odd = ProportionedLimits(ComputeWindowSizeRules(0, 0, 900, 700));
+  EXPECT_GE(odd.maxWidth, odd.minWidth);
+  EXPECT_GE(odd.maxHeight, odd.minHeight);
+}
+
 TEST(OverlayZoom, ZoomInTakesAnEighthEachSideUntilASideIsEightyOrLess) {
   COverlayZoom zoom;
   ASSERT_TRUE(zoom.ZoomIn(704, 576));
