@@ -527,6 +527,9 @@ void CViewerDlg::SelectVideoWindow(bool overlay) {
   dispatcher_.Post([this, overlay] {
     if (overlay && !overlay_) {
       overlay_ = new COverlayVideoWnd(dispatcher_, client_);
+      // The video area's sunken edge in this presentation too (not in the
+      // full-screen view).
+      overlay_->SetClientEdge(!fullScreen_);
       overlay_->SetPrintSupport(MakePrintSupport());
       const OverlayParams params;
       overlay_->Create(&params);
