@@ -252,6 +252,24 @@ TEST_F(ViewerDialogTest, BrokenBackupsLeaveTheEmptyViewerWithTheMessage) {
   EXPECT_FALSE(dialog->MenuAction(ID_FILE_SHOW_INFORMATION)->isEnabled());
 }
 
+TEST_F(ViewerDialogTest, AnOldPairOpenedAfterATitledBackupNamesNoCamera) {
+  Start(PlainProgram());
+  OpenSmall(5);
+  Click(IDC_STEP_FORWARD);
+  ASSERT_EQ(Edit(IDC_CAMERA_TITLE), " CAM 1 (3)");
+  // A version-2 pair has no title header: nothing of the other backup's
+  // camera stays, on the picture or in the field, at any record.
+  ASSERT_TRUE(test::MakeSmallBackup(2, 3).WritePair(dir.File("old.idx")));
+  chosen = dir.File("old.idx");
+  Click(IDC_OPEN);
+  ASSERT_EQ(controller().Count(), 3u);
+  for (int step = 0; step < 3; ++step) {
+    EXPECT_EQ(Edit(IDC_CAMERA_TITLE), "") << step;
+    EXPECT_EQ(controller().Engine().CameraTitle(), "") << step;
+    Click(IDC_STEP_FORWARD);
+  }
+}
+
 TEST_F(ViewerDialogTest, SelfContainedProgramOpensItsOwnBackup) {
   CBackupWriter writer = test::MakeSmallBackup(5, 4);
   ASSERT_TRUE(writer.WriteSelfContained(dir.File("self"), std::vector<uint8_t>(kProgramFileLength, 1)));
