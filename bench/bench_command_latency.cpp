@@ -43,6 +43,7 @@ struct Figures {
     return v.empty() ? 0 : v[v.size() / 2];
   }
   double Max() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+  long Over(double limit) const { return std::count_if(ms.begin(), ms.end(), [limit](double v) { return v > limit; }); }
 };
 
 class CLatencyRun {
@@ -113,8 +114,8 @@ class CLatencyRun {
 
 void Report(const char* play, const char* command, const Figures& figures, const Figures& reference) {
   const double ratio = reference.Median() > 0 ? figures.Median() / reference.Median() : 0;
-  std::printf("%-22s %-6s %6zu %8d %10.2f %8.2f %12.1f\n", play, command, figures.ms.size(), figures.refused,
-              figures.Median(), figures.Max(), ratio);
+  std::printf("%-22s %-6s %6zu %8d %10.2f %8.2f %12.1f %8ld\n", play, command, figures.ms.size(), figures.refused,
+              figures.Median(), figures.Max(), ratio, figures.Over(50));
 }
 
 }  // namespace
@@ -155,13 +156,13 @@ int main(int argc, char** argv) {
   QTest::qWait(100);
   CLatencyRun run(dialog, presses);
 
-  std::printf("%-22s %-6s %6s %8s %10s %8s %12s\n", "play", "press", "counted", "refused", "median ms", "max ms",
-              "x reference");
+  std::printf("%-22s %-6s %6s %8s %10s %8s %12s %8s\n", "play", "press", "counted", "refused", "median ms", "max ms",
+              "x reference", "> 50 ms");
   Figures reference;
   run.Open(mjpgPath);
   run.MeasureReference(reference);
-  std::printf("%-22s %-6s %6zu %8d %10.2f %8.2f %12s\n", "paused (reference)", "step", reference.ms.size(),
-              reference.refused, reference.Median(), reference.Max(), "1.0");
+  std::printf("%-22s %-6s %6zu %8d %10.2f %8.2f %12s %8ld\n", "paused (reference)", "step", reference.ms.size(),
+              reference.refused, reference.Median(), reference.Max(), "1.0", reference.Over(50));
 
   // The fastest speed: the speed slider's End key.
   QTest::keyClick(dialog.Slider(bv::IDC_SPEED_SLIDER), Qt::Key_End);
