@@ -28,7 +28,7 @@ void RunExportCommand(QWidget* parent, const CPlaybackController& viewer, const 
   VideoExportRequest request;
   request.backupPath = viewer.Path();
   request.oldPair = viewer.IsOldPair();
-  request.selfContained = viewer.IsSelfContained();
+  request.selfContained = viewer.IsAppendedBackup();
   request.outputPath = path;
 
   VideoExportResult result;

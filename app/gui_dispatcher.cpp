@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <atomic>
 
 namespace bv {
 
@@ -26,12 +27,21 @@ void CGuiDispatcher::Flush() {
     batch.swap(pending_);
   }
   if (batch.empty()) return;
-  QMetaObject::invokeMethod(
+  // Qt hands the batch to the GUI thread and releases this thread once it
+  // has run; the two flags say so again in terms a race detector sees (the
+  // queue and semaphore of an uninstrumented Qt are invisible to it).
+  std::atomic<bool> handedOver{false};
+  std::atomic<bool> ran{false};
+  handedOver.store(true, std::memory_order_release);
+  const bool delivered = QMetaObject::invokeMethod(
       this,
-      [&batch] {
+      [&batch, &handedOver, &ran] {
+        static_cast<void>(handedOver.load(std::memory_order_acquire));
         for (auto& work : batch) work();
+        ran.store(true, std::memory_order_release);
       },
       Qt::BlockingQueuedConnection);
+  if (delivered) static_cast<void>(ran.load(std::memory_order_acquire));
 }
 
 }  // namespace bv

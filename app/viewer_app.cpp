@@ -1,5 +1,6 @@
 #include "app/viewer_app.h"
 
+#include <QEventLoop>
 #include <QStringList>
 
 #include <cstdio>
@@ -33,9 +34,19 @@ int CViewerApp::Run() {
   options.fileToOpen = fileToOpen_;
   options.playAfterOpen = play_;
   CViewerDlg dialog(options);
+  return RunViewerDialog(dialog);
+}
+
+int RunViewerDialog(CViewerDlg& dialog) {
   if (!dialog.OnInitDialog()) return 1;
-  dialog.exec();
-  return 0;
+  // Shown as the application's main window rather than as a modal dialog,
+  // which window managers keep out of the taskbar; the run ends when the
+  // dialog does.
+  QEventLoop loop;
+  QObject::connect(&dialog, &QDialog::finished, &loop, [&loop] { loop.exit(0); });
+  dialog.show();
+  loop.exec();
+  return dialog.ExitCode();
 }
 
 }  // namespace bv

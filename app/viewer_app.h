@@ -6,6 +6,8 @@
 
 namespace bv {
 
+class CViewerDlg;
+
 class CViewerApp {
  public:
   CViewerApp(int& argc, char** argv);
@@ -18,5 +20,9 @@ class CViewerApp {
   std::string fileToOpen_;
   bool play_ = false;
 };
+
+// Starts the dialog and runs it until it ends; the exit code of the
+// application (1 when its self-contained backup could not be opened).
+int RunViewerDialog(CViewerDlg& dialog);
 
 }  // namespace bv

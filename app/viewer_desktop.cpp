@@ -45,7 +45,10 @@ void CViewerDlg::AddPlaybackMenu() {
 
 void CViewerDlg::PressButton(int id) {
   CSkinButton* button = buttons_.value(id);
-  if (!button || !button->isEnabled() || button->HasDisabledLook() || !button->isVisible()) return;
+  if (!button || !button->isEnabled() || button->HasDisabledLook()) return;
+  // Open is hidden for good in self-contained mode; the others only in the
+  // full-screen view, where their keys still work.
+  if (id == IDC_OPEN && controller_.IsSelfContained()) return;
   button->click();
 }
 

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QThread>
 #include <QTimer>
@@ -28,6 +29,7 @@
 #include "playback/legacy_text.h"
 #include "playback/string_printf.h"
 #include "playback/system_dirs.h"
+#include "app/message_box.h"
 #include "app/window_sizing.h"
 #include "deploy/codec_deployment.h"
 #include "video/dib_video_wnd.h"
@@ -56,6 +58,8 @@ std::string DefaultChooseFile(QWidget* parent) {
       QStringLiteral("ZRV Files(*.zrv) (*.zrv *.ZRV)"),
       QStringLiteral("Old Backup Files(*.idx) (*.idx *.IDX)"),
       QStringLiteral("Image Files(*.bmp, *.jpg) (*.bmp *.BMP *.jpg *.JPG)"),
+      // A viewer program with a backup appended has a name of its own.
+      QStringLiteral("All files (*)"),
   };
   QFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -77,12 +81,14 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
     options_.messageBox = [this](const QString& text, bool information) {
       QMessageBox box(information ? QMessageBox::Information : QMessageBox::NoIcon,
                       QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, this);
-      box.exec();
+      ExecMessageBox(box);
     };
   }
   setObjectName(QStringLiteral("102"));
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+  // A normal top-level window (not a dialog's window type): it has its own
+  // taskbar entry and can be minimised.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFont(QFont(QStringLiteral("Tahoma"), 9));
   setSizeGripEnabled(false);
@@ -90,7 +96,10 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
   CreateControls();
   ConnectCommands();
   ConnectPictureCommands();
+  AddFullScreenView();
+  SetToolTips();
   setAcceptDrops(true);
+  client_->setFocus();
 }
 
 CViewerDlg::~CViewerDlg() {
@@ -112,7 +121,7 @@ void CViewerDlg::CreateMenu() {
   QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
   add(file, ID_FILE_OPEN, QStringLiteral("&Open..."), false, false);
   add(file, ID_FILE_SHOW_INFORMATION, QStringLiteral("Show &Information..."), false, false);
-  add(file, ID_FILE_EXPORT, QStringLiteral("E&xport..."), false, false)->setEnabled(false);
+  add(file, ID_FILE_EXPORT, QStringLiteral("&Export..."), false, false)->setEnabled(false);
   add(file, ID_FILE_EXPORT_PRESENTATION, QStringLiteral("Export for &Presentation..."), false, false)->setEnabled(false);
   add(file, ID_FILE_EVIDENCE_REPORT, QStringLiteral("Evidence &Report..."), false, false)->setEnabled(false);
   file->addSeparator();
@@ -134,6 +143,9 @@ void CViewerDlg::CreateControls() {
   layout->setMenuBar(menuBar_);
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("client"));
+  // The keyboard starts here, where the playback shortcuts reach the
+  // dialog, and comes back with a click on the picture.
+  client_->setFocusPolicy(Qt::ClickFocus);
   layout->addWidget(client_);
   client_->installEventFilter(this);
 
@@ -143,6 +155,7 @@ void CViewerDlg::CreateControls() {
   frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
   dib_ = new CDibVideoWnd(dispatcher_, client_);
+  dib_->SetClientEdge(true);
 
   for (int id : {IDC_LOCATION, IDC_CAMERA_TITLE, IDC_PICTURE_SIZE, IDC_CODEC_NAME, IDC_HIDDEN_EDIT}) {
     auto* edit = new QLineEdit(client_);
@@ -199,11 +212,18 @@ void CViewerDlg::ConnectCommands() {
 
   QSlider* position = sliders_[IDC_POSITION_SLIDER];
   auto onPosition = [this, position] {
-    // Waiting for the playback thread serves events; a slider notification
-    // arriving meanwhile is covered by the one being handled.
+    // Pausing the playback thread serves events: a notification arriving
+    // meanwhile is handled by this one again once the wait is over, and the
+    // thread's last position updates do not move the thumb (SetPosition).
+    // The position is read once the thread is paused.
+    positionNotified_ = true;
     if (inSliderNotification_) return;
     inSliderNotification_ = true;
-    controller_.OnPositionSlider(static_cast<uint32_t>(position->sliderPosition()));
+    while (positionNotified_) {
+      positionNotified_ = false;
+      if (controller_.GetPlayState() != kStoppedOrPaused) controller_.Pause();
+      controller_.OnPositionSlider(static_cast<uint32_t>(position->sliderPosition()));
+    }
     inSliderNotification_ = false;
   };
   connect(position, &QAbstractSlider::actionTriggered, this, onPosition);
@@ -235,9 +255,9 @@ bool CViewerDlg::OnInitDialog() {
   for (auto [id, bitmap] : kButtonSkins) buttons_[id]->LoadSkin(bitmap, QColor(kSkinTransparent));
   strip_->move(0, 0);
   strip_->raise();
-  setMinimumSize(kMinWindowWidth, kMinWindowHeight);
-  setMaximumSize(kMaxWindowWidth, kMaxWindowHeight);
-  resize(kMinWindowWidth, kMinWindowHeight);
+  // The start size and the limits are the whole window's; until the window
+  // manager's frame is known they are taken as the inner size.
+  ApplyWindowSizeRules();
   controller_.UpdatePlaybackControls();
   LayOutControls();
   // As if the user chose "&Play Overlay Mode": overlay presentation on, and
@@ -254,12 +274,19 @@ bool CViewerDlg::OnInitDialog() {
   controller_.SetSelfContained(true);
   buttons_[IDC_OPEN]->hide();
   actions_[ID_FILE_OPEN]->setEnabled(false);
-  if (!controller_.OpenBackup(options_.programPath, false)) return false;
+  if (!controller_.OpenBackup(options_.programPath, false)) {
+    exitCode_ = 1;
+    return false;
+  }
   controller_.UpdatePlaybackControls();
   return true;
 }
 
 void CViewerDlg::LayOutControls() {
+  if (fullScreen_) {
+    LayOutFullScreen();
+    return;
+  }
   const int W = client_->width();
   const int H = client_->height();
   for (const ControlPlacement& p : ComputeControlLayout(W, H)) {
@@ -269,7 +296,6 @@ void CViewerDlg::LayOutControls() {
     if (p.id == IDC_FRAME && widget) widget->update();
   }
   PlaceOverlayWindow();
-  ApplySizingHints();
 }
 
 void CViewerDlg::PlaceOverlayWindow() {
@@ -281,46 +307,47 @@ void CViewerDlg::PlaceOverlayWindow() {
   overlay_->SetScreenPos(origin.x(), origin.y());
 }
 
-void CViewerDlg::ApplySizingHints() {
-  // While the right or bottom border is dragged the picture keeps 360 : 288;
-  // on X11 the window manager does that from a base size and an aspect ratio.
-  const QRect area = dib_->geometry();
-  if (!isVisible() || area.width() <= 0) return;
-  RequestPictureAspect(winId(), width() - area.width(), height() - area.height());
-}
-
 void CViewerDlg::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
   PlaceOverlayWindow();
+  // The window manager's frame shows itself by moving the window.
+  ApplyWindowSizeRules();
+}
+
+void CViewerDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  ApplyWindowSizeRules();
 }
 
 void CViewerDlg::OnOverlayMode() {
   if (controller_.Engine().Mode() != kModeBackup) return;
   QAction* item = actions_[ID_OPTION_OVERLAY];
   const bool wasChecked = item->isChecked();
+  // The switch closes the backup; it is opened again and shown at the
+  // record that was on screen, so the user keeps their place.
+  const bool backupOpen = controller_.Count() > 0;
+  const uint32_t shown = controller_.CurrentIndex();
   controller_.Engine().SetDisplayMode(!wasChecked);
   item->setChecked(!wasChecked);
-  if (!controller_.IsSelfContained()) return;
-  if (!controller_.OpenBackup(controller_.Path(), false)) {
-    QCoreApplication::exit(1);
+  if (!backupOpen && !controller_.IsSelfContained()) return;
+  if (!controller_.ReopenBackup(shown) && controller_.IsSelfContained()) {
+    // The self-contained viewer has no backup but its own.
+    exitCode_ = 1;
     done(1);
-    return;
   }
-  controller_.UpdatePlaybackControls();
 }
 
 bool CViewerDlg::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize && !isMinimized()) LayOutControls();
+  if (watched == client_ && event->type() == QEvent::MouseButtonDblClick) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && dib_->geometry().contains(mouse->position().toPoint())) {
+      ToggleFullScreen();
+      return true;
+    }
+  }
+  if (IsSliderStatusEvent(watched, event)) return true;
   return QDialog::eventFilter(watched, event);
-}
-
-void CViewerDlg::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (firstPaintDone_ || controller_.IsSelfContained()) return;
-  firstPaintDone_ = true;
-  // The standalone viewer greets the user with the Open dialog once its
-  // window has been painted.
-  QTimer::singleShot(0, this, [this] { OnFirstPaint(); });
 }
 
 void CViewerDlg::OnFirstPaint() {
@@ -360,8 +387,15 @@ void CViewerDlg::OnDisplayShowing(int commandId) {
 }
 
 void CViewerDlg::keyPressEvent(QKeyEvent* event) {
-  // Enter never ends the dialog.
+  // Neither Enter nor Escape ends the dialog: it ends only through File >
+  // "E&xit" and the window's close button. Escape leaves the full-screen
+  // view.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (fullScreen_) LeaveFullScreen();
     event->accept();
     return;
   }
@@ -427,13 +461,21 @@ void CViewerDlg::SetPositionRange(uint32_t maximum, uint32_t tickFrequency, uint
 }
 
 void CViewerDlg::SetPosition(uint32_t position) {
-  dispatcher_.Post([this, position] {
+  const bool fromPlaybackThread = !dispatcher_.OnGuiThread();
+  dispatcher_.Post([this, position, fromPlaybackThread] {
+    // While the user moves the slider the thumb is theirs: a step the thread
+    // took before it paused does not move it back.
+    if (fromPlaybackThread && inSliderNotification_) return;
     sliders_[IDC_POSITION_SLIDER]->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
   });
 }
 
 void CViewerDlg::ShowPositionSlider(bool show) {
-  dispatcher_.Post([this, show] { sliders_[IDC_POSITION_SLIDER]->setVisible(show); });
+  dispatcher_.Post([this, show] {
+    positionSliderShown_ = show;
+    // The full-screen view shows the picture alone.
+    sliders_[IDC_POSITION_SLIDER]->setVisible(show && !fullScreen_);
+  });
 }
 
 int CViewerDlg::SpeedPosition() const { return speedPosition_; }
@@ -491,6 +533,9 @@ void CViewerDlg::SelectVideoWindow(bool overlay) {
   dispatcher_.Post([this, overlay] {
     if (overlay && !overlay_) {
       overlay_ = new COverlayVideoWnd(dispatcher_, client_);
+      // The video area's sunken edge in this presentation too (not in the
+      // full-screen view).
+      overlay_->SetClientEdge(!fullScreen_);
       overlay_->SetPrintSupport(MakePrintSupport());
       const OverlayParams params;
       overlay_->Create(&params);

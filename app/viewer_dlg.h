@@ -5,11 +5,14 @@
 // playback thread reach the widgets through the GUI dispatcher.
 #include <QDialog>
 #include <QMap>
+#include <QMargins>
+#include <QPointer>
 #include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/gui_dispatcher.h"
 #include "playback/playback_controller.h"
@@ -66,6 +69,17 @@ class CViewerDlg : public QDialog, public IViewerHost {
   // The start-up sequence; false when a self-contained backup cannot be
   // opened (the application then ends with exit code 1).
   bool OnInitDialog();
+  // The code the application ends with: 1 when the self-contained backup
+  // could not be opened (at start-up or again after a presentation switch).
+  int ExitCode() const { return exitCode_; }
+
+  // The full-screen view (F11, a double-click on the picture; Escape or F11
+  // leaves it): the picture alone, scaled to the screen at the video area's
+  // proportion, with its texts; the playback keys keep working.
+  void ToggleFullScreen();
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  bool IsFullScreenView() const { return fullScreen_; }
 
   CPlaybackController& Controller() { return controller_; }
   CDibVideoWnd& DibWindow() { return *dib_; }
@@ -118,6 +132,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
  protected:
   void showEvent(QShowEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -137,8 +152,20 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void LayOutControls();
   void RunCloseSequence();
   void PlaceOverlayWindow();
-  void ApplySizingHints();
+  // The window's size limits and the picture's proportion, for the whole
+  // window including the window manager's frame (viewer_window_size.cpp).
+  void ApplyWindowSizeRules();
   void OnFirstPaint();
+  // The full-screen view (viewer_full_screen.cpp).
+  void AddFullScreenView();
+  void LayOutFullScreen();
+  // Tooltips of the buttons and sliders, and the sliders' status while
+  // their thumb is dragged (viewer_tooltips.cpp).
+  void SetToolTips();
+  bool IsSliderStatusEvent(QObject* watched, QEvent* event);
+  QString SpeedStatusText() const;
+  QString PositionStatusText() const;
+  void ShowSliderStatus(QSlider* slider);
   // Picture files and printing: the dialogs and message boxes they use
   // (defaults set before the message box's own), and the two buttons.
   void SetPictureDialogDefaults();
@@ -165,7 +192,27 @@ class CViewerDlg : public QDialog, public IViewerHost {
   std::atomic<int> speedPosition_{10};
   bool firstPaintDone_ = false;
   bool closed_ = false;
+  int exitCode_ = 0;
+
+  // Window size rules (viewer_window_size.cpp): the frame they were last
+  // applied for; whether the start size has been given to the whole window.
+  QMargins appliedFrame_{-1, -1, -1, -1};
+  QSize appliedInner_;
+  bool startSizeSet_ = false;
+
+  // Full-screen view.
+  bool fullScreen_ = false;
+  QRect normalGeometry_;
+  std::vector<QPointer<QWidget>> hiddenForFullScreen_;
+  bool positionSliderShown_ = false;  // as the playback state last asked
+  QAction* fullScreenAction_ = nullptr;
+
+  // The recording's frame rate for the speed readout, by backup.
+  mutable std::string frameRatePath_;
+  mutable uint32_t frameRateCount_ = 0;
+  mutable double frameRate_ = 0;
   bool inSliderNotification_ = false;
+  bool positionNotified_ = false;
 };
 
 }  // namespace bv

@@ -1,8 +1,10 @@
 // CViewerDlg: the snapshot and print commands, their dialogs, and the
 // message boxes of the picture files.
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/message_box.h"
 #include "app/viewer_dlg.h"
 #include "controls/skin_button.h"
 #include "export/picture_commands.h"
@@ -13,18 +15,44 @@
 namespace bv {
 namespace {
 
+const QString kBmpFilter = QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)");
+const QString kJpgFilter = QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)");
+
+// The dialog names the selected type with or without its patterns (it
+// hides them), so only the type's name is compared.
+QString SuffixOfFilter(const QString& filter) {
+  return filter.startsWith(QStringLiteral("JPG file")) ? QStringLiteral("JPG") : QStringLiteral("BMP");
+}
+
 // The save-as dialog of the snapshot: a name typed without extension gets
-// ".BMP"; an existing file is replaced only after asking. No owner window.
+// the extension of the type chosen when the name is accepted (".BMP" or
+// ".JPG"), however the type was chosen (the type box changed from the
+// keyboard tells no one); an existing file is replaced only after asking.
+class CSnapshotSaveDialog : public QFileDialog {
+ public:
+  CSnapshotSaveDialog() : QFileDialog(nullptr) {
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    // Patterns in both cases: file names on Linux are case-sensitive.
+    setNameFilters({kBmpFilter, kJpgFilter});
+    setOption(QFileDialog::HideNameFilterDetails);
+    setDefaultSuffix(SuffixOfFilter(kBmpFilter));
+  }
+  void accept() override {
+    setDefaultSuffix(SuffixOfFilter(selectedNameFilter()));
+    QFileDialog::accept();
+  }
+};
+
+// No owner window.
 std::string DefaultChooseFileToSave() {
-  QFileDialog dialog(nullptr);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  // Patterns in both cases: file names on Linux are case-sensitive.
-  dialog.setNameFilters({QStringLiteral("bmp file(*.BMP) (*.BMP *.bmp)"), QStringLiteral("JPG file(*.JPG) (*.JPG *.jpg)")});
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setDefaultSuffix(QStringLiteral("BMP"));
+  CSnapshotSaveDialog dialog;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-  return dialog.selectedFiles().first().toStdString();
+  QString chosen = dialog.selectedFiles().first();
+  // A dialog that does not add the suffix itself (a platform's own) leaves
+  // a bare name: it gets the chosen type's extension here.
+  if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1Char('.') + SuffixOfFilter(dialog.selectedNameFilter());
+  return chosen.toStdString();
 }
 
 QString FromLegacy(const std::string& text) { return QString::fromStdString(LegacyTextToUtf8(text)); }
@@ -44,7 +72,7 @@ void CViewerDlg::SetPictureDialogDefaults() {
   options_.captionedMessageBox = [](const QString& caption, const QString& text, bool errorIcon) {
     // The JPEG library's fatal errors have no owner window.
     QMessageBox box(errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
-    box.exec();
+    ExecMessageBox(box);
   };
 }
 

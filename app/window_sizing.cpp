@@ -1,22 +1,35 @@
 #include "app/window_sizing.h"
 
+#include <algorithm>
+
 namespace bv {
 
-WindowRect ApplyPictureAspect(SizingEdge edge, WindowRect proposed, int extraWidth, int extraHeight) {
-  const int pictureWidth = proposed.Width() - extraWidth;
-  const int pictureHeight = proposed.Height() - extraHeight;
-  switch (edge) {
-    case SizingEdge::kRight:
-    case SizingEdge::kBottomRight:
-      proposed.bottom = proposed.top + extraHeight + pictureWidth * 288 / 360;
-      break;
-    case SizingEdge::kBottom:
-      proposed.right = proposed.left + extraWidth + pictureHeight * 360 / 288;
-      break;
-    default:
-      break;
+WindowSizeRules ComputeWindowSizeRules(int frameWidth, int frameHeight, int extraWidth, int extraHeight) {
+  WindowSizeRules rules;
+  rules.minWidth = kMinWindowWidth - frameWidth;
+  rules.minHeight = kMinWindowHeight - frameHeight;
+  rules.maxWidth = kMaxWindowWidth - frameWidth;
+  rules.maxHeight = kMaxWindowHeight - frameHeight;
+  rules.baseWidth = extraWidth;
+  rules.baseHeight = extraHeight;
+  return rules;
+}
+
+WindowSizeRules ProportionedLimits(const WindowSizeRules& rules) {
+  if (rules.aspectWidth <= 0 || rules.aspectHeight <= 0) return rules;
+  WindowSizeRules narrowed = rules;
+  const int smallestPictureHeight = std::max(0, rules.minHeight - rules.baseHeight);
+  const int widthNeeded = (smallestPictureHeight * rules.aspectWidth + rules.aspectHeight - 1) / rules.aspectHeight;
+  narrowed.minWidth = std::max(rules.minWidth, rules.baseWidth + widthNeeded);
+  if (rules.maxWidth > 0) {
+    const int largestPictureWidth = std::max(0, rules.maxWidth - rules.baseWidth);
+    narrowed.maxHeight = std::min(rules.maxHeight, rules.baseHeight + largestPictureWidth * rules.aspectHeight /
+                                                                          rules.aspectWidth);
+    // Never below the smallest size.
+    narrowed.maxWidth = std::max(narrowed.maxWidth, narrowed.minWidth);
+    narrowed.maxHeight = std::max(narrowed.maxHeight, narrowed.minHeight);
   }
-  return proposed;
+  return narrowed;
 }
 
 }  // namespace bv
@@ -25,18 +38,27 @@ WindowRect ApplyPictureAspect(SizingEdge edge, WindowRect proposed, int extraWid
 
 namespace bv {
 
-void RequestPictureAspect(unsigned long windowId, int extraWidth, int extraHeight) {
+void RequestWindowSizeRules(unsigned long windowId, const WindowSizeRules& asked) {
+  const WindowSizeRules rules = ProportionedLimits(asked);
   const XlibCalls* x = Xlib();
   XlibCalls::Display* display = XlibDisplay();
   if (!x || !display || !windowId) return;
+  // Qt writes the hints it knows (limits, position) whenever it changes the
+  // window; the proportion is added to what it wrote.
   XlibCalls::SizeHints hints{};
   long supplied = 0;
   x->GetWMNormalHints(display, windowId, &hints, &supplied);
-  hints.flags |= XlibCalls::kAspectFlag | XlibCalls::kBaseSizeFlag;
-  hints.minAspectX = hints.maxAspectX = 360;
-  hints.minAspectY = hints.maxAspectY = 288;
-  hints.baseWidth = extraWidth;
-  hints.baseHeight = extraHeight;
+  hints.flags |= XlibCalls::kMinSizeFlag | XlibCalls::kMaxSizeFlag | XlibCalls::kAspectFlag | XlibCalls::kBaseSizeFlag;
+  if (rules.maxWidth <= 0) hints.flags &= ~XlibCalls::kMaxSizeFlag;
+  if (rules.aspectWidth <= 0) hints.flags &= ~(XlibCalls::kAspectFlag | XlibCalls::kBaseSizeFlag);
+  hints.minWidth = rules.minWidth;
+  hints.minHeight = rules.minHeight;
+  hints.maxWidth = rules.maxWidth;
+  hints.maxHeight = rules.maxHeight;
+  hints.minAspectX = hints.maxAspectX = rules.aspectWidth;
+  hints.minAspectY = hints.maxAspectY = rules.aspectHeight;
+  hints.baseWidth = rules.baseWidth;
+  hints.baseHeight = rules.baseHeight;
   x->SetWMNormalHints(display, windowId, &hints);
   x->Flush(display);
 }

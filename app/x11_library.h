@@ -15,6 +15,8 @@ struct XlibCalls {
     int baseWidth, baseHeight;
     int winGravity;
   };
+  static constexpr long kMinSizeFlag = 1L << 4;
+  static constexpr long kMaxSizeFlag = 1L << 5;
   static constexpr long kAspectFlag = 1L << 7;
   static constexpr long kBaseSizeFlag = 1L << 8;
 

@@ -7,6 +7,10 @@
 namespace bv {
 namespace {
 
+// A held click pages again after this long, then at this interval.
+constexpr int kFirstPageRepeatMs = 400;
+constexpr int kPageRepeatMs = 100;
+
 QColor ToQColor(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 COLORREF ToColorRef(const QColor& c) {
   return static_cast<COLORREF>(c.red() | (c.green() << 8) | (c.blue() << 16));
@@ -61,6 +65,10 @@ CCustomSliderCtrl::CCustomSliderCtrl(int controlId, int thumbInset, int channelI
   setFocusPolicy(Qt::StrongFocus);
   face_ = ToColorRef(palette().color(QPalette::Button));
   palette_ = DeriveSliderPalette(face_, SystemColoursNow());
+  connect(&pageRepeat_, &QTimer::timeout, this, [this] {
+    pageRepeat_.setInterval(kPageRepeatMs);
+    PageTowardPointer();
+  });
 }
 
 CPositionSliderCtrl::CPositionSliderCtrl(int controlId, QWidget* parent) : CCustomSliderCtrl(controlId, 3, 5, parent) {}
@@ -219,23 +227,86 @@ void CCustomSliderCtrl::mousePressEvent(QMouseEvent* event) {
     setSliderDown(true);
     update();
   } else {
-    // A click beside the thumb moves a page toward the click.
-    triggerAction(at.x() < thumb.left() ? SliderPageStepSub : SliderPageStepAdd);
+    // A click beside the thumb moves a page toward the click, and again
+    // while the button is held, until the thumb reaches the pointer.
+    pageAction_ = at.x() < thumb.left() ? SliderPageStepSub : SliderPageStepAdd;
+    pagePointerX_ = at.x();
+    triggerAction(pageAction_);
+    pageRepeat_.start(kFirstPageRepeatMs);
   }
   event->accept();
 }
 
+void CCustomSliderCtrl::PageTowardPointer() {
+  if (pageAction_ == SliderNoAction || ThumbReachedPointer()) {
+    pageRepeat_.stop();
+    return;
+  }
+  const int before = sliderPosition();
+  triggerAction(pageAction_);
+  if (sliderPosition() == before) pageRepeat_.stop();  // at the end of the range
+}
+
+bool CCustomSliderCtrl::ThumbReachedPointer() const {
+  const QRect thumb = ThumbRect();
+  return pageAction_ == SliderPageStepSub ? thumb.left() <= pagePointerX_ : thumb.right() >= pagePointerX_;
+}
+
 void CCustomSliderCtrl::mouseMoveEvent(QMouseEvent* event) {
+  if (pageAction_ != SliderNoAction) {
+    pagePointerX_ = event->position().toPoint().x();
+    event->accept();
+    return;
+  }
   if (!isSliderDown()) return;
+  // While the thumb is held, setting the position notifies the move once.
   setSliderPosition(ValueAt(event->position().toPoint().x() - dragOffset_));
-  triggerAction(SliderMove);
   event->accept();
 }
 
 void CCustomSliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
+  if (pageAction_ != SliderNoAction) {
+    pageAction_ = SliderNoAction;
+    pageRepeat_.stop();
+    event->accept();
+    return;
+  }
   if (!isSliderDown()) return;
   setSliderDown(false);
   update();
+  event->accept();
+}
+
+void CCustomSliderCtrl::keyPressEvent(QKeyEvent* event) {
+  // A horizontal trackbar's keys: Up and Page Up go toward the minimum as
+  // Left does, Down and Page Down toward the maximum as Right does.
+  SliderAction action = SliderNoAction;
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+      action = SliderSingleStepSub;
+      break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+      action = SliderSingleStepAdd;
+      break;
+    case Qt::Key_PageUp:
+      action = SliderPageStepSub;
+      break;
+    case Qt::Key_PageDown:
+      action = SliderPageStepAdd;
+      break;
+    case Qt::Key_Home:
+      action = SliderToMinimum;
+      break;
+    case Qt::Key_End:
+      action = SliderToMaximum;
+      break;
+    default:
+      QSlider::keyPressEvent(event);
+      return;
+  }
+  triggerAction(action);
   event->accept();
 }
 

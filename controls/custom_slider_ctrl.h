@@ -3,9 +3,12 @@
 // slider): horizontal trackbars with thumbs on both sides whose channel and
 // thumb the program draws itself from a palette derived from one face colour.
 // Range, position, mouse and keyboard behave as a trackbar's: a click on the
-// channel moves by a page toward the click, the thumb can be dragged, the
-// arrow and page keys step.
+// channel moves by a page toward the click and keeps paging while the button
+// is held until the thumb reaches the pointer, the thumb can be dragged, and
+// Left, Up and Page Up move toward the minimum, Right, Down and Page Down
+// toward the maximum, Home and End to the ends.
 #include <QSlider>
+#include <QTimer>
 
 #include "controls/slider_palette.h"
 
@@ -32,12 +35,16 @@ class CCustomSliderCtrl : public QSlider {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   SystemColours SystemColoursNow() const;
   void DrawThumb(QPainter& painter, QRect rect, bool pressed) const;
   void DrawChannel(QPainter& painter) const;
   int ValueAt(int x) const;
+  // Paging while the button is held on the channel.
+  void PageTowardPointer();
+  bool ThumbReachedPointer() const;
 
   const int thumbInset_;    // shrinks the drawn thumb at top and bottom
   const int channelInset_;  // shrinks the channel when the range is not 0..0
@@ -45,6 +52,9 @@ class CCustomSliderCtrl : public QSlider {
   SliderPalette palette_{};
   int thumbWidth_ = 11;
   int dragOffset_ = 0;
+  QTimer pageRepeat_;
+  SliderAction pageAction_ = SliderNoAction;
+  int pagePointerX_ = 0;
 };
 
 class CPositionSliderCtrl : public CCustomSliderCtrl {

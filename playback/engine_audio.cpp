@@ -89,8 +89,11 @@ ChunkOutcome GatherChunk(const CPlaybackEngine& engine, AudioPathState& audio, c
   return ChunkOutcome::kGathered;
 }
 
-// Starts the real-time base of a new second.
-void AdvanceRealTimeBase(AudioPathState& audio) {
+// Starts the real-time base of a new second. The wait for the previous
+// second to end is given up when interrupted() says so (a pause or stop
+// request): the base is then taken from now.
+template <typename Interrupted>
+void AdvanceRealTimeBase(AudioPathState& audio, Interrupted interrupted) {
   ITickClock& clock = *audio.clock;
   const uint32_t now = clock.TickCount();
   if (audio.realTimeBase == 0) {
@@ -103,7 +106,7 @@ void AdvanceRealTimeBase(AudioPathState& audio) {
     audio.realTimeBase = NonZeroTick(now + kSecondSpan - elapsed);
     return;
   }
-  while (clock.TickCount() - audio.realTimeBase <= kSecondSpan) clock.Sleep(1);
+  while (clock.TickCount() - audio.realTimeBase <= kSecondSpan && !interrupted()) clock.Sleep(1);
   audio.realTimeBase = NonZeroTick(clock.TickCount());
 }
 
@@ -126,6 +129,9 @@ void CPlaybackEngine::SyncToRecordTime(const INDEX_RECORD& record) {
   }
 
   const bool paced = camera_.version > 3 && owner_->GetPlayState() == kPlayingForward && record.IsAudioPaced();
+  // A pause or stop request for the playback thread ends its waits at once:
+  // the record is shown without waiting for its millisecond.
+  const auto interrupted = [this] { return owner_->PlaybackThreadAsked(); };
   if (!paced) {
     // Leaving real-time pacing restores the speed slider's pace.
     if (audio.realTimeBase != 0) {
@@ -144,7 +150,7 @@ void CPlaybackEngine::SyncToRecordTime(const INDEX_RECORD& record) {
     } else {
       audio.audioPending = true;
     }
-    AdvanceRealTimeBase(audio);
+    AdvanceRealTimeBase(audio, interrupted);
   }
 
   // A millisecond field beyond the second (a damaged record) would hold
@@ -158,7 +164,7 @@ void CPlaybackEngine::SyncToRecordTime(const INDEX_RECORD& record) {
       audio.audioPending = false;
       elapsed = clock.TickCount() - audio.realTimeBase;
     }
-    if (elapsed >= due) break;
+    if (elapsed >= due || interrupted()) break;
     clock.Sleep(1);
   }
 }
@@ -194,6 +200,9 @@ void CPlaybackEngine::PlayGatheredAudio() {
   AudioPathState& audio = audio_;
   if (!audio.soundOutput) audio.soundOutput = std::make_unique<CSoundOutput>(owner_->Host(), *audio.clock);
   CSoundOutput& output = *audio.soundOutput;
+  // A device a stop let go may still be closing; a pause or stop request
+  // during that wait is not held up by it: this second is left silent.
+  if (!output.IsOpen() && !output.WaitForClosing([this] { return owner_->PlaybackThreadAsked(); })) return;
   if (audio.tap && audio.chunkCount > 0) {
     audio.tap->OnSecondHandedOver(audio.clock->TickCount(), audio.gatheredSecond, audio.firstAudioMillisecond);
   }
@@ -213,7 +222,8 @@ void CPlaybackEngine::PlayGatheredAudio() {
     bool reopened = false;
     if (!SameOutputFormat(header, audio.outputFormat)) {
       audio.outputFormat = header;
-      output.Close();
+      // An output already open in this format is kept (its ring emptied):
+      // reopening the device would hold the step up while it drains.
       output.Open(header.samplesPerSecond, header.bitsPerSample);
       reopened = true;
     }

@@ -40,6 +40,16 @@ void CPlaybackController::WaitUntilStopped() {
   if (thread_.joinable()) thread_.join();
 }
 
+bool CPlaybackController::PlaybackThreadAsked() const {
+  return threadState_ != kNoThread && (pauseRequest_ != 0 || stopRequest_ == 1);
+}
+
+void CPlaybackController::WaitForEndingThread() {
+  // Forward play that ran out asked its own thread to stop; until that
+  // thread is gone a play command would find it and start none.
+  if (threadState_ != kNoThread && stopRequest_ == 1) WaitUntilStopped();
+}
+
 void CPlaybackController::StartPlaybackThread() {
   if (thread_.joinable()) thread_.join();
   stopRequest_ = 0;
@@ -77,6 +87,10 @@ void CPlaybackController::PlaybackThreadProc() {
       GoToRecord(currentIndex_ - 1);
     }
     host_.FlushUpdates();
+    if (forwardPlayEndedInStep_) {
+      forwardPlayEndedInStep_ = false;
+      if (forwardPlayEndedHook_) forwardPlayEndedHook_();
+    }
     threadState_ = kThreadBetweenSteps;
   }
   threadState_ = kNoThread;
@@ -86,6 +100,7 @@ void CPlaybackController::SetDelayFromSpeedSlider() { engine_.SetFrameDelay(20 -
 
 void CPlaybackController::PlayForward() {
   if (!HasBackup() || playState_ == kPlayingForward) return;
+  WaitForEndingThread();
   playState_ = kPlayingForward;
   if (index_[currentIndex_].IsAudioPaced()) {
     engine_.SetFrameDelay(1);
@@ -104,6 +119,7 @@ void CPlaybackController::PlayForward() {
 
 void CPlaybackController::PlayBackward() {
   if (!HasBackup() || playState_ == kPlayingBackward) return;
+  WaitForEndingThread();
   playState_ = kPlayingBackward;
   {
     std::lock_guard gate(stepGate_);

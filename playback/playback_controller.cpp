@@ -36,20 +36,31 @@ OpenPathKind ClassifyOpenPath(const std::string& path) {
 
 CPlaybackController::CPlaybackController(IViewerHost& host) : host_(host) { engine_.SetOwner(this); }
 
-uint32_t CPlaybackController::IndexBase() const { return selfContained_ ? kProgramFileLength : 0; }
-
 bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
-  // Applying the presentation of the menu also resets the viewer, so the
-  // previous backup is closed before anything is read.
-  engine_.SetDisplayMode(host_.IsMenuItemChecked(ID_OPTION_OVERLAY));
+  return OpenBackupAt(path, oldFormat, selfContained_ ? kProgramFileLength : 0) == OpenOutcome::kOpened;
+}
 
-  IndexReadOutcome read = ReadBackupIndex(path, oldFormat, IndexBase());
-  if (read.result == IndexReadResult::kCannotOpen) return false;
-  path_ = path;
+CPlaybackController::OpenOutcome CPlaybackController::OpenBackupAt(const std::string& path, bool oldFormat,
+                                                                   uint32_t indexBase) {
+  // The new backup is read and its data file tried before the open one is
+  // let go: a file that cannot be shown leaves the viewer as it was.
+  IndexReadOutcome read = ReadBackupIndex(path, oldFormat, indexBase);
+  if (read.result == IndexReadResult::kCannotOpen) return OpenOutcome::kCannotOpen;
   if (read.result == IndexReadResult::kFileError) {
     host_.ShowMessage(kFileError);
-    return false;
+    return OpenOutcome::kRefused;
   }
+  const std::string dataPath = oldFormat ? DataFileOfIndex(path) : path;
+  if (!CDataFile().Open(dataPath)) {
+    host_.ShowMessage(kSaveError);
+    return OpenOutcome::kRefused;
+  }
+
+  // Applying the presentation of the menu also resets the viewer, so the
+  // previous backup is closed before the new one is shown.
+  engine_.SetDisplayMode(host_.IsMenuItemChecked(ID_OPTION_OVERLAY));
+  path_ = path;
+  indexBase_ = oldFormat ? 0 : indexBase;
   indexLength_ = oldFormat ? 0 : read.indexLength;
   oldPair_ = oldFormat;
   index_ = std::move(read.index);
@@ -57,7 +68,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
 
   engine_.SetBackupDirectory(DirectoryOf(path));
   engine_.LoadEventConfiguration();
-  if (!engine_.OpenDataFile(oldFormat ? DataFileOfIndex(path) : path, oldFormat)) return false;
+  if (!engine_.OpenDataFile(dataPath, oldFormat)) return OpenOutcome::kRefused;
 
   host_.SetPositionRange(count_ - 1, count_ / 100, count_ / 100);
   // The reset at the start of the open ended any playback thread.
@@ -72,7 +83,25 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
     host_.SetSpeedPosition(10);
   }
   host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, true);
+  return OpenOutcome::kOpened;
+}
+
+bool CPlaybackController::ReopenBackup(uint32_t record) {
+  if (path_.empty()) return false;
+  const std::string path = path_;
+  if (OpenBackupAt(path, oldPair_, indexBase_) != OpenOutcome::kOpened) return false;
+  if (record != 0 && record < count_) GoToRecord(record);
+  UpdatePlaybackControls();
   return true;
+}
+
+bool IsProgramFile(const std::string& path) {
+  CDataFile file;
+  uint8_t magic[4] = {};
+  if (!file.Open(path) || !file.ReadExactAt(0, magic, sizeof magic)) return false;
+  const bool elf = magic[0] == 0x7F && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';
+  const bool windows = magic[0] == 'M' && magic[1] == 'Z';
+  return elf || windows;
 }
 
 void CPlaybackController::OpenChosenFile(const std::string& path) {
@@ -80,29 +109,41 @@ void CPlaybackController::OpenChosenFile(const std::string& path) {
   WaitUntilStopped();
   playState_ = kStoppedOrPaused;
 
-  switch (ClassifyOpenPath(path)) {
+  const OpenPathKind kind = ClassifyOpenPath(path);
+  switch (kind) {
     case OpenPathKind::kBmp:
     case OpenPathKind::kJpg:
       // A refused still leaves the previous picture; the controls follow
       // the engine mode either way.
-      if (ClassifyOpenPath(path) == OpenPathKind::kBmp) {
+      if (kind == OpenPathKind::kBmp) {
         engine_.LoadBmpStill(path);
       } else {
         engine_.LoadJpegStill(path);
       }
       UpdatePlaybackControls();
       host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, false);
-      break;
+      return;
     case OpenPathKind::kZrv:
     case OpenPathKind::kIdx:
-      if (OpenBackup(path, ClassifyOpenPath(path) == OpenPathKind::kIdx)) {
-        UpdatePlaybackControls();
-        host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, true);
-      }
-      break;
-    default:
+    case OpenPathKind::kNone:
       break;
   }
+  // A name of no known type may be a viewer program with a backup appended:
+  // its container follows the program's own length. Anything else is not a
+  // file the viewer can show, and the user is told so.
+  OpenOutcome outcome = OpenOutcome::kRefused;
+  if (kind != OpenPathKind::kNone) {
+    outcome = OpenBackupAt(path, kind == OpenPathKind::kIdx, selfContained_ ? kProgramFileLength : 0);
+  } else if (IsProgramFile(path)) {
+    outcome = OpenBackupAt(path, false, kProgramFileLength);
+  } else {
+    host_.ShowMessage(kFileError);
+  }
+  if (outcome == OpenOutcome::kCannotOpen) host_.ShowMessage(kFileError);
+  // Refused or not, the controls show the state the viewer is in: the new
+  // backup, or what stays on show (an empty viewer keeps its disabled look).
+  if (count_ > 0 || engine_.Mode() != kModeBackup) UpdatePlaybackControls();
+  if (outcome == OpenOutcome::kOpened) host_.EnableMenuItem(ID_FILE_SHOW_INFORMATION, true);
 }
 
 void CPlaybackController::ResetViewer() {
@@ -134,11 +175,17 @@ void CPlaybackController::GoToRecord(uint32_t index) {
   // count - 1 wraps for an empty index, so nothing is ever past it there;
   // such an index is refused when it is opened.
   while (index > count_ - 1) {
+    if (playState_ == kPlayingBackward) {
+      // Backward play that stands at record 0 has ended as well.
+      EndBackwardPlayAtFirstRecord();
+      return;
+    }
     if (playState_ != kPlayingForward) return;
     RequestStop();
     engine_.StopSound();
     playState_ = kStoppedOrPaused;
     UpdatePlaybackControls();
+    forwardPlayEndedInStep_ = true;
     index = 0;
   }
   if (count_ == 0) return;
@@ -148,6 +195,19 @@ void CPlaybackController::GoToRecord(uint32_t index) {
   host_.SetPosition(index);
   currentIndex_ = index;
   engine_.DisplayRecord(index_[index]);
+  if (index == 0 && playState_ == kPlayingBackward) {
+    EndBackwardPlayAtFirstRecord();
+    return;
+  }
+  UpdatePlaybackControls();
+}
+
+void CPlaybackController::EndBackwardPlayAtFirstRecord() {
+  // The thread stays, idle, until it is paused or stopped; the state and
+  // the buttons say that play has ended (save and print are offered again).
+  // A play command given meanwhile wins.
+  uint8_t backward = kPlayingBackward;
+  playState_.compare_exchange_strong(backward, kStoppedOrPaused);
   UpdatePlaybackControls();
 }
 

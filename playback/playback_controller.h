@@ -8,10 +8,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "playback/backup_constants.h"
 #include "playback/backup_index.h"
 #include "playback/playback_engine.h"
 #include "playback/viewer_host.h"
@@ -22,6 +24,9 @@ namespace bv {
 // of its name compared without regard to case.
 enum class OpenPathKind { kNone, kBmp, kJpg, kZrv, kIdx };
 OpenPathKind ClassifyOpenPath(const std::string& path);
+// Whether the file starts as a program file does (ELF, or a Windows
+// program's "MZ").
+bool IsProgramFile(const std::string& path);
 
 enum PlayState : uint8_t { kStoppedOrPaused = 0, kPlayingForward = 1, kPlayingBackward = 2 };
 enum ThreadState : uint8_t {
@@ -47,8 +52,14 @@ class CPlaybackController {
   // Opens a container (oldFormat false) or an ".idx" file with its ".sav"
   // (oldFormat true) and shows its first record.
   bool OpenBackup(const std::string& path, bool oldFormat);
+  // Opens the backup that was open last again, the same way, and shows
+  // record (the first one when it is past the end). False when it cannot
+  // be opened (the reason has been shown, as for any open).
+  bool ReopenBackup(uint32_t record);
   // The Open command after its file dialog: stops playback, then opens the
-  // chosen file as its extension says. Other names do nothing.
+  // chosen file as its extension says. A file of another name is opened
+  // when it is a viewer program with a backup appended; otherwise, and
+  // whenever the file cannot be opened, "File Error #1" says so.
   void OpenChosenFile(const std::string& path);
   // Returns the viewer to its empty state: playback ended, index freed,
   // texts emptied, picture cleared, controls in their disabled look.
@@ -80,7 +91,11 @@ class CPlaybackController {
   // Self-contained mode: the backup is appended to the program file.
   void SetSelfContained(bool selfContained) { selfContained_ = selfContained; }
   bool IsSelfContained() const { return selfContained_; }
-  uint32_t IndexBase() const;
+  // Where the open backup's index starts: the program length when the
+  // backup is appended to a program file (the viewer's own in
+  // self-contained mode, or one the user opened), else 0.
+  uint32_t IndexBase() const { return indexBase_; }
+  bool IsAppendedBackup() const { return indexBase_ == kProgramFileLength; }
 
   const IndexArray& Index() const { return index_; }
   uint32_t Count() const { return count_; }
@@ -105,6 +120,16 @@ class CPlaybackController {
   uint8_t GetThreadState() const { return threadState_.load(); }
   int GetPauseRequest() const { return pauseRequest_.load(); }
   int GetStopRequest() const { return stopRequest_.load(); }
+  // Whether a playback thread exists and has been asked to pause or stop:
+  // the waits of its step (real-time pacing) end early then, so that a
+  // command takes effect at once whatever kind of play runs.
+  bool PlaybackThreadAsked() const;
+
+  // Called on the playback thread when forward play has run past the last
+  // record and ended (PlayState is 0 again, record 0 shown and the screen
+  // updated), before the thread finishes. Lets tests act in that moment;
+  // unset in the viewer.
+  void SetForwardPlayEndedHook(std::function<void()> hook) { forwardPlayEndedHook_ = std::move(hook); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -118,7 +143,15 @@ class CPlaybackController {
   // Serve messages until the playback thread idles (pause) or ends (stop).
   void WaitUntilPaused();
   void WaitUntilStopped();
+  // A play command arriving while a thread is ending (forward play ran out)
+  // waits for it, so that a new thread is started rather than none.
+  void WaitForEndingThread();
+  enum class OpenOutcome { kOpened, kCannotOpen, kRefused };
+  // Opens a backup whose container index starts at indexBase; a refusal
+  // has shown its message, a file that cannot be opened has not.
+  OpenOutcome OpenBackupAt(const std::string& path, bool oldFormat, uint32_t indexBase);
   void SetDelayFromSpeedSlider();
+  void EndBackwardPlayAtFirstRecord();
   bool HasBackup() const;
 
   IViewerHost& host_;
@@ -131,6 +164,7 @@ class CPlaybackController {
   std::string path_;
   bool oldPair_ = false;
   bool selfContained_ = false;
+  uint32_t indexBase_ = 0;
 
   // Shared with the playback thread. The GUI thread writes the requests and
   // PlayState; the playback thread writes ThreadState; both write the current
@@ -147,6 +181,8 @@ class CPlaybackController {
   // thread starts no further step.
   std::mutex stepGate_;
   std::condition_variable wake_;
+  std::function<void()> forwardPlayEndedHook_;
+  bool forwardPlayEndedInStep_ = false;  // by the thread that steps forward play
 };
 
 }  // namespace bv

@@ -37,6 +37,9 @@ bool CPlaybackEngine::OpenDataFile(const std::string& path, bool oldFormat) {
   dataFile_ = std::move(file);
   owner_->ClearActivePicture();
   ForgetKeptPictures();
+  // Another backup's camera must never be named over these pictures.
+  cameraTitle_.clear();
+  location_.clear();
 
   camera_ = CameraInfoBlock{};
   const uint64_t length = dataFile_.Length();
@@ -85,6 +88,10 @@ bool CPlaybackEngine::ReadVideoRecord(const INDEX_RECORD& record) {
     if (!dataFile_.ReadExactAt(position, header, 2 * width)) return false;
     cameraTitle_ = TitleFieldText(header, width);
     location_ = TitleFieldText(header + width, width);
+  } else {
+    // Records of old backups carry no title.
+    cameraTitle_.clear();
+    location_.clear();
   }
   return ReadPayloadAt(position + 2 * width, record.size);
 }

@@ -9,13 +9,31 @@ namespace bv {
 CSoundOutput::CSoundOutput(IViewerHost& host, ITickClock& clock)
     : host_(host), clock_(clock), stream_(std::make_unique<CWaveOutStream>()) {}
 
-CSoundOutput::~CSoundOutput() { Close(); }
+CSoundOutput::~CSoundOutput() {
+  Close();
+  FinishClosing();
+}
+
+void CSoundOutput::FinishClosing() {
+  if (closing_.joinable()) closing_.join();
+}
+
+bool CSoundOutput::WaitForClosing(const std::function<bool()>& interrupted) {
+  while (!closed_) {
+    if (interrupted()) return false;
+    clock_.Sleep(1);
+  }
+  FinishClosing();
+  return true;
+}
 
 void CSoundOutput::Open(uint32_t samplesPerSecond, uint16_t bitsPerSample) {
-  if (opened_) {
+  if (opened_ && samplesPerSecond == samplesPerSecond_ && bitsPerSample == bitsPerSample_) {
     stream_->ResetRing();
     return;
   }
+  Close();
+  FinishClosing();
   if (!stream_->Open(samplesPerSecond, bitsPerSample)) {
     host_.ShowMessage(kSoundDeviceError);
     return;
@@ -24,12 +42,21 @@ void CSoundOutput::Open(uint32_t samplesPerSecond, uint16_t bitsPerSample) {
   stream_->Prime();
   stream_->Start();
   opened_ = true;
+  samplesPerSecond_ = samplesPerSecond;
+  bitsPerSample_ = bitsPerSample;
 }
 
 void CSoundOutput::Close() {
   if (!opened_) return;
+  // Blocks queued from now on are silence.
   stream_->Stop();
-  stream_->Close();
+  FinishClosing();
+  closed_ = false;
+  closing_ = std::thread([this, stream = std::move(stream_)] {
+    stream->Close();
+    closed_ = true;
+  });
+  stream_ = std::make_unique<CWaveOutStream>();
   opened_ = false;
 }
 

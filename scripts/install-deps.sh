@@ -18,6 +18,9 @@ test_packages=(
   xvfb xauth ffmpeg sox libjpeg-turbo-progs imagemagick poppler-utils
   # Whether a presentation video plays in a browser's <video>.
   chromium
+  # A window manager under Xvfb for the tests of the real window (sizing,
+  # taskbar, message boxes), with the tools that drive and inspect it.
+  openbox x11-utils xdotool
   # The fuzz targets (fuzz/run.sh): clang with libFuzzer and the sanitizers.
   clang-14 libclang-rt-14-dev
 )

@@ -86,12 +86,20 @@ TEST_F(OpenBackupTest, OldPairReadsSaveFileBesideAndKeepsIndexLengthZero) {
   EXPECT_EQ(host.EditText(IDC_LOCATION), "Hall 1 East Gate");
 }
 
-TEST_F(OpenBackupTest, OldPairWithoutSaveFileIsASaveError) {
+TEST_F(OpenBackupTest, OldPairWithoutSaveFileIsASaveErrorAndKeepsTheBackupThatWasOpen) {
+  ASSERT_TRUE(test::MakeSmallBackup(7, 4).WriteContainer(dir.File("good.zrv")));
+  ASSERT_TRUE(Open(dir.File("good.zrv")));
+  controller.GoToRecord(2);
   ASSERT_TRUE(test::MakeSmallBackup(2, 3).WritePair(dir.File("old.idx")));
   std::filesystem::remove(dir.File("old.sav"));
   EXPECT_FALSE(Open(dir.File("old.idx"), true));
   EXPECT_EQ(Messages(), std::vector<std::string>{"Save Error #1"});
-  EXPECT_FALSE(host.MenuItemEnabled(ID_FILE_SHOW_INFORMATION));
+  // The index file was fine, the data file missing: nothing was let go.
+  EXPECT_EQ(controller.Count(), 4u);
+  EXPECT_EQ(controller.CurrentIndex(), 2u);
+  EXPECT_EQ(controller.Path(), dir.File("good.zrv"));
+  EXPECT_TRUE(host.MenuItemEnabled(ID_FILE_SHOW_INFORMATION));
+  EXPECT_EQ(host.EditText(IDC_CAMERA_TITLE), " CAM 2 (3)");
 }
 
 // Names from Windows media match without case.
@@ -162,18 +170,28 @@ TEST_F(OpenBackupTest, MissingFileIsRefusedWithoutMessage) {
   EXPECT_EQ(controller.Count(), 0u);
 }
 
-TEST_F(OpenBackupTest, WrongMagicIsAFileErrorAndLeavesTheViewerEmpty) {
+TEST_F(OpenBackupTest, WrongMagicIsAFileErrorAndKeepsTheBackupThatWasOpen) {
   ASSERT_TRUE(test::MakeSmallBackup(7, 3).WriteContainer(dir.File("a.zrv")));
   ASSERT_TRUE(Open(dir.File("a.zrv")));
+  controller.UpdatePlaybackControls();
   std::vector<uint8_t> bytes = ReadFileBytes(dir.File("a.zrv"));
   WriteU32LE(bytes.data() + bytes.size() - 4, 31071);
   WriteFileBytes(dir.File("bad.zrv"), bytes);
   EXPECT_FALSE(Open(dir.File("bad.zrv")));
   EXPECT_EQ(Messages(), std::vector<std::string>{"File Error #1"});
-  EXPECT_EQ(controller.Count(), 0u);
-  EXPECT_FALSE(host.MenuItemEnabled(ID_FILE_SHOW_INFORMATION));
-  EXPECT_FALSE(host.PositionSliderVisible());
-  EXPECT_TRUE(host.Button(IDC_PLAY_FORWARD).disabledLook);
+  // The new file is checked before the open backup is let go.
+  EXPECT_EQ(controller.Count(), 3u);
+  EXPECT_EQ(controller.Path(), dir.File("a.zrv"));
+  EXPECT_TRUE(host.MenuItemEnabled(ID_FILE_SHOW_INFORMATION));
+  EXPECT_TRUE(host.PositionSliderVisible());
+  EXPECT_FALSE(host.Button(IDC_PLAY_FORWARD).disabledLook);
+  // The backup that stays is still read: a step shows its next record.
+  controller.StepForward();
+  EXPECT_EQ(host.EditText(IDC_CAMERA_TITLE), " CAM 1 (3)");
+  // With nothing open before, a refused file leaves the viewer empty.
+  CPlaybackController fresh(host);
+  EXPECT_FALSE(fresh.OpenBackup(dir.File("bad.zrv"), false));
+  EXPECT_EQ(fresh.Count(), 0u);
 }
 
 TEST_F(OpenBackupTest, IndexLengthsThatCannotHoldARecordOrDoNotFitAreFileErrors) {

@@ -58,17 +58,23 @@ TEST_F(PlaybackCommandsTest, ForwardPlayWrapsToRecordZeroAndEndsTheThread) {
   EXPECT_EQ(host.Position(), 0u);
 }
 
-TEST_F(PlaybackCommandsTest, BackwardPlayIdlesAtRecordZeroUntilPausedOrStopped) {
+TEST_F(PlaybackCommandsTest, BackwardPlayEndsAtRecordZeroTheThreadIdlesUntilPausedOrStopped) {
   Open(test::MakeSmallBackup(7, 5));
   SetFastest();
   controller.GoToLast();
   EXPECT_EQ(controller.CurrentIndex(), 4u);
   controller.PlayBackward();
   EXPECT_TRUE(host.Button(IDC_PLAY_BACKWARD).latched);
+  EXPECT_FALSE(host.Button(IDC_SAVE_SNAPSHOT).enabled);
   ASSERT_TRUE(WaitFor([&] { return controller.CurrentIndex() == 0; }));
   std::this_thread::sleep_for(20ms);
   EXPECT_NE(controller.GetThreadState(), kNoThread);
-  EXPECT_EQ(controller.GetPlayState(), kPlayingBackward);
+  // Play has ended there: the state and the buttons say so (save and print
+  // are offered again) without a pause.
+  EXPECT_EQ(controller.GetPlayState(), kStoppedOrPaused);
+  EXPECT_FALSE(host.Button(IDC_PLAY_BACKWARD).latched);
+  EXPECT_TRUE(host.Button(IDC_SAVE_SNAPSHOT).enabled);
+  EXPECT_TRUE(host.Button(IDC_PRINT).enabled);
   EXPECT_EQ(controller.CurrentIndex(), 0u);
   controller.Pause();
   EXPECT_EQ(controller.GetThreadState(), kThreadBetweenSteps);

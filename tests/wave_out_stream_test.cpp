@@ -288,6 +288,52 @@ TEST_F(SoundOutputTest, OpensPrimedAndBufferingAndPushesIntoTheRing) {
   EXPECT_EQ(output.Stream().GetState(), CWaveOutStream::kStopped);
 }
 
+TEST_F(SoundOutputTest, OpeningInTheSameFormatKeepsTheDeviceAnotherFormatReopensIt) {
+  CSoundOutput output(host_, clock_);
+  output.Open(8000, 16);
+  ASSERT_TRUE(output.IsOpen());
+  const CWaveOutStream* device = &output.Stream();
+  const std::vector<uint8_t> bytes(640, 3);
+  ASSERT_TRUE(output.Push(bytes.data(), bytes.size()));
+  // The same format: the device stays, only the ring is emptied.
+  output.Open(8000, 16);
+  EXPECT_EQ(&output.Stream(), device);
+  EXPECT_TRUE(output.Stream().IsOpen());
+  EXPECT_EQ(output.Stream().QueuedBytes(), 0u);
+  // Another format: a device of that format.
+  output.Open(11025, 8);
+  ASSERT_TRUE(output.IsOpen());
+  EXPECT_TRUE(output.Stream().IsOpen());
+  EXPECT_EQ(output.Stream().Format().samplesPerSecond, 11025u);
+  EXPECT_EQ(output.Stream().Format().bitsPerSample, 8);
+  EXPECT_TRUE(host_.Messages().empty());
+}
+
+TEST_F(SoundOutputTest, CloseSilencesAtOnceAndTheNextOpenFollowsTheDevicesClose) {
+  CSoundOutput output(host_, clock_);
+  output.Open(8000, 16);
+  CWaveOutStream* first = &output.Stream();
+  // The device drains on a thread of its own; the output is closed now.
+  output.Close();
+  EXPECT_FALSE(output.IsOpen());
+  EXPECT_NE(&output.Stream(), first);
+  EXPECT_FALSE(output.Stream().IsOpen());
+  const std::vector<uint8_t> bytes(640, 3);
+  EXPECT_TRUE(output.Push(bytes.data(), bytes.size()));  // closed: nothing happens
+  EXPECT_TRUE(output.WaitForClosing([] { return false; }));
+  // Open again at once: a working device, and sound reaches it.
+  output.Close();
+  output.Open(8000, 16);
+  ASSERT_TRUE(output.IsOpen());
+  EXPECT_TRUE(output.Stream().IsOpen());
+  EXPECT_EQ(output.Stream().GetState(), CWaveOutStream::kBuffering);
+  EXPECT_TRUE(output.Push(bytes.data(), bytes.size()));
+  EXPECT_EQ(output.Stream().QueuedBytes(), bytes.size());
+  EXPECT_TRUE(host_.Messages().empty());
+  output.Close();
+  EXPECT_TRUE(output.WaitForClosing([] { return false; }));
+}
+
 TEST_F(SoundOutputTest, AStreamThatCannotOpenShowsTheSoundDeviceMessage) {
   CSoundOutput output(host_, clock_);
   output.Open(0, 16);

@@ -1,8 +1,10 @@
 #include "video/dib_video_wnd.h"
 
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <qdrawutil.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -144,19 +146,41 @@ void CDibVideoWnd::ComposeStillLocked(QPainter& painter, const QRect& area) {
 
 void CDibVideoWnd::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  const QRect client = ClientRect();
+  if (clientEdge_) qDrawWinPanel(&painter, rect(), palette(), true);
   std::lock_guard lock(mutex_);
-  if (!composed_ || back_.size() != size()) ComposeLocked();
+  if (!composed_ || back_.size() != client.size()) ComposeLocked();
   if (back_.isNull()) {
-    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(client, Qt::black);
     return;
   }
-  painter.drawImage(0, 0, back_);
+  painter.drawImage(client.topLeft(), back_);
+}
+
+void CDibVideoWnd::SetClientEdge(bool edge) {
+  if (clientEdge_ == edge) return;
+  clientEdge_ = edge;
+  const QRect client = ClientRect();
+  clientWidth_ = client.width();
+  clientHeight_ = client.height();
+  update();
+}
+
+QRect CDibVideoWnd::ClientRect() const {
+  constexpr int kEdge = 2;
+  return clientEdge_ ? rect().adjusted(kEdge, kEdge, -kEdge, -kEdge) : rect();
 }
 
 void CDibVideoWnd::resizeEvent(QResizeEvent* event) {
-  clientWidth_ = event->size().width();
-  clientHeight_ = event->size().height();
   QWidget::resizeEvent(event);
+  const QRect client = ClientRect();
+  clientWidth_ = std::max(0, client.width());
+  clientHeight_ = std::max(0, client.height());
+}
+
+void CDibVideoWnd::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Left to the window around it (the full-screen view).
+  event->ignore();
 }
 
 int CDibVideoWnd::PrintPicture(const uint8_t* bits, uint32_t, const BITMAPINFOHEADER&, const std::string& caption) {

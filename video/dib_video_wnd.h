@@ -34,6 +34,11 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   int PrintPicture(const uint8_t* bits, uint32_t frameSize, const BITMAPINFOHEADER& header,
                    const std::string& caption) override;
   void SetPrintSupport(PrintSupport support) { printSupport_ = std::move(support); }
+  // The 2-pixel sunken edge of the dialog's video area: the picture is
+  // drawn inside it (the window's client area).
+  void SetClientEdge(bool edge);
+  // The client area: the whole window, or inside the edge.
+  QRect ClientRect() const;
 
   // The back buffer as last composed (for tests and printing checks).
   QImage ComposedPicture();
@@ -44,6 +49,7 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   enum class Stored { kNothing, kFrame, kStill };
@@ -57,6 +63,7 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   CGuiDispatcher& dispatcher_;
   std::atomic<int> clientWidth_{0};
   std::atomic<int> clientHeight_{0};
+  bool clientEdge_ = false;  // GUI thread only
 
   mutable std::mutex mutex_;
   Stored stored_ = Stored::kNothing;

@@ -117,20 +117,8 @@ uint32_t COverlayGlView::CreateResources() {
     copyProgram_ = std::move(copy);
   }
   const OverlayParams& p = owner_.params_;
-  for (auto* fbo : {&work_, &composition_}) {
-    if (*fbo) continue;
-    auto made = std::make_unique<QOpenGLFramebufferObject>(static_cast<int>(p.workWidth), static_cast<int>(p.workHeight),
-                                                           QOpenGLFramebufferObject::NoAttachment, GL_TEXTURE_2D,
-                                                           GL_RGBA8);
-    if (!made->isValid()) {
-      ReleaseResources();
-      return 4;
-    }
-    made->bind();
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    made->release();
-    *fbo = std::move(made);
+  if (const uint32_t made = MakeFramebuffers(static_cast<int>(p.workWidth), static_cast<int>(p.workHeight))) {
+    return made;
   }
   for (auto& texture : yuv_) {
     if (texture) continue;
@@ -145,6 +133,31 @@ uint32_t COverlayGlView::CreateResources() {
       return 5;
     }
     texture = std::move(made);
+  }
+  return 0;
+}
+
+uint32_t COverlayGlView::MakeFramebuffers(int width, int height) {
+  if (work_ && (work_->width() < width || work_->height() < height)) {
+    // Grown for a larger display, never shrunk.
+    width = std::max(width, work_->width());
+    height = std::max(height, work_->height());
+    work_.reset();
+    composition_.reset();
+  }
+  for (auto* fbo : {&work_, &composition_}) {
+    if (*fbo) continue;
+    auto made = std::make_unique<QOpenGLFramebufferObject>(width, height, QOpenGLFramebufferObject::NoAttachment,
+                                                           GL_TEXTURE_2D, GL_RGBA8);
+    if (!made->isValid()) {
+      ReleaseResources();
+      return 4;
+    }
+    made->bind();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    made->release();
+    *fbo = std::move(made);
   }
   return 0;
 }
@@ -265,6 +278,12 @@ void COverlayGlView::paintGL() {
   }
   const int displayWidth = owner_.displayWidth_;
   const int displayHeight = owner_.displayHeight_;
+  if (displayWidth > work_->width() || displayHeight > work_->height()) {
+    if (MakeFramebuffers(displayWidth, displayHeight) != 0) {
+      owner_.ready_ = false;
+      return;
+    }
+  }
   glActiveTexture(GL_TEXTURE0);
   glDisable(GL_BLEND);
   glDisable(GL_SCISSOR_TEST);
@@ -289,5 +308,11 @@ void COverlayGlView::paintGL() {
 void COverlayGlView::keyPressEvent(QKeyEvent* event) { QCoreApplication::sendEvent(&owner_, event); }
 void COverlayGlView::keyReleaseEvent(QKeyEvent* event) { QCoreApplication::sendEvent(&owner_, event); }
 void COverlayGlView::mousePressEvent(QMouseEvent* event) { QCoreApplication::sendEvent(&owner_, event); }
+void COverlayGlView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // As a double-click on the overlay window (the full-screen view).
+  QMouseEvent click(QEvent::MouseButtonDblClick, owner_.mapFromGlobal(event->globalPosition()), event->globalPosition(),
+                    event->button(), event->buttons(), event->modifiers());
+  QCoreApplication::sendEvent(&owner_, &click);
+}
 
 }  // namespace bv

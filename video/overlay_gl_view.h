@@ -34,6 +34,7 @@ class COverlayGlView : public QOpenGLWindow, protected QOpenGLFunctions {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   void DrawQuad(QOpenGLShaderProgram& program, float x0, float y0, float x1, float y1, float u0, float v0, float u1,
@@ -42,6 +43,9 @@ class COverlayGlView : public QOpenGLWindow, protected QOpenGLFunctions {
   void CopyWorkToComposition(int displayWidth, int displayHeight);
   void DrawTexts(int displayWidth, int displayHeight);
   void Present(int displayWidth, int displayHeight);
+  // The work and composition framebuffers, at least width x height (the
+  // parameters' size, or the screen's in the full-screen view).
+  uint32_t MakeFramebuffers(int width, int height);
 
   COverlayVideoWnd& owner_;
   std::unique_ptr<QOpenGLShaderProgram> yuvProgram_;

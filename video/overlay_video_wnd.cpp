@@ -1,6 +1,9 @@
 #include "video/overlay_video_wnd.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QScreen>
 #include <QTimer>
 #include <QKeyEvent>
@@ -189,10 +192,25 @@ void COverlayVideoWnd::SetScreenPos(int x, int y) {
 }
 
 void COverlayVideoWnd::SetDisplaySize(int width, int height) {
+  if (clientEdge_) {
+    width -= 4;
+    height -= 4;
+  }
   // The work surfaces (876 x 656) are larger than any video area the
-  // dialog allows; a minimised or odd size is clamped to them.
-  displayWidth_ = std::clamp(width, 0, static_cast<int>(params_.workWidth));
-  displayHeight_ = std::clamp(height, 0, static_cast<int>(params_.workHeight));
+  // dialog allows; the full-screen view grows them to the screen. An odd
+  // size is clamped to the larger of the two.
+  const QSize screenSize = screen() ? screen()->size() : QSize();
+  const int limitWidth = std::max(static_cast<int>(params_.workWidth), screenSize.width());
+  const int limitHeight = std::max(static_cast<int>(params_.workHeight), screenSize.height());
+  displayWidth_ = std::clamp(width, 0, limitWidth);
+  displayHeight_ = std::clamp(height, 0, limitHeight);
+}
+
+void COverlayVideoWnd::SetClientEdge(bool edge) {
+  if (clientEdge_ == edge) return;
+  clientEdge_ = edge;
+  if (viewContainer_) viewContainer_->setGeometry(clientEdge_ ? rect().adjusted(2, 2, -2, -2) : rect());
+  update();
 }
 
 void COverlayVideoWnd::OnCommand(int command) {
@@ -240,8 +258,20 @@ void COverlayVideoWnd::mousePressEvent(QMouseEvent* event) {
   event->accept();
 }
 
+void COverlayVideoWnd::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Left to the window around it (the full-screen view).
+  event->ignore();
+}
+
+void COverlayVideoWnd::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Window));
+  if (clientEdge_) qDrawWinPanel(&painter, rect(), QApplication::palette(), true);
+}
+
 void COverlayVideoWnd::resizeEvent(QResizeEvent* event) {
-  if (viewContainer_) viewContainer_->setGeometry(QRect(QPoint(0, 0), event->size()));
+  const QRect all(QPoint(0, 0), event->size());
+  if (viewContainer_) viewContainer_->setGeometry(clientEdge_ ? all.adjusted(2, 2, -2, -2) : all);
   QWidget::resizeEvent(event);
   Redraw();
 }

@@ -59,7 +59,11 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   void Redraw();
   void ShowBlack();
   void SetScreenPos(int x, int y);
+  // The size of the video area; the picture fills it, or the inside of the
+  // edge when the window has one.
   void SetDisplaySize(int width, int height);
+  // The 2-pixel sunken edge the video area has in the dialog.
+  void SetClientEdge(bool edge);
   void OnCommand(int command);
   void ZoomIn();
   void ZoomOut();
@@ -76,6 +80,8 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -95,6 +101,7 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   std::atomic<bool> noFrame_{true};
   uint32_t lastResult_ = 1;
   bool renderPending_ = false;  // GUI thread only
+  bool clientEdge_ = false;     // GUI thread only
   QElapsedTimer sinceRender_;
 
   // Guarded by DisplayLock().

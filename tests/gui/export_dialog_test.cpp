@@ -1,4 +1,4 @@
-// File > "E&xport..." in the real dialog on the offscreen platform: the menu
+// File > "&Export..." in the real dialog on the offscreen platform: the menu
 // item, the injected save dialog, the real progress dialog and its Cancel
 // button, and what is left on disk.
 #include <gtest/gtest.h>
@@ -102,16 +102,25 @@ TEST_F(ExportDialogTest, ExportFollowsShowInformationAndIsOfferedOnlyWhileABacku
   ASSERT_NE(file, nullptr);
   QStringList texts;
   for (QAction* action : file->actions()) texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-  EXPECT_EQ(texts, (QStringList{"&Open...", "Show &Information...", "E&xport...", "Export for &Presentation...",
+  // Export has an access key of its own: Exit keeps "x".
+  EXPECT_EQ(texts, (QStringList{"&Open...", "Show &Information...", "&Export...", "Export for &Presentation...",
                                 "Evidence &Report...", "-", "E&xit"}));
   EXPECT_FALSE(ExportAction()->isEnabled());
 
   OpenBackup(5);
   EXPECT_TRUE(ExportAction()->isEnabled());
 
-  // A file the viewer refuses closes the backup: nothing is left to export.
+  // A file the viewer refuses leaves the open backup, and Export with it.
   test::WriteFileBytes(dir.File("bad.zrv"), std::vector<uint8_t>(3000, 0x11));
   controller().OpenChosenFile(dir.File("bad.zrv"));
+  QApplication::processEvents();
+  EXPECT_EQ(controller().Count(), 5u);
+  EXPECT_TRUE(ExportAction()->isEnabled());
+  // A still picture in its place leaves nothing to export.
+  QImage still(64, 48, QImage::Format_RGB888);
+  still.fill(QColor(40, 120, 200));
+  ASSERT_TRUE(still.save(QString::fromStdString(dir.File("still.bmp")), "BMP"));
+  controller().OpenChosenFile(dir.File("still.bmp"));
   ASSERT_TRUE(PumpUntil([&] { return !ExportAction()->isEnabled(); }));
   ExportAction()->trigger();
   EXPECT_TRUE(suggestions.empty());

@@ -1,4 +1,4 @@
-// Pure geometry: the dialog's layout, the sizing rule and the overlay zoom.
+// Pure geometry: the dialog's layout, the sizing rules and the overlay zoom.
 #include <gtest/gtest.h>
 
 #include "app/viewer_layout.h"
@@ -47,24 +47,53 @@ TEST(DialogLayout, ControlsFollowTheClientSize) {
   EXPECT_EQ(ComputeControlLayout(1, 1)[18].id, IDC_SPEED_SLIDER);
 }
 
-TEST(WindowSizing, RightAndBottomBordersKeepThePictureAt360To288) {
-  // A window with 200 x 100 pixels beyond the picture.
-  const WindowRect start{100, 100, 100 + 200 + 368, 100 + 100 + 342};
-  WindowRect proposed = start;
-  proposed.right = proposed.left + 200 + 440;  // picture 440 wide
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kRight, proposed, 200, 100).Height() - 100, 352);
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kBottomRight, proposed, 200, 100).Height() - 100, 352);
-  proposed = start;
-  proposed.bottom = proposed.top + 100 + 352;  // picture 352 high
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kBottom, proposed, 200, 100).Width() - 200, 440);
-  // Integer arithmetic, multiplication first: 441 * 288 / 360 = 352.8 -> 352.
-  proposed = start;
-  proposed.right = proposed.left + 200 + 441;
-  EXPECT_EQ(ApplyPictureAspect(SizingEdge::kRight, proposed, 200, 100).Height() - 100, 352);
-  for (SizingEdge other : {SizingEdge::kLeft, SizingEdge::kTop, SizingEdge::kTopLeft, SizingEdge::kTopRight,
-                           SizingEdge::kBottomLeft}) {
-    EXPECT_EQ(ApplyPictureAspect(other, proposed, 200, 100), proposed);
-  }
+TEST(WindowSizing, LimitsAreTheWholeWindowsAndThePictureKeeps360To288BeyondTheBase) {
+  // No frame known yet: the limits are the inner window's.
+  WindowSizeRules rules = ComputeWindowSizeRules(0, 0, 192, 95);
+  EXPECT_EQ(rules.minWidth, 560);
+  EXPECT_EQ(rules.minHeight, 415);
+  EXPECT_EQ(rules.maxWidth, 840);
+  EXPECT_EQ(rules.maxHeight, 639);
+  // A frame of 1 + 1 pixels across and 20 + 5 down (the window manager's
+  // title bar and borders) is taken off the inner limits.
+  rules = ComputeWindowSizeRules(2, 25, 192, 95);
+  EXPECT_EQ(rules.minWidth, 558);
+  EXPECT_EQ(rules.minHeight, 390);
+  EXPECT_EQ(rules.maxWidth, 838);
+  EXPECT_EQ(rules.maxHeight, 614);
+  // Beyond the base (menu bar, panel, slider) the inner window keeps the
+  // picture's proportion: 440 wide goes with 352 high.
+  EXPECT_EQ(rules.baseWidth, 192);
+  EXPECT_EQ(rules.baseHeight, 95);
+  EXPECT_EQ(440 * rules.aspectHeight, 352 * rules.aspectWidth);
+  EXPECT_EQ(rules.aspectWidth * 4, rules.aspectHeight * 5);
+}
+
+TEST(WindowSizing, LimitsAskedOfTheWindowManagerLeaveRoomForThePictureProportion) {
+  // Inner limits 558 x 390 .. 838 x 614 with 192 x 92 beyond the picture:
+  // 298 rows of picture need 373 columns (372.5 up), so the smallest width
+  // is 565; 646 columns of picture give 516 rows, so the largest height is
+  // 608. Both stay within the limits asked for.
+  const WindowSizeRules rules = ComputeWindowSizeRules(2, 25, 192, 92);
+  const WindowSizeRules narrowed = ProportionedLimits(rules);
+  EXPECT_EQ(narrowed.minWidth, 565);
+  EXPECT_EQ(narrowed.minHeight, 390);
+  EXPECT_EQ(narrowed.maxWidth, 838);
+  EXPECT_EQ(narrowed.maxHeight, 608);
+  EXPECT_GE((narrowed.minWidth - 192) * 288, (narrowed.minHeight - 92) * 360);
+  EXPECT_LE((narrowed.maxHeight - 92) * 360, (narrowed.maxWidth - 192) * 288);
+  // Limits that already allow the proportion stay; rules without one stay.
+  WindowSizeRules roomy = rules;
+  roomy.minWidth = 700;
+  EXPECT_EQ(ProportionedLimits(roomy).minWidth, 700);
+  WindowSizeRules none = rules;
+  none.aspectWidth = 0;
+  EXPECT_EQ(ProportionedLimits(none), none);
+  // A base larger than the limits (garbage from a frame) gives no negative
+  // picture and never a largest size below the smallest.
+  const WindowSizeRules odd = ProportionedLimits(ComputeWindowSizeRules(0, 0, 900, 700));
+  EXPECT_GE(odd.maxWidth, odd.minWidth);
+  EXPECT_GE(odd.maxHeight, odd.minHeight);
 }
 
 TEST(OverlayZoom, ZoomInTakesAnEighthEachSideUntilASideIsEightyOrLess) {

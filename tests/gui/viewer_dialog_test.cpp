@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
+#include <QWindow>
 #include <QSlider>
 #include <QTest>
 #include <chrono>
@@ -95,7 +96,8 @@ TEST_F(ViewerDialogTest, StandaloneStartShowsTheOpenDialogOnceAndAnEmptyViewer) 
     EXPECT_EQ(dialog->Button(id)->CurrentCell(), 1) << id;
   }
   EXPECT_FALSE(dialog->Button(IDC_OPEN)->HasDisabledLook());
-  EXPECT_EQ(dialog->size(), QSize(560, 415));
+  // The start size is the whole window's, frame included.
+  EXPECT_EQ(dialog->frameGeometry().size(), QSize(560, 415));
   EXPECT_EQ(dialog->Button(IDC_PLAY_FORWARD)->size(), QSize(31, 31));
   EXPECT_TRUE(dialog->MenuAction(ID_SHOW_CAM_NUMBER)->isChecked());
   EXPECT_TRUE(dialog->MenuAction(ID_SHOW_DATE_TIME)->isChecked());
@@ -182,14 +184,22 @@ TEST_F(ViewerDialogTest, DraggingThePositionSliderPausesPlay) {
   EXPECT_EQ(controller().CurrentIndex(), 60u);
 }
 
-TEST_F(ViewerDialogTest, EnterNeverClosesEscapeClosesThroughTheCloseSequence) {
+TEST_F(ViewerDialogTest, NeitherEnterNorEscapeClosesTheCloseButtonClosesThroughTheCloseSequence) {
   Start(PlainProgram());
   OpenSmall(300);
   Click(IDC_PLAY_FORWARD);
   QTest::keyClick(dialog.get(), Qt::Key_Return);
   QTest::keyClick(dialog.get(), Qt::Key_Enter);
   EXPECT_TRUE(dialog->isVisible());
+  // Escape, wherever the keyboard is, leaves the backup open and playing.
   QTest::keyClick(dialog.get(), Qt::Key_Escape);
+  QTest::keyClick(dialog->Edit(IDC_LOCATION), Qt::Key_Escape);
+  QTest::keyClick(dialog->Button(IDC_STOP), Qt::Key_Escape);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(controller().GetPlayState(), kPlayingForward);
+  EXPECT_EQ(controller().Count(), 300u);
+  // The window's close button (a close request from the window system).
+  dialog->windowHandle()->close();
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(controller().GetThreadState(), kNoThread);
   EXPECT_EQ(controller().GetPlayState(), kStoppedOrPaused);
@@ -242,6 +252,24 @@ TEST_F(ViewerDialogTest, BrokenBackupsLeaveTheEmptyViewerWithTheMessage) {
   EXPECT_FALSE(dialog->MenuAction(ID_FILE_SHOW_INFORMATION)->isEnabled());
 }
 
+TEST_F(ViewerDialogTest, AnOldPairOpenedAfterATitledBackupNamesNoCamera) {
+  Start(PlainProgram());
+  OpenSmall(5);
+  Click(IDC_STEP_FORWARD);
+  ASSERT_EQ(Edit(IDC_CAMERA_TITLE), " CAM 1 (3)");
+  // A version-2 pair has no title header: nothing of the other backup's
+  // camera stays, on the picture or in the field, at any record.
+  ASSERT_TRUE(test::MakeSmallBackup(2, 3).WritePair(dir.File("old.idx")));
+  chosen = dir.File("old.idx");
+  Click(IDC_OPEN);
+  ASSERT_EQ(controller().Count(), 3u);
+  for (int step = 0; step < 3; ++step) {
+    EXPECT_EQ(Edit(IDC_CAMERA_TITLE), "") << step;
+    EXPECT_EQ(controller().Engine().CameraTitle(), "") << step;
+    Click(IDC_STEP_FORWARD);
+  }
+}
+
 TEST_F(ViewerDialogTest, SelfContainedProgramOpensItsOwnBackup) {
   CBackupWriter writer = test::MakeSmallBackup(5, 4);
   ASSERT_TRUE(writer.WriteSelfContained(dir.File("self"), std::vector<uint8_t>(kProgramFileLength, 1)));
@@ -273,24 +301,36 @@ TEST_F(ViewerDialogTest, StartUpSwitchesOverlayPresentationOn) {
   EXPECT_TRUE(controller().Engine().IsOverlay());
 }
 
-TEST_F(ViewerDialogTest, OverlaySwitchInStandaloneModeLeavesTheViewerEmpty) {
+TEST_F(ViewerDialogTest, OverlaySwitchInStandaloneModeReopensTheBackupAtTheRecordShown) {
   Start(PlainProgram());
   OpenSmall(5);
   Click(IDC_STEP_FORWARD);
+  Click(IDC_STEP_FORWARD);
+  const int asked = openDialogs;
   dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();
   EXPECT_FALSE(dialog->MenuAction(ID_OPTION_OVERLAY)->isChecked());
   EXPECT_FALSE(controller().Engine().IsOverlay());
   EXPECT_TRUE(dialog->DibWindow().isVisible());
   EXPECT_FALSE(dialog->OverlayWindow()->isVisible());
+  EXPECT_EQ(controller().Count(), 5u);
+  EXPECT_EQ(controller().CurrentIndex(), 2u);
+  EXPECT_EQ(Edit(IDC_CAMERA_TITLE), " CAM 2 (3)");
+  EXPECT_EQ(dialog->Slider(IDC_POSITION_SLIDER)->value(), 2);
+  EXPECT_FALSE(dialog->Button(IDC_PLAY_FORWARD)->HasDisabledLook());
+  EXPECT_FALSE(dialog->Button(IDC_SAVE_SNAPSHOT)->HasDisabledLook());
+  EXPECT_TRUE(dialog->Slider(IDC_POSITION_SLIDER)->isVisible());
+  EXPECT_TRUE(dialog->MenuAction(ID_FILE_SHOW_INFORMATION)->isEnabled());
+  EXPECT_EQ(openDialogs, asked);  // the user was not asked for the file again
+  // And back: the same record in the overlay presentation.
+  dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();
+  EXPECT_TRUE(controller().Engine().IsOverlay());
+  EXPECT_EQ(controller().CurrentIndex(), 2u);
+  // With nothing open, the switch opens nothing.
+  chosen.clear();
+  Start(PlainProgram());
+  dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();
   EXPECT_EQ(controller().Count(), 0u);
   EXPECT_TRUE(dialog->Button(IDC_PLAY_FORWARD)->HasDisabledLook());
-  EXPECT_TRUE(dialog->Button(IDC_SAVE_SNAPSHOT)->HasDisabledLook());
-  EXPECT_FALSE(dialog->Slider(IDC_POSITION_SLIDER)->isVisible());
-  EXPECT_FALSE(dialog->MenuAction(ID_FILE_SHOW_INFORMATION)->isEnabled());
-  // A backup opened now opens in the DIB presentation the menu shows.
-  Click(IDC_OPEN);
-  EXPECT_EQ(controller().Count(), 5u);
-  EXPECT_FALSE(controller().Engine().IsOverlay());
 }
 
 TEST_F(ViewerDialogTest, OverlaySwitchInSelfContainedModeReopensTheBackup) {
@@ -301,9 +341,9 @@ TEST_F(ViewerDialogTest, OverlaySwitchInSelfContainedModeReopensTheBackup) {
   dialog->MenuAction(ID_OPTION_OVERLAY)->trigger();
   EXPECT_FALSE(controller().Engine().IsOverlay());
   EXPECT_EQ(controller().Count(), 4u);
-  EXPECT_EQ(controller().CurrentIndex(), 0u);
-  EXPECT_EQ(Edit(IDC_CAMERA_TITLE), " CAM 0 (3)");
-  EXPECT_FALSE(dialog->Button(IDC_PLAY_FORWARD)->HasDisabledLook());
+  EXPECT_EQ(controller().CurrentIndex(), 3u);
+  EXPECT_EQ(Edit(IDC_CAMERA_TITLE), " CAM 3 (3)");
+  EXPECT_FALSE(dialog->Button(IDC_FIRST_RECORD)->HasDisabledLook());
 }
 
 TEST_F(ViewerDialogTest, InformationSwitchesReachBothWindowsAcrossPresentations) {
@@ -317,11 +357,13 @@ TEST_F(ViewerDialogTest, InformationSwitchesReachBothWindowsAcrossPresentations)
 
 TEST_F(ViewerDialogTest, WindowSizeStaysWithinItsLimits) {
   Start(PlainProgram());
-  EXPECT_EQ(dialog->minimumSize(), QSize(560, 415));
-  EXPECT_EQ(dialog->maximumSize(), QSize(840, 639));
+  // The limits are the whole window's: the inner window's are less its frame.
+  const QSize frame = dialog->frameGeometry().size() - dialog->size();
+  EXPECT_EQ(dialog->minimumSize() + frame, QSize(560, 415));
+  EXPECT_EQ(dialog->maximumSize() + frame, QSize(840, 639));
   dialog->resize(2000, 2000);
   QApplication::processEvents();
-  EXPECT_EQ(dialog->size(), QSize(840, 639));
+  EXPECT_EQ(dialog->frameGeometry().size(), QSize(840, 639));
   const QRect video = dialog->DibWindow().geometry();
   EXPECT_EQ(video.width(), dialog->ClientArea()->width() - 192);
   EXPECT_EQ(video.height(), dialog->ClientArea()->height() - 73);
