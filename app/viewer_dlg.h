@@ -95,7 +95,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
   // Commands, as the buttons and menu items run them.
   void OnOpen();
   void OnShowInformation();
-  // File > "E&xport...": the open backup as a Matroska file (export_command.cpp).
+  // File > "&Export...": the open backup as a Matroska file (export_command.cpp).
   void OnExport();
   void OnExportPresentation();
   void OnEvidenceReport();

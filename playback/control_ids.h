@@ -43,7 +43,7 @@ enum MenuCommandId : int {
   ID_PLAYBACK_LAST = 33005,
   ID_PLAYBACK_SNAPSHOT = 33006,
   ID_PLAYBACK_PRINT = 33007,
-  // File > "E&xport...": the open backup as a standard video file.
+  // File > "&Export...": the open backup as a standard video file.
   ID_FILE_EXPORT = 33020,
   // File > "Export for &Presentation..." and "Evidence &Report...".
   ID_FILE_EXPORT_PRESENTATION = 33021,
