@@ -54,6 +54,7 @@ bool CPlaybackController::OpenBackup(const std::string& path, bool oldFormat) {
   }
   indexLength_ = oldFormat ? 0 : read.indexLength;
   oldPair_ = oldFormat;
+  timeSearch_.reset();
   index_ = std::move(read.index);
   count_ = index_.size();
 
@@ -113,6 +114,7 @@ void CPlaybackController::ResetViewer() {
   engine_.StopSound();
   playState_ = kStoppedOrPaused;
 
+  timeSearch_.reset();
   index_.Clear();
   currentIndex_ = 0;
   indexLength_ = 0;

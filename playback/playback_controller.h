@@ -8,12 +8,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "playback/backup_index.h"
 #include "playback/playback_engine.h"
+#include "playback/record_time_search.h"
 #include "playback/viewer_host.h"
 
 namespace bv {
@@ -73,6 +75,15 @@ class CPlaybackController {
   // The sliders' scroll notifications, with the slider's new position.
   void OnPositionSlider(uint32_t position);
   void OnSpeedSlider(int position);
+  // Go > "Go to Time...": pauses play and shows the latest video record at
+  // or before moment ms (the first one when ms is before them all), as a
+  // seek does; returns the record shown, or CRecordTimeSearch::kNone when
+  // nothing is open (time_seek_commands.cpp).
+  uint32_t GoToTime(int64_t ms);
+  // Pauses play and shows record index as a seek does (nothing past the end).
+  void ShowRecord(uint32_t index);
+  // The time search of the open index, built on first use after each open.
+  const CRecordTimeSearch& TimeSearch();
   // Stops the playback thread and waits for it, serving messages meanwhile
   // (the close sequence).
   void Shutdown();
@@ -131,6 +142,7 @@ class CPlaybackController {
   std::string path_;
   bool oldPair_ = false;
   bool selfContained_ = false;
+  std::unique_ptr<CRecordTimeSearch> timeSearch_;  // of index_; dropped when it is replaced
 
   // Shared with the playback thread. The GUI thread writes the requests and
   // PlayState; the playback thread writes ThreadState; both write the current

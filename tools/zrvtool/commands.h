@@ -25,5 +25,6 @@ int RunHash(const Args& args);
 int RunEvents(const Args& args);
 int RunAudio(const Args& args);
 int RunExport(const Args& args);
+int RunSeek(const Args& args);
 
 }  // namespace bv::tool

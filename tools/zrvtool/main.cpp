@@ -28,6 +28,7 @@ const Command kCommands[] = {
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
     {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
     {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
+    {"seek", bv::tool::RunSeek, "seek PATH YYYY-MM-DDTHH:MM:SS[.mmm]"},
 };
 
 int Usage() {

@@ -1,0 +1,84 @@
+// zrvtool seek: the record chosen for a moment, on backups whose index times
+// are laid out here byte by byte (crossing midnight, one record written late).
+#include <gtest/gtest.h>
+
+#include "tests/support/run_command.h"
+#include "tests/support/small_backups.h"
+#include "tests/support/temp_dir.h"
+
+namespace bv {
+namespace {
+
+using test::RunCommand;
+using test::TempDir;
+
+void PutU16(std::vector<uint8_t>& bytes, size_t at, int value) {
+  bytes[at] = static_cast<uint8_t>(value & 0xFF);
+  bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// Sets the time fields of index record i of a container (index base 0).
+void StampRecord(std::vector<uint8_t>& file, size_t i, int year, int month, int day, int hour, int minute,
+                 int second, int ms) {
+  const size_t at = i * 24;
+  PutU16(file, at + 0, year);
+  PutU16(file, at + 2, ms);
+  PutU16(file, at + 4, month);
+  PutU16(file, at + 6, day);
+  PutU16(file, at + 8, hour);
+  PutU16(file, at + 10, minute);
+  PutU16(file, at + 12, second);
+}
+
+std::string MidnightBackup(const TempDir& dir) {
+  const std::string path = dir.File("MIDNIGHT.ZRV");
+  EXPECT_TRUE(test::MakeSmallBackup(7, 5).WriteContainer(path));
+  std::vector<uint8_t> file = test::ReadFileBytes(path);
+  StampRecord(file, 0, 2026, 12, 8, 23, 59, 58, 0);
+  StampRecord(file, 1, 2026, 12, 9, 0, 0, 1, 0);
+  StampRecord(file, 2, 2026, 12, 8, 23, 59, 59, 250);  // written late
+  StampRecord(file, 3, 2026, 12, 9, 0, 0, 2, 0);
+  StampRecord(file, 4, 2026, 12, 9, 0, 0, 3, 0);
+  test::WriteFileBytes(path, file);
+  return path;
+}
+
+TEST(ZrvToolSeek, ChoosesTheLastRecordAtOrBeforeTheMomentOnAnUnsortedIndex) {
+  TempDir dir;
+  const std::string path = MidnightBackup(dir);
+  auto seek = RunCommand(ZRVTOOL_PATH, {"seek", path, "2026-12-09T00:00:00.5"});
+  ASSERT_EQ(seek.exitCode, 0) << seek.err;
+  EXPECT_EQ(seek.out,
+            "{\"index\":2,\"time\":\"2026-12-08T23:59:59.250\",\"camera\":0,\"before_start\":false,"
+            "\"first\":\"2026-12-08T23:59:58.000\",\"last\":\"2026-12-09T00:00:03.000\",\"time_ordered\":false}\n");
+  seek = RunCommand(ZRVTOOL_PATH, {"seek", path, "2026-12-09T00:00:02"});
+  ASSERT_EQ(seek.exitCode, 0) << seek.err;
+  EXPECT_NE(seek.out.find("\"index\":3,"), std::string::npos) << seek.out;
+  seek = RunCommand(ZRVTOOL_PATH, {"seek", path, "2027-01-01T00:00:00"});
+  EXPECT_NE(seek.out.find("\"index\":4,"), std::string::npos) << seek.out;
+  seek = RunCommand(ZRVTOOL_PATH, {"seek", path, "2026-12-08T08:00:00"});
+  EXPECT_NE(seek.out.find("\"index\":0,"), std::string::npos) << seek.out;
+  EXPECT_NE(seek.out.find("\"before_start\":true"), std::string::npos) << seek.out;
+}
+
+TEST(ZrvToolSeek, RefusesBadTimesAndFiles) {
+  TempDir dir;
+  const std::string path = MidnightBackup(dir);
+  for (const char* bad : {"2026-12-09", "2026-12-09T25:00:00", "2026-12-09T00:00:00.1234", "tomorrow"}) {
+    auto seek = RunCommand(ZRVTOOL_PATH, {"seek", path, bad});
+    EXPECT_EQ(seek.exitCode, 2) << bad;
+    EXPECT_EQ(seek.out, "");
+    EXPECT_NE(seek.err.find("YYYY-MM-DDTHH:MM:SS"), std::string::npos) << seek.err;
+  }
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"seek", path}).exitCode, 2);
+  std::vector<uint8_t> cut = test::ReadFileBytes(path);
+  cut.resize(cut.size() / 2);
+  test::WriteFileBytes(dir.File("cut.zrv"), cut);
+  auto refused = RunCommand(ZRVTOOL_PATH, {"seek", dir.File("cut.zrv"), "2026-12-09T00:00:00"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"seek", dir.File("none.zrv"), "2026-12-09T00:00:00"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace bv
