@@ -123,6 +123,7 @@ void CViewerDlg::CreateMenu() {
   add(showing, ID_SHOW_DATE_TIME, QStringLiteral("Date and &Time"), true, true);
   add(showing, ID_SHOW_IMAGE_SIZE, QStringLiteral("Image &Size"), true, true);
   AddPlaybackMenu();
+  AddGoMenu();
 }
 
 void CViewerDlg::CreateControls() {

@@ -81,6 +81,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
   // File > "E&xport...": the open backup as a Matroska file (export_command.cpp).
   void OnExport();
   void OnDisplayShowing(int commandId);
+  // Go > "Go to &Time..." (viewer_go_menu.cpp).
+  void OnGoToTime();
   void OnOverlayMode();
   // The snapshot (1022) and print (1023) buttons (viewer_picture_commands.cpp).
   void OnSaveSnapshot();
@@ -125,6 +127,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void CreateControls();
   void CreateMenu();
   void AddPlaybackMenu();
+  void AddGoMenu();
   // Presses a skin button as a click would, unless it is off or in its
   // disabled look.
   void PressButton(int id);

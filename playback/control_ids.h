@@ -45,6 +45,8 @@ enum MenuCommandId : int {
   ID_PLAYBACK_PRINT = 33007,
   // File > "E&xport...": the open backup as a standard video file.
   ID_FILE_EXPORT = 33020,
+  // The Go menu: finding a moment of the backup.
+  ID_GO_TO_TIME = 33040,
 };
 
 // The system's fixed message texts.

@@ -12,34 +12,9 @@ namespace {
 using test::RunCommand;
 using test::TempDir;
 
-void PutU16(std::vector<uint8_t>& bytes, size_t at, int value) {
-  bytes[at] = static_cast<uint8_t>(value & 0xFF);
-  bytes[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-// Sets the time fields of index record i of a container (index base 0).
-void StampRecord(std::vector<uint8_t>& file, size_t i, int year, int month, int day, int hour, int minute,
-                 int second, int ms) {
-  const size_t at = i * 24;
-  PutU16(file, at + 0, year);
-  PutU16(file, at + 2, ms);
-  PutU16(file, at + 4, month);
-  PutU16(file, at + 6, day);
-  PutU16(file, at + 8, hour);
-  PutU16(file, at + 10, minute);
-  PutU16(file, at + 12, second);
-}
-
 std::string MidnightBackup(const TempDir& dir) {
   const std::string path = dir.File("MIDNIGHT.ZRV");
-  EXPECT_TRUE(test::MakeSmallBackup(7, 5).WriteContainer(path));
-  std::vector<uint8_t> file = test::ReadFileBytes(path);
-  StampRecord(file, 0, 2026, 12, 8, 23, 59, 58, 0);
-  StampRecord(file, 1, 2026, 12, 9, 0, 0, 1, 0);
-  StampRecord(file, 2, 2026, 12, 8, 23, 59, 59, 250);  // written late
-  StampRecord(file, 3, 2026, 12, 9, 0, 0, 2, 0);
-  StampRecord(file, 4, 2026, 12, 9, 0, 0, 3, 0);
-  test::WriteFileBytes(path, file);
+  EXPECT_TRUE(test::WriteMidnightBackup(path));
   return path;
 }
 

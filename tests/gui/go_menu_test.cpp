@@ -1,0 +1,157 @@
+// The Go menu on the real dialog: keys and mouse on its widgets, and what
+// the user then sees.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/go_to_time_dlg.h"
+#include "app/viewer_dlg.h"
+#include "controls/skin_button.h"
+#include "playback/backup_constants.h"
+#include "playback/control_ids.h"
+#include "tests/support/small_backups.h"
+#include "tests/support/temp_dir.h"
+
+namespace bv {
+namespace {
+
+class GoMenuTest : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  std::vector<QString> messages;
+  std::string chosen;
+  std::unique_ptr<CViewerDlg> dialog;
+
+  void Start() {
+    const std::string program = dir.File("viewer");
+    test::WriteFileBytes(program, std::vector<uint8_t>(kProgramFileLength, 0));
+    CViewerDlg::Options options;
+    options.programPath = program;
+    options.chooseFileToOpen = [this] { return chosen; };
+    options.messageBox = [this](const QString& text, bool) { messages.push_back(text); };
+    dialog = std::make_unique<CViewerDlg>(options);
+    ASSERT_TRUE(dialog->OnInitDialog());
+    dialog->show();
+    QApplication::processEvents();
+  }
+  void Open(const std::string& path) {
+    chosen = path;
+    QTest::mouseClick(dialog->Button(IDC_OPEN), Qt::LeftButton);
+    QApplication::processEvents();
+  }
+  QSlider* Position() { return dialog->Slider(IDC_POSITION_SLIDER); }
+  QString Title() { return dialog->Edit(IDC_CAMERA_TITLE)->text(); }
+
+  // Presses keys on the dialog; act runs on the go-to-time dialog once it is
+  // up (modal), and must close it.
+  bool WithGoToTimeDialog(const std::function<void(CGoToTimeDlg&)>& act) {
+    // The shortcut reaches the window the user works in.
+    dialog->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog.get())) return false;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = dynamic_cast<CGoToTimeDlg*>(QApplication::activeModalWidget());
+      if (!box) return;
+      seen = true;
+      act(*box);
+    });
+    QTest::keyClick(dialog.get(), Qt::Key_G, Qt::ControlModifier);
+    QApplication::processEvents();
+    return seen;
+  }
+};
+
+// Selects the field's text as a user does and types over it.
+void TypeInto(QWidget* edit, const QString& text) {
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(edit, text);
+}
+
+TEST_F(GoMenuTest, GoToTimeAcrossMidnightShowsTheLastRecordAtOrBeforeIt) {
+  Start();
+  EXPECT_FALSE(dialog->MenuAction(ID_GO_TO_TIME)->isEnabled());
+  ASSERT_TRUE(test::WriteMidnightBackup(dir.File("MIDNIGHT.ZRV")));
+  Open(dir.File("MIDNIGHT.ZRV"));
+  ASSERT_EQ(dialog->Controller().Count(), 5u);
+  EXPECT_TRUE(dialog->MenuAction(ID_GO_TO_TIME)->isEnabled());
+  EXPECT_EQ(dialog->MenuAction(ID_GO_TO_TIME)->text(), QStringLiteral("Go to &Time..."));
+
+  QString first, last;
+  bool dateShown = false;
+  ASSERT_TRUE(WithGoToTimeDialog([&](CGoToTimeDlg& box) {
+    first = box.findChild<QLabel*>(QStringLiteral("first"))->text();
+    last = box.findChild<QLabel*>(QStringLiteral("last"))->text();
+    auto* date = box.findChild<QDateEdit*>(QStringLiteral("date"));
+    dateShown = date && date->isVisible();
+    if (date) TypeInto(date, QStringLiteral("2026-12-09"));
+    TypeInto(box.findChild<QLineEdit*>(QStringLiteral("time")), QStringLiteral("00:00:00.500"));
+    QTest::keyClick(&box, Qt::Key_Return);
+  }));
+  EXPECT_EQ(first, QStringLiteral("2026-12-08  23:59:58.000"));
+  EXPECT_EQ(last, QStringLiteral("2026-12-09  00:00:03.000"));
+  EXPECT_TRUE(dateShown);
+  // 23:59:59.250 was written late, as record 2: it is the one before 00:00:00.5.
+  EXPECT_EQ(Position()->value(), 2);
+  EXPECT_EQ(dialog->Controller().CurrentIndex(), 2u);
+  EXPECT_TRUE(Title().contains(QStringLiteral("CAM 2"))) << Title().toStdString();
+
+  // The next day's time, typed with its date.
+  ASSERT_TRUE(WithGoToTimeDialog([&](CGoToTimeDlg& box) {
+    TypeInto(box.findChild<QDateEdit*>(QStringLiteral("date")), QStringLiteral("2026-12-09"));
+    TypeInto(box.findChild<QLineEdit*>(QStringLiteral("time")), QStringLiteral("00:00:02.999"));
+    QTest::mouseClick(box.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  }));
+  EXPECT_EQ(Position()->value(), 3);
+  EXPECT_TRUE(Title().contains(QStringLiteral("CAM 3"))) << Title().toStdString();
+
+  // A text that is no time of day cannot be taken; Cancel leaves the
+  // picture where it is.
+  bool okWithBadTime = true;
+  ASSERT_TRUE(WithGoToTimeDialog([&](CGoToTimeDlg& box) {
+    TypeInto(box.findChild<QLineEdit*>(QStringLiteral("time")), QStringLiteral("25:00"));
+    okWithBadTime = box.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
+    TypeInto(box.findChild<QLineEdit*>(QStringLiteral("time")), QStringLiteral("23:59:58.000"));
+    QTest::keyClick(&box, Qt::Key_Escape);
+  }));
+  EXPECT_FALSE(okWithBadTime);
+  EXPECT_EQ(Position()->value(), 3);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GoMenuTest, GoToTimeWithinOneDayAsksOnlyForTheTimeAndClampsBeforeTheStart) {
+  Start();
+  // Ten records a tenth of a second apart, within one day.
+  ASSERT_TRUE(test::MakeSmallBackup(7, 10).WriteContainer(dir.File("DAY.ZRV")));
+  Open(dir.File("DAY.ZRV"));
+  ASSERT_EQ(dialog->Controller().Count(), 10u);
+  QTest::keyClick(dialog.get(), Qt::Key_End);
+  QApplication::processEvents();
+  ASSERT_EQ(Position()->value(), 9);
+  QString startTime;
+  ASSERT_TRUE(WithGoToTimeDialog([&](CGoToTimeDlg& box) {
+    EXPECT_EQ(box.findChild<QDateEdit*>(QStringLiteral("date")), nullptr);
+    auto* time = box.findChild<QLineEdit*>(QStringLiteral("time"));
+    startTime = time->text();  // starts at the record on show
+    TypeInto(time, QStringLiteral("00:00:00.000"));
+    QTest::keyClick(&box, Qt::Key_Return);
+  }));
+  const INDEX_RECORD& last = dialog->Controller().Index()[9];
+  EXPECT_EQ(startTime, QString::asprintf("%02d:%02d:%02d.%03d", last.hour, last.minute, last.second,
+                                         last.millisecond));
+  EXPECT_EQ(Position()->value(), 0);
+  EXPECT_TRUE(Title().contains(QStringLiteral("CAM 0"))) << Title().toStdString();
+}
+
+}  // namespace
+}  // namespace bv
