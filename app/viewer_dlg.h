@@ -20,6 +20,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QSlider;
 
@@ -128,6 +129,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void CreateMenu();
   void AddPlaybackMenu();
   void AddGoMenu();
+  // Go > "&Camera": "All cameras" and one item per camera of the open index.
+  void RebuildCameraMenu();
   // Presses a skin button as a click would, unless it is off or in its
   // disabled look.
   void PressButton(int id);
@@ -157,6 +160,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
   QMap<int, QLineEdit*> edits_;
   QMap<int, QSlider*> sliders_;
   QMap<int, QAction*> actions_;
+  QMenu* cameraMenu_ = nullptr;
 
   mutable std::mutex editsMutex_;
   std::map<int, std::string> editTexts_;  // what SetEditText last set, readable from any thread

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "playback/backup_index.h"
 #include "playback/playback_engine.h"
@@ -82,6 +83,19 @@ class CPlaybackController {
   uint32_t GoToTime(int64_t ms);
   // Pauses play and shows record index as a seek does (nothing past the end).
   void ShowRecord(uint32_t index);
+  // Go > "Camera": play one camera of the index alone (camera_filter.cpp).
+  // kAllCameras (the state after every open) plays every record; otherwise
+  // play, steps, seeks and the slider pass over other cameras' records.
+  static constexpr int kAllCameras = -1;
+  void SetCameraFilter(int camera);
+  int CameraFilter() const { return cameraFilter_; }
+  // The camera numbers (0-based) the open index holds records of, ascending.
+  const std::vector<int>& CamerasInIndex();
+  // Whether record index is one that play shows under the camera filter.
+  bool IsShownRecord(uint32_t index) const;
+  // The nearest shown record from index (itself included) going forward or
+  // backward; CRecordTimeSearch::kNone when there is none that way.
+  uint32_t NearestShownRecord(uint32_t index, bool forward) const;
   // The time search of the open index, built on first use after each open.
   const CRecordTimeSearch& TimeSearch();
   // Stops the playback thread and waits for it, serving messages meanwhile
@@ -143,6 +157,12 @@ class CPlaybackController {
   bool oldPair_ = false;
   bool selfContained_ = false;
   std::unique_ptr<CRecordTimeSearch> timeSearch_;  // of index_; dropped when it is replaced
+  std::vector<int> cameras_;   // of index_; found on first use
+  bool camerasFound_ = false;
+  int cameraFilter_ = kAllCameras;
+  uint32_t firstShown_ = 0;  // first and last record the camera filter lets through
+  uint32_t lastShown_ = 0;
+  void ForgetIndexDerivedState();
 
   // Shared with the playback thread. The GUI thread writes the requests and
   // PlayState; the playback thread writes ThreadState; both write the current

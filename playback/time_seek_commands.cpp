@@ -19,9 +19,12 @@ void CPlaybackController::ShowRecord(uint32_t index) {
 uint32_t CPlaybackController::GoToTime(int64_t ms) {
   if (!HasBackup()) return CRecordTimeSearch::kNone;
   // Audio records carry no picture: the moment is shown by a video frame.
-  uint32_t found = TimeSearch().Find(ms, [](const INDEX_RECORD& r) { return !r.IsAudio(); });
-  // An index of audio records only: show what a seek would.
-  if (found == CRecordTimeSearch::kNone) found = TimeSearch().Find(ms);
+  // Records of other cameras are passed over when one camera plays alone.
+  const int camera = cameraFilter_;
+  auto ofCamera = [camera](const INDEX_RECORD& r) { return camera == kAllCameras || r.camera == camera; };
+  uint32_t found = TimeSearch().Find(ms, [&](const INDEX_RECORD& r) { return !r.IsAudio() && ofCamera(r); });
+  // Audio records only: show what a seek would.
+  if (found == CRecordTimeSearch::kNone) found = TimeSearch().Find(ms, ofCamera);
   ShowRecord(found);
   return found;
 }

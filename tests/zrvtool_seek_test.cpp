@@ -55,5 +55,32 @@ TEST(ZrvToolSeek, RefusesBadTimesAndFiles) {
   EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"seek", dir.File("none.zrv"), "2026-12-09T00:00:00"}).exitCode, 1);
 }
 
+TEST(ZrvToolCamera, RecordsAndSeekOfOneCameraAlone) {
+  TempDir dir;
+  ASSERT_TRUE(test::WriteTwoCameraBackup(dir.File("TWO.ZRV")));
+  auto records = RunCommand(ZRVTOOL_PATH, {"records", dir.File("TWO.ZRV"), "--camera", "1"});
+  ASSERT_EQ(records.exitCode, 0) << records.err;
+  std::vector<std::string> indexes;
+  size_t at = 0;
+  while ((at = records.out.find("{\"index\":", at)) != std::string::npos) {
+    at += 9;
+    indexes.push_back(records.out.substr(at, records.out.find(',', at) - at));
+  }
+  EXPECT_EQ(indexes, (std::vector<std::string>{"1", "4", "5", "7"}));
+  EXPECT_EQ(records.out.find("\"camera\":0"), std::string::npos);
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"records", dir.File("TWO.ZRV"), "--camera", "x"}).exitCode, 2);
+  EXPECT_EQ(RunCommand(ZRVTOOL_PATH, {"records", dir.File("TWO.ZRV"), "--camera", "256"}).exitCode, 2);
+
+  // Record 5 is at 19:30:00.500; camera 0's record before it is 3.
+  auto seek = RunCommand(ZRVTOOL_PATH, {"seek", dir.File("TWO.ZRV"), "2026-03-14T19:30:00.550", "--camera", "0"});
+  ASSERT_EQ(seek.exitCode, 0) << seek.err;
+  EXPECT_NE(seek.out.find("{\"index\":3,"), std::string::npos) << seek.out;
+  seek = RunCommand(ZRVTOOL_PATH, {"seek", dir.File("TWO.ZRV"), "2026-03-14T19:30:00.550"});
+  EXPECT_NE(seek.out.find("{\"index\":5,"), std::string::npos) << seek.out;
+  seek = RunCommand(ZRVTOOL_PATH, {"seek", dir.File("TWO.ZRV"), "2026-03-14T19:30:00.550", "--camera", "4"});
+  EXPECT_EQ(seek.exitCode, 1);
+  EXPECT_NE(seek.err.find("no records of camera 4"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace bv

@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -151,6 +152,60 @@ TEST_F(GoMenuTest, GoToTimeWithinOneDayAsksOnlyForTheTimeAndClampsBeforeTheStart
                                          last.millisecond));
   EXPECT_EQ(Position()->value(), 0);
   EXPECT_TRUE(Title().contains(QStringLiteral("CAM 0"))) << Title().toStdString();
+}
+
+// Clicks an item of a menu as the user does: the menu pops up, the mouse
+// clicks on the item.
+void ClickMenuItem(QMenu* menu, const QString& objectName) {
+  menu->popup(QPoint(0, 0));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  QAction* action = menu->findChild<QAction*>(objectName);
+  ASSERT_NE(action, nullptr) << objectName.toStdString();
+  QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(action).center());
+  QApplication::processEvents();
+}
+
+TEST_F(GoMenuTest, CameraMenuPlaysOneCameraAlone) {
+  Start();
+  auto* cameras = dialog->findChild<QMenu*>(QStringLiteral("cameraMenu"));
+  ASSERT_NE(cameras, nullptr);
+  EXPECT_FALSE(cameras->isEnabled());
+  ASSERT_TRUE(test::WriteTwoCameraBackup(dir.File("TWO.ZRV")));
+  Open(dir.File("TWO.ZRV"));
+  ASSERT_EQ(dialog->Controller().Count(), 8u);
+  ASSERT_TRUE(cameras->isEnabled());
+  QStringList items;
+  for (QAction* action : cameras->actions()) items << action->text();
+  EXPECT_EQ(items, (QStringList{"All cameras", "Camera 1", "Camera 2"}));
+  EXPECT_TRUE(cameras->findChild<QAction*>(QStringLiteral("camera-all"))->isChecked());
+
+  ClickMenuItem(cameras, QStringLiteral("camera-1"));
+  EXPECT_TRUE(cameras->findChild<QAction*>(QStringLiteral("camera-1"))->isChecked());
+  // Record 0 is camera 1's; camera 2 begins at record 1.
+  EXPECT_EQ(Position()->value(), 1);
+  EXPECT_TRUE(Title().contains(QStringLiteral("CAM 1"))) << Title().toStdString();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  std::vector<int> stepped;
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(dialog.get(), Qt::Key_Right);
+    QApplication::processEvents();
+    stepped.push_back(Position()->value());
+  }
+  EXPECT_EQ(stepped, (std::vector<int>{4, 5, 7, 7}));
+  EXPECT_TRUE(Title().contains(QStringLiteral("CAM 7"))) << Title().toStdString();
+
+  ClickMenuItem(cameras, QStringLiteral("camera-all"));
+  QTest::keyClick(dialog.get(), Qt::Key_Home);
+  QApplication::processEvents();
+  EXPECT_EQ(Position()->value(), 0);
+
+  // Another backup of one camera: no choice, all cameras again.
+  ASSERT_TRUE(test::MakeSmallBackup(7, 3).WriteContainer(dir.File("ONE.ZRV")));
+  Open(dir.File("ONE.ZRV"));
+  ASSERT_EQ(dialog->Controller().Count(), 3u);
+  EXPECT_FALSE(cameras->isEnabled());
+  EXPECT_EQ(dialog->Controller().CameraFilter(), CPlaybackController::kAllCameras);
 }
 
 }  // namespace

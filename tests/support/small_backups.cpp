@@ -68,4 +68,12 @@ bool WriteMidnightBackup(const std::string& path) {
   return true;
 }
 
+bool WriteTwoCameraBackup(const std::string& path) {
+  if (!MakeSmallBackup(7, 8).WriteContainer(path)) return false;
+  std::vector<uint8_t> file = ReadFileBytes(path);
+  for (size_t i = 0; i < 8; ++i) file[i * 24 + 14] = kTwoCameraPattern[i];
+  WriteFileBytes(path, file);
+  return true;
+}
+
 }  // namespace bv::test

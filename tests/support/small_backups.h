@@ -27,4 +27,9 @@ void StampIndexRecord(std::vector<uint8_t>& file, size_t i, int year, int month,
 // 12-09 00:00:01, 12-08 23:59:59.250, 12-09 00:00:02, 12-09 00:00:03.
 bool WriteMidnightBackup(const std::string& path);
 
+// MakeSmallBackup (8 records, 100 ms apart) written to path, then the camera
+// byte of each record set to 0,1,0,0,1,1,0,1: two cameras interleaved.
+inline constexpr uint8_t kTwoCameraPattern[8] = {0, 1, 0, 0, 1, 1, 0, 1};
+bool WriteTwoCameraBackup(const std::string& path);
+
 }  // namespace bv::test

@@ -1,5 +1,7 @@
 // zrvtool seek PATH YYYY-MM-DDTHH:MM:SS[.mmm]: the record the viewer's
-// "Go to Time..." shows for that moment, as one JSON line.
+// "Go to Time..." shows for that moment, as one JSON line; with --camera N
+// (0-based) as it does while camera N plays alone.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -13,7 +15,9 @@ namespace bv::tool {
 
 int RunSeek(const Args& args) {
   ParsedOptions options;
-  if (!ParseOptions(args, {}, {}, &options) || options.positional.size() != 2) return kExitUsage;
+  if (!ParseOptions(args, {"--camera"}, {}, &options) || options.positional.size() != 2) return kExitUsage;
+  uint32_t camera = 0;
+  if (options.Has("--camera") && (!options.Number("--camera", &camera) || camera > 255)) return kExitUsage;
   int64_t moment = 0;
   if (!ParseMoment(options.positional[1], &moment)) {
     std::fprintf(stderr, "zrvtool: not a time of the form YYYY-MM-DDTHH:MM:SS[.mmm]: %s\n",
@@ -23,6 +27,14 @@ int RunSeek(const Args& args) {
   auto backup = OpenToolBackup(options.positional[0]);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
+  if (options.Has("--camera")) {
+    const std::vector<int>& cameras = controller.CamerasInIndex();
+    if (std::find(cameras.begin(), cameras.end(), static_cast<int>(camera)) == cameras.end()) {
+      std::fprintf(stderr, "zrvtool: the backup holds no records of camera %u\n", camera);
+      return kExitRefused;
+    }
+    controller.SetCameraFilter(static_cast<int>(camera));
+  }
   const uint32_t chosen = controller.GoToTime(moment);
   if (chosen == CRecordTimeSearch::kNone) {
     std::fprintf(stderr, "zrvtool: the backup holds no records\n");

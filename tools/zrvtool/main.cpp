@@ -16,7 +16,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
-    {"records", bv::tool::RunRecords, "records PATH [--hash]"},
+    {"records", bv::tool::RunRecords, "records PATH [--hash] [--camera N]"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR [--key-interval N] [--frames N] [--size WxH]"},
     {"frame", bv::tool::RunFrame, "frame PATH INDEX -o OUT.bmp|OUT.png|OUT.ppm"},
     {"still", bv::tool::RunStill, "still PATH.bmp|PATH.jpg -o OUT.png|OUT.bmp|OUT.ppm"},
@@ -28,7 +28,7 @@ const Command kCommands[] = {
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},
     {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
     {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
-    {"seek", bv::tool::RunSeek, "seek PATH YYYY-MM-DDTHH:MM:SS[.mmm]"},
+    {"seek", bv::tool::RunSeek, "seek PATH YYYY-MM-DDTHH:MM:SS[.mmm] [--camera N]"},
 };
 
 int Usage() {
