@@ -54,6 +54,9 @@ class CViewerDlg : public QDialog, public IViewerHost {
     // The snapshot command's save dialog; returns the chosen path or "" on
     // cancel.
     std::function<std::string()> chooseFileToSave;
+    // Asked when marks are set: export only the marked records? (a Yes/No
+    // box with Yes the default when unset).
+    std::function<bool(const QString& question)> askExportMarkedOnly;
     // The print dialog of the print command (the system's when unset).
     PrintDialogRunner choosePrinter;
   };
@@ -131,6 +134,8 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void AddGoMenu();
   // Go > "&Camera": "All cameras" and one item per camera of the open index.
   void RebuildCameraMenu();
+  // The marks In and Out on the position slider.
+  void ShowMarks();
   // Presses a skin button as a click would, unless it is off or in its
   // disabled look.
   void PressButton(int id);

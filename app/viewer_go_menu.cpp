@@ -3,9 +3,11 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSlider>
 
 #include "app/go_to_time_dlg.h"
 #include "app/viewer_dlg.h"
+#include "controls/custom_slider_ctrl.h"
 #include "playback/control_ids.h"
 #include "playback/record_time.h"
 
@@ -24,10 +26,39 @@ void CViewerDlg::AddGoMenu() {
   connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, toTime, &QAction::setEnabled);
 
   go->addSeparator();
+  const std::pair<int, const char*> marks[] = {
+      {ID_GO_MARK_IN, "Mark &In"}, {ID_GO_MARK_OUT, "Mark &Out"}, {ID_GO_CLEAR_MARKS, "Clear Marks"}};
+  for (auto [id, text] : marks) {
+    QAction* action = go->addAction(QString::fromLatin1(text));
+    action->setObjectName(QString::number(id));
+    action->setEnabled(false);
+    actions_[id] = action;
+    connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, action, &QAction::setEnabled);
+    connect(action, &QAction::triggered, this, [this, id = id] {
+      if (id == ID_GO_MARK_IN) controller_.SetMarkIn();
+      if (id == ID_GO_MARK_OUT) controller_.SetMarkOut();
+      if (id == ID_GO_CLEAR_MARKS) controller_.ClearMarks();
+      ShowMarks();
+    });
+  }
+  actions_[ID_GO_MARK_IN]->setShortcut(QKeySequence(Qt::Key_I));
+  actions_[ID_GO_MARK_OUT]->setShortcut(QKeySequence(Qt::Key_O));
+
+  go->addSeparator();
   cameraMenu_ = go->addMenu(QStringLiteral("&Camera"));
   cameraMenu_->setObjectName(QStringLiteral("cameraMenu"));
-  connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, this, [this] { RebuildCameraMenu(); });
+  // Every open begins with all cameras and no marks.
+  connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, this, [this] {
+    RebuildCameraMenu();
+    ShowMarks();
+  });
   RebuildCameraMenu();
+}
+
+void CViewerDlg::ShowMarks() {
+  auto asValue = [](uint32_t mark) { return mark == CPlaybackController::kNoMark ? -1 : static_cast<int>(mark); };
+  static_cast<CPositionSliderCtrl*>(sliders_[IDC_POSITION_SLIDER])
+      ->SetMarks(asValue(controller_.MarkIn()), asValue(controller_.MarkOut()));
 }
 
 void CViewerDlg::RebuildCameraMenu() {

@@ -22,6 +22,8 @@ class CCustomSliderCtrl : public QSlider {
 
   QRect ThumbRect() const;
   QRect ChannelRect() const;
+  // Where along the channel a value lies (the thumb's centre at it).
+  int XOfValue(int value) const;
 
  protected:
   // The position slider differs in two drawing constants.
@@ -50,6 +52,20 @@ class CCustomSliderCtrl : public QSlider {
 class CPositionSliderCtrl : public CCustomSliderCtrl {
  public:
   explicit CPositionSliderCtrl(int controlId, QWidget* parent = nullptr);
+
+  // The marked range, drawn under the channel (-1: that mark is not set).
+  void SetMarks(int in, int out);
+  int MarkIn() const { return markIn_; }
+  int MarkOut() const { return markOut_; }
+  // The colour of the marks: the palette's darkest shade.
+  QColor MarkColour() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int markIn_ = -1;
+  int markOut_ = -1;
 };
 
 }  // namespace bv

@@ -12,6 +12,8 @@ void CPlaybackController::ForgetIndexDerivedState() {
   cameraFilter_ = kAllCameras;
   firstShown_ = 0;
   lastShown_ = 0;
+  markIn_ = kNoMark;
+  markOut_ = kNoMark;
 }
 
 const std::vector<int>& CPlaybackController::CamerasInIndex() {

@@ -47,6 +47,9 @@ enum MenuCommandId : int {
   ID_FILE_EXPORT = 33020,
   // The Go menu: finding a moment of the backup.
   ID_GO_TO_TIME = 33040,
+  ID_GO_MARK_IN = 33041,
+  ID_GO_MARK_OUT = 33042,
+  ID_GO_CLEAR_MARKS = 33043,
 };
 
 // The system's fixed message texts.

@@ -96,6 +96,19 @@ class CPlaybackController {
   // The nearest shown record from index (itself included) going forward or
   // backward; CRecordTimeSearch::kNone when there is none that way.
   uint32_t NearestShownRecord(uint32_t index, bool forward) const;
+  // Go > "Mark In" / "Mark Out" / "Clear Marks": a range of records for
+  // the export, cleared by every open (range_marks.cpp). A mark set on the
+  // other side of the one already set swaps with it, so In never lies after
+  // Out.
+  static constexpr uint32_t kNoMark = 0xFFFFFFFF;
+  void SetMarkIn();
+  void SetMarkOut();
+  void ClearMarks();
+  uint32_t MarkIn() const { return markIn_; }
+  uint32_t MarkOut() const { return markOut_; }
+  // The marked records: In to Out, In to the last record, or the first
+  // record to Out; false when no mark is set.
+  bool MarkedRange(uint32_t* first, uint32_t* last) const;
   // The time search of the open index, built on first use after each open.
   const CRecordTimeSearch& TimeSearch();
   // Stops the playback thread and waits for it, serving messages meanwhile
@@ -163,6 +176,8 @@ class CPlaybackController {
   uint32_t firstShown_ = 0;  // first and last record the camera filter lets through
   uint32_t lastShown_ = 0;
   void ForgetIndexDerivedState();
+  uint32_t markIn_ = kNoMark;
+  uint32_t markOut_ = kNoMark;
 
   // Shared with the playback thread. The GUI thread writes the requests and
   // PlayState; the playback thread writes ThreadState; both write the current

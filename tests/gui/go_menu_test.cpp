@@ -17,6 +17,7 @@
 
 #include "app/go_to_time_dlg.h"
 #include "app/viewer_dlg.h"
+#include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
@@ -206,6 +207,52 @@ TEST_F(GoMenuTest, CameraMenuPlaysOneCameraAlone) {
   ASSERT_EQ(dialog->Controller().Count(), 3u);
   EXPECT_FALSE(cameras->isEnabled());
   EXPECT_EQ(dialog->Controller().CameraFilter(), CPlaybackController::kAllCameras);
+}
+
+TEST_F(GoMenuTest, MarksInAndOutAreDrawnUnderTheChannelAndClearedWithTheMenu) {
+  Start();
+  ASSERT_TRUE(test::MakeSmallBackup(7, 10).WriteContainer(dir.File("DAY.ZRV")));
+  Open(dir.File("DAY.ZRV"));
+  auto* slider = static_cast<CPositionSliderCtrl*>(Position());
+  const QImage before = slider->grab().toImage();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  auto key = [&](Qt::Key k) {
+    QTest::keyClick(dialog.get(), k);
+    QApplication::processEvents();
+  };
+  for (int i = 0; i < 6; ++i) key(Qt::Key_Right);
+  key(Qt::Key_O);  // Out first, then In before it
+  key(Qt::Key_Left);
+  key(Qt::Key_Left);
+  key(Qt::Key_Left);
+  key(Qt::Key_Left);
+  key(Qt::Key_I);
+  EXPECT_EQ(dialog->Controller().MarkIn(), 2u);
+  EXPECT_EQ(dialog->Controller().MarkOut(), 6u);
+  EXPECT_EQ(slider->MarkIn(), 2);
+  EXPECT_EQ(slider->MarkOut(), 6);
+  // The user sees the range under the channel in the slider's dark shade,
+  // and nothing outside it.
+  const QImage marked = slider->grab().toImage();
+  const int y = slider->ChannelRect().bottom() + 3;
+  const int middle = (slider->XOfValue(2) + slider->XOfValue(6)) / 2;
+  EXPECT_EQ(marked.pixelColor(middle, y), slider->MarkColour());
+  EXPECT_NE(before.pixelColor(middle, y), slider->MarkColour());
+  EXPECT_EQ(marked.pixelColor(slider->XOfValue(2), y + 2), slider->MarkColour());
+  EXPECT_NE(marked.pixelColor(slider->XOfValue(8), y), slider->MarkColour());
+
+  auto* go = dialog->findChild<QMenu*>(QStringLiteral("goMenu"));
+  ClickMenuItem(go, QString::number(ID_GO_CLEAR_MARKS));
+  EXPECT_EQ(slider->MarkIn(), -1);
+  EXPECT_EQ(dialog->Controller().MarkOut(), CPlaybackController::kNoMark);
+  EXPECT_EQ(slider->grab().toImage().pixelColor(middle, y), before.pixelColor(middle, y));
+
+  // A new open begins without marks.
+  key(Qt::Key_I);
+  EXPECT_EQ(slider->MarkIn(), 2);
+  Open(dir.File("DAY.ZRV"));
+  EXPECT_EQ(slider->MarkIn(), -1);
 }
 
 }  // namespace
