@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "playback/backup_event_list.h"
 #include "playback/backup_index.h"
 #include "playback/playback_engine.h"
 #include "playback/record_time_search.h"
@@ -109,6 +110,11 @@ class CPlaybackController {
   // The marked records: In to Out, In to the last record, or the first
   // record to Out; false when no mark is set.
   bool MarkedRange(uint32_t* first, uint32_t* last) const;
+  // What listing the open backup's hall events needs (event_list_commands.cpp).
+  BackupEventListRequest EventListRequest();
+  // The first video record of camera within the event's time span (the
+  // camera filter aside); CRecordTimeSearch::kNone when there is none.
+  uint32_t FirstRecordOfEvent(const BackupEvent& event);
   // The time search of the open index, built on first use after each open.
   const CRecordTimeSearch& TimeSearch();
   // Stops the playback thread and waits for it, serving messages meanwhile

@@ -53,4 +53,23 @@ uint32_t CRecordTimeSearch::Find(int64_t ms, const Accept& accept) const {
   return kNone;
 }
 
+uint32_t CRecordTimeSearch::FindFirstWithin(int64_t fromMs, int64_t toMs, const Accept& accept) const {
+  // The first position whose time is at or after fromMs.
+  uint32_t low = 0;
+  uint32_t high = count_;
+  while (low < high) {
+    const uint32_t mid = low + (high - low) / 2;
+    if (TimeAt(mid) < fromMs) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  for (uint32_t position = low; position < count_ && TimeAt(position) <= toMs; ++position) {
+    const uint32_t record = RecordAt(position);
+    if (!accept || accept(records_[record])) return record;
+  }
+  return kNone;
+}
+
 }  // namespace bv

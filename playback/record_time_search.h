@@ -39,6 +39,10 @@ class CRecordTimeSearch {
   // Records accept refuses are walked over from the found place, so a
   // filter that takes few records costs more than O(log n).
   uint32_t Find(int64_t ms, const Accept& accept = {}) const;
+  // The earliest record at or after fromMs and at or before toMs that
+  // accept takes (of several at one time, the one written first); kNone
+  // when there is none.
+  uint32_t FindFirstWithin(int64_t fromMs, int64_t toMs, const Accept& accept = {}) const;
 
  private:
   int64_t TimeAt(uint32_t position) const;

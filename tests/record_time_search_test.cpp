@@ -147,7 +147,16 @@ TEST(RecordTimeSearch, RecordsTheFilterRefusesAreWalkedOver) {
   EXPECT_EQ(search.Find(At("2026-12-08T14:19:00"), [](const INDEX_RECORD& r) { return r.camera == 1; }), 2u);
   EXPECT_EQ(search.Find(At("2026-12-08T14:20:02"), [](const INDEX_RECORD& r) { return r.camera == 7; }),
             CRecordTimeSearch::kNone);
+  // The first record inside a span, on the time order of the records.
+  EXPECT_EQ(search.FindFirstWithin(At("2026-12-08T14:20:00.001"), At("2026-12-08T14:20:01")), 1u);
+  EXPECT_EQ(search.FindFirstWithin(At("2026-12-08T14:20:00.001"), At("2026-12-08T14:20:01"), video), 2u);
+  EXPECT_EQ(search.FindFirstWithin(At("2026-12-08T14:20:00.001"), At("2026-12-08T14:20:00.400"), video),
+            CRecordTimeSearch::kNone);
+  const auto late = IndexFromBytes({{2026, 12, 8, 14, 20, 5, 0}, {2026, 12, 8, 14, 20, 2, 0}});
+  CRecordTimeSearch unsorted(late.data(), 2);
+  EXPECT_EQ(unsorted.FindFirstWithin(At("2026-12-08T14:20:00"), At("2026-12-08T14:20:09")), 1u);
   CRecordTimeSearch empty(nullptr, 0);
+  EXPECT_EQ(empty.FindFirstWithin(0, 1), CRecordTimeSearch::kNone);
   EXPECT_EQ(empty.Find(0), CRecordTimeSearch::kNone);
 }
 

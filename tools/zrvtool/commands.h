@@ -26,5 +26,6 @@ int RunEvents(const Args& args);
 int RunAudio(const Args& args);
 int RunExport(const Args& args);
 int RunSeek(const Args& args);
+int RunEventList(const Args& args);
 
 }  // namespace bv::tool

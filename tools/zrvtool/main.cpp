@@ -29,6 +29,7 @@ const Command kCommands[] = {
     {"audio", bv::tool::RunAudio, "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]"},
     {"export", bv::tool::RunExport, "export PATH -o OUT.mkv [--from A] [--to B] [--progress]"},
     {"seek", bv::tool::RunSeek, "seek PATH YYYY-MM-DDTHH:MM:SS[.mmm] [--camera N]"},
+    {"event-list", bv::tool::RunEventList, "event-list PATH [--labels-dir DIR]"},
 };
 
 int Usage() {
