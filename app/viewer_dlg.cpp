@@ -95,6 +95,7 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
 
 CViewerDlg::~CViewerDlg() {
   closed_ = true;
+  StopEventListing();
   controller_.Shutdown();
 }
 

@@ -10,6 +10,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/gui_dispatcher.h"
 #include "playback/playback_controller.h"
@@ -27,6 +29,7 @@ class QSlider;
 namespace bv {
 
 class CDibVideoWnd;
+class CEventListWnd;
 class COverlayVideoWnd;
 class CSkinButton;
 
@@ -87,6 +90,12 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void OnDisplayShowing(int commandId);
   // Go > "Go to &Time..." (viewer_go_menu.cpp).
   void OnGoToTime();
+  // Go > "&Events..." (viewer_events.cpp): the window of the backup's events.
+  void OnShowEvents();
+  CEventListWnd* EventListWindow() const { return eventsWnd_; }
+  // The events listed for the open backup so far (empty while listing).
+  const std::vector<BackupEvent>& ListedEvents() const { return events_; }
+  bool EventsListed() const { return eventsListed_; }
   void OnOverlayMode();
   // The snapshot (1022) and print (1023) buttons (viewer_picture_commands.cpp).
   void OnSaveSnapshot();
@@ -136,6 +145,10 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void RebuildCameraMenu();
   // The marks In and Out on the position slider.
   void ShowMarks();
+  // The open backup's events, listed on a worker thread after every open.
+  void StartEventListing();
+  void StopEventListing();
+  void OnEventsListed(uint64_t generation, std::vector<BackupEvent> events);
   // Presses a skin button as a click would, unless it is off or in its
   // disabled look.
   void PressButton(int id);
@@ -166,6 +179,12 @@ class CViewerDlg : public QDialog, public IViewerHost {
   QMap<int, QSlider*> sliders_;
   QMap<int, QAction*> actions_;
   QMenu* cameraMenu_ = nullptr;
+  CEventListWnd* eventsWnd_ = nullptr;
+  std::thread eventWorker_;
+  std::atomic<bool> cancelEventListing_{false};
+  uint64_t eventGeneration_ = 0;
+  std::vector<BackupEvent> events_;
+  bool eventsListed_ = false;
 
   mutable std::mutex editsMutex_;
   std::map<int, std::string> editTexts_;  // what SetEditText last set, readable from any thread

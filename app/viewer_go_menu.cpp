@@ -25,6 +25,14 @@ void CViewerDlg::AddGoMenu() {
   // Offered exactly while a backup is open, as the information is.
   connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, toTime, &QAction::setEnabled);
 
+  QAction* events = go->addAction(QStringLiteral("&Events..."));
+  events->setObjectName(QString::number(ID_GO_EVENTS));
+  events->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  events->setEnabled(false);
+  actions_[ID_GO_EVENTS] = events;
+  connect(events, &QAction::triggered, this, [this] { OnShowEvents(); });
+  connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, events, &QAction::setEnabled);
+
   go->addSeparator();
   const std::pair<int, const char*> marks[] = {
       {ID_GO_MARK_IN, "Mark &In"}, {ID_GO_MARK_OUT, "Mark &Out"}, {ID_GO_CLEAR_MARKS, "Clear Marks"}};
@@ -51,6 +59,7 @@ void CViewerDlg::AddGoMenu() {
   connect(actions_[ID_FILE_SHOW_INFORMATION], &QAction::enabledChanged, this, [this] {
     RebuildCameraMenu();
     ShowMarks();
+    StartEventListing();
   });
   RebuildCameraMenu();
 }

@@ -255,13 +255,33 @@ void CPositionSliderCtrl::SetMarks(int in, int out) {
 
 QColor CPositionSliderCtrl::MarkColour() const { return ToQColor(Palette().D2); }
 
+void CPositionSliderCtrl::SetEventMarks(std::vector<int> positions) {
+  eventMarks_ = std::move(positions);
+  update();
+}
+
+QColor CPositionSliderCtrl::EventMarkColour() const { return ToQColor(Palette().M1); }
+
 void CPositionSliderCtrl::paintEvent(QPaintEvent* event) {
   CCustomSliderCtrl::paintEvent(event);
+  QPainter painter(this);
+  const QRect channel = ChannelRect();
+  if (!eventMarks_.empty()) {
+    // One pixel column per event start, two pixels high, right under the
+    // channel: clusters show as darker stretches.
+    const QColor colour = EventMarkColour();
+    const int top = channel.bottom() + 1;
+    int lastX = INT32_MIN;
+    for (int position : eventMarks_) {
+      const int x = XOfValue(position);
+      if (x == lastX) continue;
+      painter.fillRect(QRect(x, top, 1, 2), colour);
+      lastX = x;
+    }
+  }
   if (markIn_ < 0 && markOut_ < 0) return;
   // Below the channel: a line from In to Out with an upright stroke at each
   // mark set.
-  QPainter painter(this);
-  const QRect channel = ChannelRect();
   const int y = channel.bottom() + 3;
   const QColor colour = MarkColour();
   const int from = markIn_ >= 0 ? XOfValue(markIn_) : channel.left();

@@ -6,6 +6,7 @@
 // channel moves by a page toward the click, the thumb can be dragged, the
 // arrow and page keys step.
 #include <QSlider>
+#include <vector>
 
 #include "controls/slider_palette.h"
 
@@ -59,6 +60,11 @@ class CPositionSliderCtrl : public CCustomSliderCtrl {
   int MarkOut() const { return markOut_; }
   // The colour of the marks: the palette's darkest shade.
   QColor MarkColour() const;
+  // Small marks just under the channel at each position (the hall events'
+  // starts), in the palette's middle shade; none when empty.
+  void SetEventMarks(std::vector<int> positions);
+  const std::vector<int>& EventMarks() const { return eventMarks_; }
+  QColor EventMarkColour() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -66,6 +72,7 @@ class CPositionSliderCtrl : public CCustomSliderCtrl {
  private:
   int markIn_ = -1;
   int markOut_ = -1;
+  std::vector<int> eventMarks_;
 };
 
 }  // namespace bv

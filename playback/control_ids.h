@@ -50,6 +50,7 @@ enum MenuCommandId : int {
   ID_GO_MARK_IN = 33041,
   ID_GO_MARK_OUT = 33042,
   ID_GO_CLEAR_MARKS = 33043,
+  ID_GO_EVENTS = 33044,
 };
 
 // The system's fixed message texts.
