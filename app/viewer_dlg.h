@@ -19,12 +19,14 @@
 #include "video/picture_printer.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QSlider;
+class QTimer;
 
 namespace bv {
 
@@ -180,6 +182,10 @@ class CViewerDlg : public QDialog, public IViewerHost {
   QMap<int, QAction*> actions_;
   QMenu* cameraMenu_ = nullptr;
   CEventListWnd* eventsWnd_ = nullptr;
+  // The backup's directory and its day files: a change lists the events again.
+  QFileSystemWatcher* eventWatcher_ = nullptr;
+  QTimer* eventRelist_ = nullptr;
+  void WatchEventFiles(const BackupEventListRequest& request);
   std::thread eventWorker_;
   std::atomic<bool> cancelEventListing_{false};
   uint64_t eventGeneration_ = 0;

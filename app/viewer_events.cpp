@@ -1,6 +1,9 @@
 // The hall events of the open backup: listed on a worker thread after every
 // open, marked under the position slider, and shown in the Events window.
 #include <QAction>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QSlider>
 #include <QTableWidget>
 #include <algorithm>
@@ -8,7 +11,9 @@
 #include "app/event_list_wnd.h"
 #include "app/viewer_dlg.h"
 #include "controls/custom_slider_ctrl.h"
+#include "events/event_records.h"
 #include "playback/control_ids.h"
+#include "playback/record_time.h"
 
 namespace bv {
 
@@ -26,10 +31,15 @@ void CViewerDlg::StartEventListing() {
   auto* slider = static_cast<CPositionSliderCtrl*>(sliders_[IDC_POSITION_SLIDER]);
   slider->SetEventMarks({});
   if (eventsWnd_) eventsWnd_->SetEvents({});
-  if (controller_.Count() == 0 || !actions_[ID_FILE_SHOW_INFORMATION]->isEnabled()) return;
+  if (controller_.Count() == 0 || !actions_[ID_FILE_SHOW_INFORMATION]->isEnabled()) {
+    if (eventRelist_) eventRelist_->stop();
+    return;
+  }
   if (eventsWnd_) eventsWnd_->ShowProgress(0, 1);
+  const BackupEventListRequest request = controller_.EventListRequest();
+  WatchEventFiles(request);
   // The worker reads only files named in its own copy of the request.
-  eventWorker_ = std::thread([this, generation, request = controller_.EventListRequest()] {
+  eventWorker_ = std::thread([this, generation, request] {
     std::vector<BackupEvent> events = ListBackupEvents(request, [this, generation](uint32_t done, uint32_t total) {
       QMetaObject::invokeMethod(
           this,
@@ -44,6 +54,32 @@ void CViewerDlg::StartEventListing() {
         this, [this, generation, events = std::move(events)]() mutable { OnEventsListed(generation, std::move(events)); },
         Qt::QueuedConnection);
   });
+}
+
+void CViewerDlg::WatchEventFiles(const BackupEventListRequest& request) {
+  if (!eventWatcher_) {
+    eventWatcher_ = new QFileSystemWatcher(this);
+    eventRelist_ = new QTimer(this);
+    eventRelist_->setSingleShot(true);
+    // A host computer writes a day file in pieces: list once it is quiet.
+    eventRelist_->setInterval(300);
+    connect(eventRelist_, &QTimer::timeout, this, [this] { StartEventListing(); });
+    connect(eventWatcher_, &QFileSystemWatcher::directoryChanged, eventRelist_, qOverload<>(&QTimer::start));
+    connect(eventWatcher_, &QFileSystemWatcher::fileChanged, eventRelist_, qOverload<>(&QTimer::start));
+  }
+  if (!eventWatcher_->files().isEmpty()) eventWatcher_->removePaths(eventWatcher_->files());
+  if (!eventWatcher_->directories().isEmpty()) eventWatcher_->removePaths(eventWatcher_->directories());
+  const QString directory = QString::fromStdString(request.eventDirectory.empty() ? "./" : request.eventDirectory);
+  if (QFileInfo(directory).isDir()) eventWatcher_->addPath(directory);
+  // The day files that exist now; new ones show as a change of the directory.
+  for (int64_t day = request.firstMs / 86400000; day <= request.lastMs / 86400000 && day < request.firstMs / 86400000 + 366; ++day) {
+    const CivilTime date = CivilTimeOfMs(day * 86400000);
+    for (const std::string& name : {MachineEventFileName(request.eventDirectory, date.year, date.month, date.day),
+                                    R40MaxEventFileName(request.eventDirectory, date.year, date.month, date.day)}) {
+      const QString path = QString::fromStdString(name);
+      if (QFileInfo::exists(path)) eventWatcher_->addPath(path);
+    }
+  }
 }
 
 void CViewerDlg::OnEventsListed(uint64_t generation, std::vector<BackupEvent> events) {

@@ -155,5 +155,23 @@ TEST_F(EventListTest, NoDayFilesGiveAnEmptyListAndNoMarks) {
             QStringLiteral("0 of 0 events"));
 }
 
+TEST_F(EventListTest, TheListFollowsTheDayFilesChanges) {
+  ASSERT_TRUE(test::WriteMidnightBackup(dir.File("MIDNIGHT.ZRV")));
+  Open(dir.File("MIDNIGHT.ZRV"));
+  ASSERT_TRUE(PumpUntil([&] { return dialog->EventsListed(); }));
+  dialog->MenuAction(ID_GO_EVENTS)->trigger();
+  QTableWidget* table = dialog->EventListWindow()->Table();
+  EXPECT_EQ(table->rowCount(), 0);
+  // The host computer writes the day's file while the backup is open.
+  test::WriteFileBytes(dir.File("MachineEvent_2026-12-09.dat"), test::MachineFile({{0, 42, 9, 0, 0, 2, 0, 0, 3, 0}}));
+  ASSERT_TRUE(PumpUntil([&] { return table->rowCount() == 1; }));
+  EXPECT_EQ(table->item(0, CEventListWnd::kMachine)->text(), QStringLiteral("42"));
+  EXPECT_EQ(Slider()->EventMarks(), (std::vector<int>{3}));
+  // And adds to it.
+  test::WriteFileBytes(dir.File("MachineEvent_2026-12-09.dat"),
+                       test::MachineFile({{0, 42, 9, 0, 0, 2, 0, 0, 3, 0}, {0, 43, 9, 0, 0, 1, 0, 0, 1, 0}}));
+  ASSERT_TRUE(PumpUntil([&] { return table->rowCount() == 2; }));
+}
+
 }  // namespace
 }  // namespace bv
