@@ -1,6 +1,7 @@
 #include "playback/backup_event_list.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "events/bounded_file_read.h"
 #include "events/event_records.h"
@@ -25,10 +26,26 @@ R40MaxLabels ReadLabels(const std::string& directory) {
   return R40MaxLabels::Read(&ini);
 }
 
+// Each day file counts this many steps of the progress, shared out over its
+// records as they are read, so that one large file shows its progress too.
+constexpr uint32_t kStepsPerFile = 1000;
+
+// Reads a day file; going(stepsOfThisFile) reports progress and returns false
+// once the listing is cancelled (the rest of the file is then passed over).
 template <class Record>
-void ReadDay(const std::string& path, const std::function<void(const Record&)>& take) {
-  ReadWholeUnits(path, Record::kSize, kMaxDayFileRecords, [&take](const uint8_t* data, size_t count) {
+void ReadDay(const std::string& path, const std::function<void(const Record&)>& take,
+             const std::function<bool(uint32_t)>& going) {
+  std::error_code error;
+  const uint64_t bytes = std::filesystem::file_size(path, error);
+  const uint64_t total = error ? 0 : std::min<uint64_t>(bytes / Record::kSize, kMaxDayFileRecords);
+  uint64_t done = 0;
+  bool cancelled = false;
+  ReadWholeUnits(path, Record::kSize, kMaxDayFileRecords, [&](const uint8_t* data, size_t count) {
+    if (cancelled) return;
     for (size_t i = 0; i < count; ++i) take(Record::FromBytes(data + i * Record::kSize));
+    done += count;
+    const uint32_t steps = total == 0 ? 0 : static_cast<uint32_t>(std::min<uint64_t>(done, total) * kStepsPerFile / total);
+    cancelled = !going(steps);
   });
 }
 
@@ -56,20 +73,28 @@ std::vector<BackupEvent> ListBackupEvents(const BackupEventListRequest& request,
     if (event.endMs < fromSecond || event.startMs > request.lastMs) return;
     events.push_back(std::move(event));
   };
-  uint32_t read = 0;
-  for (int64_t d = 0; d < days; ++d) {
+  const uint32_t totalSteps = files * kStepsPerFile;
+  uint32_t filesRead = 0;
+  bool cancelled = false;
+  // Progress in steps of all files; false once cancelled.
+  auto going = [&](uint32_t stepsOfFile) {
+    if (!cancelled && progress) cancelled = !progress(filesRead * kStepsPerFile + stepsOfFile, totalSteps);
+    return !cancelled;
+  };
+  for (int64_t d = 0; d < days && !cancelled; ++d) {
     const int64_t dayMs = (firstDay + d) * kMsPerDay;
     const CivilTime date = CivilTimeOfMs(dayMs);
-    if (progress && !progress(read, files)) break;
+    if (!going(0)) break;
     ReadDay<MachineEventRecord>(
         MachineEventFileName(request.eventDirectory, date.year, date.month, date.day),
         [&](const MachineEventRecord& r) {
           if (!ofCamera[r.camera]) return;
           add(dayMs, r.start, r.end,
               BackupEvent{0, 0, r.camera, kMachineEvent, r.machineNumber, request.configuration.codeTable.Text(r.eventCode)});
-        });
-    ++read;
-    if (progress && !progress(read, files)) break;
+        },
+        going);
+    ++filesRead;
+    if (!going(0)) break;
     ReadDay<R40MaxEventRecord>(
         R40MaxEventFileName(request.eventDirectory, date.year, date.month, date.day),
         [&](const R40MaxEventRecord& r) {
@@ -78,10 +103,11 @@ std::vector<BackupEvent> ListBackupEvents(const BackupEventListRequest& request,
           // the caption shows from the detail time on.
           add(dayMs, r.start, r.end,
               BackupEvent{0, 0, r.camera, kR40MaxEvent, r.machineNumber, FormatR40MaxEventText(r, false, labels)});
-        });
-    ++read;
+        },
+        going);
+    ++filesRead;
   }
-  if (progress) progress(read, files);
+  if (!cancelled) going(0);
   std::stable_sort(events.begin(), events.end(), [](const BackupEvent& a, const BackupEvent& b) {
     return a.startMs != b.startMs ? a.startMs < b.startMs : a.kind < b.kind;
   });

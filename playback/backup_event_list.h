@@ -30,8 +30,10 @@ struct BackupEventListRequest {
   std::vector<int> cameras;       // the cameras the backup holds records of
 };
 
-// Reports the day files read so far of all to be read; false cancels.
-using EventListProgress = std::function<bool(uint32_t filesRead, uint32_t files)>;
+// Reports how far the reading of the day files is (done of total steps, a
+// thousand per file, shared out over its records as they are read); false
+// cancels.
+using EventListProgress = std::function<bool(uint32_t done, uint32_t total)>;
 
 // Sorted by start, then machine events before R40Max events, then file
 // order. A cancelled listing returns what it had. Missing day files are
