@@ -54,9 +54,8 @@ CEventListWnd::CEventListWnd(QWidget* parent) : QDialog(parent) {
 
   table_ = new QTableWidget(0, kColumns, this);
   table_->setObjectName(QStringLiteral("events"));
-  table_->setHorizontalHeaderLabels(
-      {QStringLiteral("Time"), QStringLiteral("Camera"), QStringLiteral("Machine"), QStringLiteral("Text"),
-       QStringLiteral("Kind")});
+  table_->setHorizontalHeaderLabels({QStringLiteral("Time"), QStringLiteral("Camera"), QStringLiteral("Machine"),
+                                     QStringLiteral("Text"), QStringLiteral("Kind")});
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -107,8 +106,9 @@ void CEventListWnd::SetEvents(std::vector<BackupEvent> events) {
     table_->setItem(row, kCamera, camera);
     table_->setItem(row, kMachine, machine);
     table_->setItem(row, kText, new QTableWidgetItem(OneLine(e.text)));
-    table_->setItem(row, kKind, new QTableWidgetItem(e.kind == kMachineEvent ? QStringLiteral("Machine")
-                                                                              : QStringLiteral("R40Max")));
+    table_->setItem(
+        row, kKind,
+        new QTableWidgetItem(e.kind == kMachineEvent ? QStringLiteral("Machine") : QStringLiteral("R40Max")));
   }
   table_->setSortingEnabled(true);
   table_->sortByColumn(kTime, Qt::AscendingOrder);

@@ -25,8 +25,8 @@ int64_t TimeOfDayMs(const QString& text) {
 
 QString Shown(int64_t ms) {
   const CivilTime t = CivilTimeOfMs(ms);
-  return QString::asprintf("%04d-%02d-%02d  %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute,
-                           t.second, t.millisecond);
+  return QString::asprintf("%04d-%02d-%02d  %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second,
+                           t.millisecond);
 }
 
 }  // namespace
@@ -66,7 +66,8 @@ CGoToTimeDlg::CGoToTimeDlg(int64_t firstMs, int64_t lastMs, int64_t startMs, QWi
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   ok_ = buttons->button(QDialogButtonBox::Ok);
   // OK only while the text is a time of day.
-  connect(time_, &QLineEdit::textChanged, this, [this](const QString& text) { ok_->setEnabled(TimeOfDayMs(text) >= 0); });
+  connect(time_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { ok_->setEnabled(TimeOfDayMs(text) >= 0); });
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);

@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QTimer>
 #include <QSlider>
 #include <QTableWidget>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/event_list_wnd.h"
@@ -51,7 +51,8 @@ void CViewerDlg::StartEventListing() {
     });
     if (cancelEventListing_) return;
     QMetaObject::invokeMethod(
-        this, [this, generation, events = std::move(events)]() mutable { OnEventsListed(generation, std::move(events)); },
+        this,
+        [this, generation, events = std::move(events)]() mutable { OnEventsListed(generation, std::move(events)); },
         Qt::QueuedConnection);
   });
 }
@@ -72,7 +73,8 @@ void CViewerDlg::WatchEventFiles(const BackupEventListRequest& request) {
   const QString directory = QString::fromStdString(request.eventDirectory.empty() ? "./" : request.eventDirectory);
   if (QFileInfo(directory).isDir()) eventWatcher_->addPath(directory);
   // The day files that exist now; new ones show as a change of the directory.
-  for (int64_t day = request.firstMs / 86400000; day <= request.lastMs / 86400000 && day < request.firstMs / 86400000 + 366; ++day) {
+  for (int64_t day = request.firstMs / 86400000;
+       day <= request.lastMs / 86400000 && day < request.firstMs / 86400000 + 366; ++day) {
     const CivilTime date = CivilTimeOfMs(day * 86400000);
     for (const std::string& name : {MachineEventFileName(request.eventDirectory, date.year, date.month, date.day),
                                     R40MaxEventFileName(request.eventDirectory, date.year, date.month, date.day)}) {

@@ -69,9 +69,8 @@ void BM_PlainReadDayFile(benchmark::State& state) {
   const std::string path = DayDirectory() + "MachineEvent_2026-12-08.dat";
   for (auto _ : state) {
     uint64_t sum = 0;
-    bv::ReadWholeUnits(path, bv::MachineEventRecord::kSize, 1u << 20, [&sum](const uint8_t* data, size_t n) {
-      sum += data[0] + n;
-    });
+    bv::ReadWholeUnits(path, bv::MachineEventRecord::kSize, 1u << 20,
+                       [&sum](const uint8_t* data, size_t n) { sum += data[0] + n; });
     benchmark::DoNotOptimize(sum);
   }
   state.SetItemsProcessed(state.iterations() * kDayEvents);

@@ -44,7 +44,8 @@ void ReadDay(const std::string& path, const std::function<void(const Record&)>& 
     if (cancelled) return;
     for (size_t i = 0; i < count; ++i) take(Record::FromBytes(data + i * Record::kSize));
     done += count;
-    const uint32_t steps = total == 0 ? 0 : static_cast<uint32_t>(std::min<uint64_t>(done, total) * kStepsPerFile / total);
+    const uint32_t steps =
+        total == 0 ? 0 : static_cast<uint32_t>(std::min<uint64_t>(done, total) * kStepsPerFile / total);
     cancelled = !going(steps);
   });
 }
@@ -58,8 +59,10 @@ std::vector<BackupEvent> ListBackupEvents(const BackupEventListRequest& request,
   for (int camera : request.cameras) {
     if (camera >= 0 && camera < 256) ofCamera[camera] = true;
   }
-  const int64_t firstDay = request.firstMs >= 0 ? request.firstMs / kMsPerDay : -((-request.firstMs + kMsPerDay - 1) / kMsPerDay);
-  const int64_t lastDay = request.lastMs >= 0 ? request.lastMs / kMsPerDay : -((-request.lastMs + kMsPerDay - 1) / kMsPerDay);
+  const int64_t firstDay =
+      request.firstMs >= 0 ? request.firstMs / kMsPerDay : -((-request.firstMs + kMsPerDay - 1) / kMsPerDay);
+  const int64_t lastDay =
+      request.lastMs >= 0 ? request.lastMs / kMsPerDay : -((-request.lastMs + kMsPerDay - 1) / kMsPerDay);
   // A damaged index can claim centuries: the files of at most a year are read.
   const int64_t days = std::min<int64_t>(lastDay - firstDay + 1, 366);
   const uint32_t files = static_cast<uint32_t>(days * 2);
@@ -90,7 +93,8 @@ std::vector<BackupEvent> ListBackupEvents(const BackupEventListRequest& request,
         [&](const MachineEventRecord& r) {
           if (!ofCamera[r.camera]) return;
           add(dayMs, r.start, r.end,
-              BackupEvent{0, 0, r.camera, kMachineEvent, r.machineNumber, request.configuration.codeTable.Text(r.eventCode)});
+              BackupEvent{0, 0, r.camera, kMachineEvent, r.machineNumber,
+                          request.configuration.codeTable.Text(r.eventCode)});
         },
         going);
     ++filesRead;

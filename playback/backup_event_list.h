@@ -18,16 +18,16 @@ struct BackupEvent {
   uint8_t camera = 0;   // 0-based
   uint8_t kind = 0;     // kMachineEvent or kR40MaxEvent
   int32_t machineNumber = 0;
-  std::string text;     // in the recorder's code page, as the caption draws it
+  std::string text;  // in the recorder's code page, as the caption draws it
 };
 
 struct BackupEventListRequest {
-  std::string eventDirectory;     // the backup's directory, with its separator
-  std::string labelsDirectory;    // where the R40Max labels file is read from, with its separator
+  std::string eventDirectory;        // the backup's directory, with its separator
+  std::string labelsDirectory;       // where the R40Max labels file is read from, with its separator
   EventConfiguration configuration;  // the event texts of the machine events
-  int64_t firstMs = 0;            // the backup's first and last record times
+  int64_t firstMs = 0;               // the backup's first and last record times
   int64_t lastMs = 0;
-  std::vector<int> cameras;       // the cameras the backup holds records of
+  std::vector<int> cameras;  // the cameras the backup holds records of
 };
 
 // Reports how far the reading of the day files is (done of total steps, a

@@ -21,9 +21,8 @@ BackupEventListRequest CPlaybackController::EventListRequest() {
 uint32_t CPlaybackController::FirstRecordOfEvent(const BackupEvent& event) {
   if (count_ == 0) return CRecordTimeSearch::kNone;
   const uint8_t camera = event.camera;
-  return TimeSearch().FindFirstWithin(event.startMs, event.endMs, [camera](const INDEX_RECORD& r) {
-    return !r.IsAudio() && r.camera == camera;
-  });
+  return TimeSearch().FindFirstWithin(event.startMs, event.endMs,
+                                      [camera](const INDEX_RECORD& r) { return !r.IsAudio() && r.camera == camera; });
 }
 
 }  // namespace bv

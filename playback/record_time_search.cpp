@@ -7,8 +7,7 @@
 
 namespace bv {
 
-CRecordTimeSearch::CRecordTimeSearch(const INDEX_RECORD* records, uint32_t count)
-    : records_(records), count_(count) {
+CRecordTimeSearch::CRecordTimeSearch(const INDEX_RECORD* records, uint32_t count) : records_(records), count_(count) {
   if (count_ == 0) return;
   bool ordered = true;
   int64_t previous = RecordMomentMs(records_[0]);
