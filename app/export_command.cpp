@@ -1,10 +1,12 @@
 #include "app/export_command.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 
 #include "app/viewer_dlg.h"
 #include "app/worker_progress.h"
 #include "playback/playback_controller.h"
+#include "playback/record_time.h"
 #include "video_export/video_export.h"
 
 namespace bv {
@@ -21,6 +23,17 @@ std::string ChooseExportFileWithDialog(QWidget* parent, const std::string& sugge
 
 void RunExportCommand(QWidget* parent, const CPlaybackController& viewer, const ExportDialogs& dialogs) {
   if (viewer.Count() == 0 || viewer.Engine().Mode() != kModeBackup) return;
+  // The marked range is offered first: the user chose it for this.
+  uint32_t markedFirst = 0;
+  uint32_t markedLast = 0;
+  bool markedOnly = false;
+  if (viewer.MarkedRange(&markedFirst, &markedLast)) {
+    const QString question =
+        QStringLiteral("Export only the marked records (%1 to %2)?")
+            .arg(QString::fromStdString(FormatMoment(RecordMomentMs(viewer.Index()[markedFirst]))),
+                 QString::fromStdString(FormatMoment(RecordMomentMs(viewer.Index()[markedLast]))));
+    markedOnly = dialogs.askMarkedOnly ? dialogs.askMarkedOnly(question) : true;
+  }
   const std::string path = dialogs.chooseFile(PathWithExtension(viewer.Path(), ".mkv"));
   if (path.empty()) return;
 
@@ -30,6 +43,10 @@ void RunExportCommand(QWidget* parent, const CPlaybackController& viewer, const 
   request.oldPair = viewer.IsOldPair();
   request.selfContained = viewer.IsAppendedBackup();
   request.outputPath = path;
+  if (markedOnly) {
+    request.first = markedFirst;
+    request.last = markedLast;
+  }
 
   VideoExportResult result;
   RunWithProgressDialog(parent, QStringLiteral("Export"), QStringLiteral("Exporting %1...").arg(QString::fromStdString(path)),
@@ -46,6 +63,10 @@ void CViewerDlg::OnExport() {
                            ? options_.chooseExportFile
                            : [this](const std::string& suggested) { return ChooseExportFileWithDialog(this, suggested); };
   dialogs.showError = [this](const QString& text) { options_.messageBox(text, false); };
+  dialogs.askMarkedOnly = options_.askExportMarkedOnly ? options_.askExportMarkedOnly : [this](const QString& question) {
+    return QMessageBox::question(this, QStringLiteral("Export"), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+  };
   RunExportCommand(this, controller_, dialogs);
 }
 

@@ -18,6 +18,9 @@ struct ExportDialogs {
   // The save dialog: the path chosen, "" on cancel. suggested is the
   // backup's name with ".mkv", in the backup's folder.
   std::function<std::string(const std::string& suggested)> chooseFile;
+  // With marks set: whether to export the marked records alone (true) or
+  // the whole backup; unset takes the marked records.
+  std::function<bool(const QString& question)> askMarkedOnly;
   // Why an export was refused or failed.
   std::function<void(const QString& text)> showError;
 };

@@ -104,6 +104,7 @@ CViewerDlg::CViewerDlg(Options options, QWidget* parent)
 
 CViewerDlg::~CViewerDlg() {
   closed_ = true;
+  StopEventListing();
   controller_.Shutdown();
 }
 
@@ -134,6 +135,7 @@ void CViewerDlg::CreateMenu() {
   add(showing, ID_SHOW_DATE_TIME, QStringLiteral("Date and &Time"), true, true);
   add(showing, ID_SHOW_IMAGE_SIZE, QStringLiteral("Image &Size"), true, true);
   AddPlaybackMenu();
+  AddGoMenu();
 }
 
 void CViewerDlg::CreateControls() {

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/gui_dispatcher.h"
@@ -20,15 +21,19 @@
 #include "video/picture_printer.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QSlider;
+class QTimer;
 
 namespace bv {
 
 class CDibVideoWnd;
+class CEventListWnd;
 class COverlayVideoWnd;
 class CSkinButton;
 
@@ -59,6 +64,9 @@ class CViewerDlg : public QDialog, public IViewerHost {
     // The snapshot command's save dialog; returns the chosen path or "" on
     // cancel.
     std::function<std::string()> chooseFileToSave;
+    // Asked when marks are set: export only the marked records? (a Yes/No
+    // box with Yes the default when unset).
+    std::function<bool(const QString& question)> askExportMarkedOnly;
     // The print dialog of the print command (the system's when unset).
     PrintDialogRunner choosePrinter;
   };
@@ -100,6 +108,14 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void OnExportPresentation();
   void OnEvidenceReport();
   void OnDisplayShowing(int commandId);
+  // Go > "Go to &Time..." (viewer_go_menu.cpp).
+  void OnGoToTime();
+  // Go > "&Events..." (viewer_events.cpp): the window of the backup's events.
+  void OnShowEvents();
+  CEventListWnd* EventListWindow() const { return eventsWnd_; }
+  // The events listed for the open backup so far (empty while listing).
+  const std::vector<BackupEvent>& ListedEvents() const { return events_; }
+  bool EventsListed() const { return eventsListed_; }
   void OnOverlayMode();
   // The snapshot (1022) and print (1023) buttons (viewer_picture_commands.cpp).
   void OnSaveSnapshot();
@@ -145,6 +161,15 @@ class CViewerDlg : public QDialog, public IViewerHost {
   void CreateControls();
   void CreateMenu();
   void AddPlaybackMenu();
+  void AddGoMenu();
+  // Go > "&Camera": "All cameras" and one item per camera of the open index.
+  void RebuildCameraMenu();
+  // The marks In and Out on the position slider.
+  void ShowMarks();
+  // The open backup's events, listed on a worker thread after every open.
+  void StartEventListing();
+  void StopEventListing();
+  void OnEventsListed(uint64_t generation, std::vector<BackupEvent> events);
   // Presses a skin button as a click would, unless it is off or in its
   // disabled look.
   void PressButton(int id);
@@ -186,6 +211,17 @@ class CViewerDlg : public QDialog, public IViewerHost {
   QMap<int, QLineEdit*> edits_;
   QMap<int, QSlider*> sliders_;
   QMap<int, QAction*> actions_;
+  QMenu* cameraMenu_ = nullptr;
+  CEventListWnd* eventsWnd_ = nullptr;
+  // The backup's directory and its day files: a change lists the events again.
+  QFileSystemWatcher* eventWatcher_ = nullptr;
+  QTimer* eventRelist_ = nullptr;
+  void WatchEventFiles(const BackupEventListRequest& request);
+  std::thread eventWorker_;
+  std::atomic<bool> cancelEventListing_{false};
+  uint64_t eventGeneration_ = 0;
+  std::vector<BackupEvent> events_;
+  bool eventsListed_ = false;
 
   mutable std::mutex editsMutex_;
   std::map<int, std::string> editTexts_;  // what SetEditText last set, readable from any thread

@@ -102,11 +102,14 @@ QRect CCustomSliderCtrl::ChannelRect() const {
 }
 
 QRect CCustomSliderCtrl::ThumbRect() const {
+  const int centre = XOfValue(sliderPosition());
+  return QRect(centre - thumbWidth_ / 2, 2, thumbWidth_, height() - 4);
+}
+
+int CCustomSliderCtrl::XOfValue(int value) const {
   const QRect channel = ChannelRect();
   const int span = std::max(1, maximum() - minimum());
-  const int travel = channel.width();
-  const int centre = channel.left() + static_cast<int>(static_cast<int64_t>(sliderPosition() - minimum()) * travel / span);
-  return QRect(centre - thumbWidth_ / 2, 2, thumbWidth_, height() - 4);
+  return channel.left() + static_cast<int>(static_cast<int64_t>(value - minimum()) * channel.width() / span);
 }
 
 int CCustomSliderCtrl::ValueAt(int x) const {
@@ -308,6 +311,56 @@ void CCustomSliderCtrl::keyPressEvent(QKeyEvent* event) {
   }
   triggerAction(action);
   event->accept();
+}
+
+}  // namespace bv
+
+namespace bv {
+
+void CPositionSliderCtrl::SetMarks(int in, int out) {
+  if (in == markIn_ && out == markOut_) return;
+  markIn_ = in;
+  markOut_ = out;
+  update();
+}
+
+QColor CPositionSliderCtrl::MarkColour() const { return ToQColor(Palette().D2); }
+
+void CPositionSliderCtrl::SetEventMarks(std::vector<int> positions) {
+  eventMarks_ = std::move(positions);
+  update();
+}
+
+QColor CPositionSliderCtrl::EventMarkColour() const { return ToQColor(Palette().M1); }
+
+void CPositionSliderCtrl::paintEvent(QPaintEvent* event) {
+  CCustomSliderCtrl::paintEvent(event);
+  QPainter painter(this);
+  const QRect channel = ChannelRect();
+  if (!eventMarks_.empty()) {
+    // One pixel column per event start, two pixels high, right under the
+    // channel: clusters show as darker stretches.
+    const QColor colour = EventMarkColour();
+    const int top = channel.bottom() + 1;
+    int lastX = INT32_MIN;
+    for (int position : eventMarks_) {
+      const int x = XOfValue(position);
+      if (x == lastX) continue;
+      painter.fillRect(QRect(x, top, 1, 2), colour);
+      lastX = x;
+    }
+  }
+  if (markIn_ < 0 && markOut_ < 0) return;
+  // Below the channel: a line from In to Out with an upright stroke at each
+  // mark set.
+  const int y = channel.bottom() + 3;
+  const QColor colour = MarkColour();
+  const int from = markIn_ >= 0 ? XOfValue(markIn_) : channel.left();
+  const int to = markOut_ >= 0 ? XOfValue(markOut_) : channel.right();
+  painter.fillRect(QRect(QPoint(from, y), QPoint(to, y)), colour);
+  for (int mark : {markIn_, markOut_}) {
+    if (mark >= 0) painter.fillRect(QRect(QPoint(XOfValue(mark) - 1, y), QPoint(XOfValue(mark), y + 3)), colour);
+  }
 }
 
 }  // namespace bv

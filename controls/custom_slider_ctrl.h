@@ -9,6 +9,7 @@
 // toward the maximum, Home and End to the ends.
 #include <QSlider>
 #include <QTimer>
+#include <vector>
 
 #include "controls/slider_palette.h"
 
@@ -25,6 +26,8 @@ class CCustomSliderCtrl : public QSlider {
 
   QRect ThumbRect() const;
   QRect ChannelRect() const;
+  // Where along the channel a value lies (the thumb's centre at it).
+  int XOfValue(int value) const;
 
  protected:
   // The position slider differs in two drawing constants.
@@ -60,6 +63,26 @@ class CCustomSliderCtrl : public QSlider {
 class CPositionSliderCtrl : public CCustomSliderCtrl {
  public:
   explicit CPositionSliderCtrl(int controlId, QWidget* parent = nullptr);
+
+  // The marked range, drawn under the channel (-1: that mark is not set).
+  void SetMarks(int in, int out);
+  int MarkIn() const { return markIn_; }
+  int MarkOut() const { return markOut_; }
+  // The colour of the marks: the palette's darkest shade.
+  QColor MarkColour() const;
+  // Small marks just under the channel at each position (the hall events'
+  // starts), in the palette's middle shade; none when empty.
+  void SetEventMarks(std::vector<int> positions);
+  const std::vector<int>& EventMarks() const { return eventMarks_; }
+  QColor EventMarkColour() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int markIn_ = -1;
+  int markOut_ = -1;
+  std::vector<int> eventMarks_;
 };
 
 }  // namespace bv

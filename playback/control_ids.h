@@ -48,6 +48,12 @@ enum MenuCommandId : int {
   // File > "Export for &Presentation..." and "Evidence &Report...".
   ID_FILE_EXPORT_PRESENTATION = 33021,
   ID_FILE_EVIDENCE_REPORT = 33022,
+  // The Go menu: finding a moment of the backup.
+  ID_GO_TO_TIME = 33040,
+  ID_GO_MARK_IN = 33041,
+  ID_GO_MARK_OUT = 33042,
+  ID_GO_CLEAR_MARKS = 33043,
+  ID_GO_EVENTS = 33044,
 };
 
 // The system's fixed message texts.

@@ -166,7 +166,8 @@ void CPlaybackController::GoToFirst() {
   if (!HasBackup()) return;
   if (playState_ != kStoppedOrPaused) Pause();
   RequestPause();
-  GoToRecord(0);
+  // Record 0, or the camera's first when one camera plays alone.
+  GoToRecord(firstShown_);
   UpdatePlaybackControls();
 }
 
@@ -175,7 +176,7 @@ void CPlaybackController::GoToLast() {
   if (playState_ != kStoppedOrPaused) Pause();
   playState_ = kStoppedOrPaused;
   RequestPause();
-  GoToRecord(count_ - 1);
+  GoToRecord(lastShown_);
   UpdatePlaybackControls();
 }
 
@@ -183,7 +184,15 @@ void CPlaybackController::OnPositionSlider(uint32_t position) {
   if (!HasBackup()) return;
   if (playState_ != kStoppedOrPaused) Pause();
   UpdatePlaybackControls();
-  currentIndex_ = std::min(position, count_ - 1);
+  uint32_t index = std::min(position, count_ - 1);
+  if (!IsShownRecord(index)) {
+    // One camera plays alone: the slider stops on its nearest record.
+    uint32_t shown = NearestShownRecord(index, false);
+    if (shown == CRecordTimeSearch::kNone) shown = NearestShownRecord(index, true);
+    index = shown;
+    host_.SetPosition(index);
+  }
+  currentIndex_ = index;
   engine_.DisplayRecord(index_[currentIndex_]);
   // Brings first/last enabling in line with the record now shown.
   UpdatePlaybackControls();

@@ -63,8 +63,10 @@ CPlaybackController::OpenOutcome CPlaybackController::OpenBackupAt(const std::st
   indexBase_ = oldFormat ? 0 : indexBase;
   indexLength_ = oldFormat ? 0 : read.indexLength;
   oldPair_ = oldFormat;
+  ForgetIndexDerivedState();
   index_ = std::move(read.index);
   count_ = index_.size();
+  lastShown_ = count_ == 0 ? 0 : count_ - 1;
 
   engine_.SetBackupDirectory(DirectoryOf(path));
   engine_.LoadEventConfiguration();
@@ -152,6 +154,7 @@ void CPlaybackController::ResetViewer() {
   engine_.StopSound();
   playState_ = kStoppedOrPaused;
 
+  ForgetIndexDerivedState();
   index_.Clear();
   currentIndex_ = 0;
   indexLength_ = 0;
@@ -189,8 +192,28 @@ void CPlaybackController::GoToRecord(uint32_t index) {
     index = 0;
   }
   if (count_ == 0) return;
+  if (cameraFilter_ != kAllCameras && !IsShownRecord(index)) {
+    // Onwards in the direction of travel (forward from record 0 and past
+    // the record on show); a step finding nothing that way does nothing,
+    // forward play ends as at the last record, a jump takes the nearest.
+    const uint32_t current = currentIndex_;
+    const bool forward = index == 0 || index > current;
+    uint32_t shown = NearestShownRecord(index, forward);
+    if (shown == CRecordTimeSearch::kNone) {
+      if (playState_ == kPlayingForward && forward) {
+        GoToRecord(count_);
+        return;
+      }
+      if (index + 1 == current || index == current + 1) return;
+      shown = NearestShownRecord(index, !forward);
+      if (shown == CRecordTimeSearch::kNone) return;
+    }
+    index = shown;
+  }
   if (playState_ == kPlayingForward) {
-    while (index < count_ - 1 && index_[index].IsAudio()) ++index;
+    uint32_t next = index;
+    while (next < count_ - 1 && (index_[next].IsAudio() || !IsShownRecord(next))) ++next;
+    if (IsShownRecord(next)) index = next;
   }
   host_.SetPosition(index);
   currentIndex_ = index;
@@ -246,10 +269,10 @@ void CPlaybackController::UpdatePlaybackControls() {
       break;
   }
   const uint32_t current = currentIndex_;
-  const bool atFirst = current == 0;
+  const bool atFirst = current <= firstShown_;
   for (int id : {IDC_FIRST_RECORD, IDC_STEP_BACKWARD, IDC_PLAY_BACKWARD}) host_.EnableButton(id, !atFirst);
   if (atFirst) host_.Unlatch(IDC_PLAY_BACKWARD);
-  const bool atLast = current == count_ - 1;
+  const bool atLast = current >= lastShown_;
   for (int id : {IDC_LAST_RECORD, IDC_STEP_FORWARD, IDC_PLAY_FORWARD}) host_.EnableButton(id, !atLast);
   if (atLast) host_.Unlatch(IDC_PLAY_FORWARD);
   host_.EnableButton(IDC_PAUSE, true);

@@ -9,13 +9,17 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "playback/backup_constants.h"
+#include "playback/backup_event_list.h"
 #include "playback/backup_index.h"
 #include "playback/playback_engine.h"
+#include "playback/record_time_search.h"
 #include "playback/viewer_host.h"
 
 namespace bv {
@@ -84,6 +88,46 @@ class CPlaybackController {
   // The sliders' scroll notifications, with the slider's new position.
   void OnPositionSlider(uint32_t position);
   void OnSpeedSlider(int position);
+  // Go > "Go to Time...": pauses play and shows the latest video record at
+  // or before moment ms (the first one when ms is before them all), as a
+  // seek does; returns the record shown, or CRecordTimeSearch::kNone when
+  // nothing is open (time_seek_commands.cpp).
+  uint32_t GoToTime(int64_t ms);
+  // Pauses play and shows record index as a seek does (nothing past the end).
+  void ShowRecord(uint32_t index);
+  // Go > "Camera": play one camera of the index alone (camera_filter.cpp).
+  // kAllCameras (the state after every open) plays every record; otherwise
+  // play, steps, seeks and the slider pass over other cameras' records.
+  static constexpr int kAllCameras = -1;
+  void SetCameraFilter(int camera);
+  int CameraFilter() const { return cameraFilter_; }
+  // The camera numbers (0-based) the open index holds records of, ascending.
+  const std::vector<int>& CamerasInIndex();
+  // Whether record index is one that play shows under the camera filter.
+  bool IsShownRecord(uint32_t index) const;
+  // The nearest shown record from index (itself included) going forward or
+  // backward; CRecordTimeSearch::kNone when there is none that way.
+  uint32_t NearestShownRecord(uint32_t index, bool forward) const;
+  // Go > "Mark In" / "Mark Out" / "Clear Marks": a range of records for
+  // the export, cleared by every open (range_marks.cpp). A mark set on the
+  // other side of the one already set swaps with it, so In never lies after
+  // Out.
+  static constexpr uint32_t kNoMark = 0xFFFFFFFF;
+  void SetMarkIn();
+  void SetMarkOut();
+  void ClearMarks();
+  uint32_t MarkIn() const { return markIn_; }
+  uint32_t MarkOut() const { return markOut_; }
+  // The marked records: In to Out, In to the last record, or the first
+  // record to Out; false when no mark is set.
+  bool MarkedRange(uint32_t* first, uint32_t* last) const;
+  // What listing the open backup's hall events needs (event_list_commands.cpp).
+  BackupEventListRequest EventListRequest();
+  // The first video record of camera within the event's time span (the
+  // camera filter aside); CRecordTimeSearch::kNone when there is none.
+  uint32_t FirstRecordOfEvent(const BackupEvent& event);
+  // The time search of the open index, built on first use after each open.
+  const CRecordTimeSearch& TimeSearch();
   // Stops the playback thread and waits for it, serving messages meanwhile
   // (the close sequence).
   void Shutdown();
@@ -165,6 +209,15 @@ class CPlaybackController {
   bool oldPair_ = false;
   bool selfContained_ = false;
   uint32_t indexBase_ = 0;
+  std::unique_ptr<CRecordTimeSearch> timeSearch_;  // of index_; dropped when it is replaced
+  std::vector<int> cameras_;   // of index_; found on first use
+  bool camerasFound_ = false;
+  int cameraFilter_ = kAllCameras;
+  uint32_t firstShown_ = 0;  // first and last record the camera filter lets through
+  uint32_t lastShown_ = 0;
+  void ForgetIndexDerivedState();
+  uint32_t markIn_ = kNoMark;
+  uint32_t markOut_ = kNoMark;
 
   // Shared with the playback thread. The GUI thread writes the requests and
   // PlayState; the playback thread writes ThreadState; both write the current

@@ -147,6 +147,58 @@ TEST_F(ExportDialogTest, ExportWritesTheOpenBackupWhereTheSaveDialogSaysWithoutT
   EXPECT_EQ(dialog->findChildren<QProgressDialog*>().size(), 0);
 }
 
+TEST_F(ExportDialogTest, MarkedRangeIsOfferedAndExportedAlone) {
+  std::vector<QString> questions;
+  bool answer = true;
+  dialog.reset();
+  {
+    const std::string program = dir.File("viewer");
+    CViewerDlg::Options options;
+    options.programPath = program;
+    options.chooseFileToOpen = [] { return std::string(); };
+    options.chooseExportFile = [this](const std::string&) { return exportTo; };
+    options.messageBox = [this](const QString& text, bool) { messages.push_back(text); };
+    options.askExportMarkedOnly = [&](const QString& question) {
+      questions.push_back(question);
+      return answer;
+    };
+    dialog = std::make_unique<CViewerDlg>(options);
+    ASSERT_TRUE(dialog->OnInitDialog());
+    dialog->show();
+    QApplication::processEvents();
+  }
+  OpenBackup(20);
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  auto key = [&](Qt::Key k) {
+    QTest::keyClick(dialog.get(), k);
+    QApplication::processEvents();
+  };
+  for (int i = 0; i < 4; ++i) key(Qt::Key_Right);
+  key(Qt::Key_I);
+  for (int i = 0; i < 7; ++i) key(Qt::Key_Right);
+  key(Qt::Key_O);
+  ASSERT_EQ(controller().MarkIn(), 4u);
+  ASSERT_EQ(controller().MarkOut(), 11u);
+
+  exportTo = dir.File("marked.mkv");
+  ExportAction()->trigger();
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0], QStringLiteral("Export only the marked records (2026-03-14T19:30:00.400 to "
+                                         "2026-03-14T19:30:01.100)?"));
+  test::ProbedFile file = test::ProbeMediaFile(exportTo, false);
+  ASSERT_TRUE(file.ok) << file.error;
+  EXPECT_EQ(file.packets.size(), 8u);  // records 4 to 11
+
+  answer = false;  // the whole backup after all
+  exportTo = dir.File("whole.mkv");
+  ExportAction()->trigger();
+  file = test::ProbeMediaFile(exportTo, false);
+  ASSERT_TRUE(file.ok) << file.error;
+  EXPECT_EQ(file.packets.size(), 20u);
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(ExportDialogTest, PlaybackGoesOnWhileTheBackupIsExported) {
   OpenBackup(120);
   QTest::mouseClick(dialog->Button(IDC_PLAY_FORWARD), Qt::LeftButton);

@@ -1,4 +1,5 @@
-// zrvtool records PATH: one JSON line per index record.
+// zrvtool records PATH [--camera N]: one JSON line per index record (of
+// camera N alone, 0-based as the records' "camera", when given).
 #include <cstdio>
 #include <string>
 
@@ -15,8 +16,11 @@ namespace bv::tool {
 
 int RunRecords(const Args& args) {
   ParsedOptions options;
-  if (!ParseOptions(args, {}, {"--hash"}, &options) || options.positional.size() != 1) return kExitUsage;
+  if (!ParseOptions(args, {"--camera"}, {"--hash"}, &options) || options.positional.size() != 1) return kExitUsage;
   const bool withHash = options.Has("--hash");
+  uint32_t camera = 0;
+  const bool oneCamera = options.Has("--camera");
+  if (oneCamera && (!options.Number("--camera", &camera) || camera > 255)) return kExitUsage;
   auto backup = OpenToolBackup(options.positional[0]);
   if (!backup) return kExitRefused;
   const CPlaybackController& controller = backup->controller;
@@ -26,6 +30,7 @@ int RunRecords(const Args& args) {
   std::string line;
   for (uint32_t i = 0; i < index.size(); ++i) {
     const INDEX_RECORD& r = index[i];
+    if (oneCamera && r.camera != camera) continue;
     JsonObject json;
     json.Add("index", i)
         .Add("time", StringPrintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d", r.year, r.month, r.day, r.hour,

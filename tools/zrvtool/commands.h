@@ -28,5 +28,7 @@ int RunExport(const Args& args);
 int RunPresent(const Args& args);
 int RunReport(const Args& args);
 int RunThumbnail(const Args& args);
+int RunSeek(const Args& args);
+int RunEventList(const Args& args);
 
 }  // namespace bv::tool

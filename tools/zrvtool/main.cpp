@@ -17,7 +17,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", bv::tool::RunInfo, "info PATH"},
-    {"records", bv::tool::RunRecords, "records PATH [--hash]"},
+    {"records", bv::tool::RunRecords, "records PATH [--hash] [--camera N]"},
     {"make-sample", bv::tool::RunMakeSample, "make-sample DIR [--key-interval N] [--frames N] [--size WxH]"},
     {"frame", bv::tool::RunFrame, "frame PATH INDEX -o OUT.bmp|OUT.png|OUT.ppm"},
     {"still", bv::tool::RunStill, "still PATH.bmp|PATH.jpg -o OUT.png|OUT.bmp|OUT.ppm"},
@@ -34,6 +34,8 @@ const Command kCommands[] = {
     {"report", bv::tool::RunReport,
      "report PATH -o OUT.pdf [--from A] [--to B] [--stills I,J,...] [--case TEXT] [--progress]"},
     {"thumbnail", bv::tool::RunThumbnail, "thumbnail PATH OUT.png [--size N]"},
+    {"seek", bv::tool::RunSeek, "seek PATH YYYY-MM-DDTHH:MM:SS[.mmm] [--camera N]"},
+    {"event-list", bv::tool::RunEventList, "event-list PATH [--labels-dir DIR]"},
 };
 
 int Usage() {
