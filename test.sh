@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything and runs every test: once
 # in the normal build, the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the threaded playback tests (core and GUI)
-# under ThreadSanitizer; last, a short fuzzing run of every input reader.
+# UndefinedBehaviorSanitizer, and the threaded playback tests under
+# ThreadSanitizer; last, a short fuzzing run of every input reader.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -24,16 +24,6 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_SANITIZE=thread 
   -DBV_BUILD_GUI=OFF -DBV_BUILD_BENCH=OFF -DBV_BUILD_TOOLS=OFF
 cmake --build build-tsan -j"$jobs" --target bv_core_tests bv_sound_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R "$(cat ../tests/tsan-tests.txt)")
-
-# The GUI tests of play (the real dialog and its playback thread) under
-# ThreadSanitizer too. Qt itself is not instrumented: tests/tsan-qt.supp
-# lists the reports about its own internals.
-cmake -S . -B build-tsan-gui -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_SANITIZE=thread \
-  -DBV_BUILD_GUI=ON -DBV_BUILD_BENCH=OFF -DBV_BUILD_TOOLS=OFF
-cmake --build build-tsan-gui -j"$jobs" --target bv_gui_tests
-(cd build-tsan-gui && QT_QPA_PLATFORM=offscreen \
-  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../tests/tsan-qt.supp" \
-  tests/bv_gui_tests --gtest_filter="$(cat ../tests/tsan-gui-tests.txt)")
 
 # Every fuzz target for a short while (clang build in build-fuzz/); any
 # finding fails the run.
