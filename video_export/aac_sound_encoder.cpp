@@ -1,4 +1,5 @@
 #include "video_export/aac_sound_encoder.h"
+#include "video_export/library_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -34,9 +35,7 @@ CAacSoundEncoder::~CAacSoundEncoder() {
 }
 
 bool CAacSoundEncoder::Fail(const char* what, int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  if (code < 0) av_strerror(code, text, sizeof text);
-  error_ = std::string(what) + (code < 0 ? std::string(": ") + text : std::string());
+  error_ = LibraryFailure(what, code);
   return false;
 }
 

@@ -1,4 +1,5 @@
 #include "video_export/h264_picture_encoder.h"
+#include "video_export/library_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -22,9 +23,7 @@ CH264PictureEncoder::~CH264PictureEncoder() {
 }
 
 bool CH264PictureEncoder::Fail(const char* what, int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  if (code < 0) av_strerror(code, text, sizeof text);
-  error_ = std::string(what) + (code < 0 ? std::string(": ") + text : std::string());
+  error_ = LibraryFailure(what, code);
   return false;
 }
 

@@ -1,4 +1,5 @@
 #include "video_export/matroska_writer.h"
+#include "video_export/library_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -15,12 +16,6 @@ namespace {
 
 constexpr AVRational kMillisecond{1, 1000};
 
-std::string LibraryError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
-
 }  // namespace
 
 CMatroskaWriter::~CMatroskaWriter() { Close(); }
@@ -33,7 +28,7 @@ void CMatroskaWriter::Close() {
 }
 
 bool CMatroskaWriter::Fail(const char* what, int code) {
-  error_ = std::string(what) + (code < 0 ? ": " + LibraryError(code) : std::string());
+  error_ = LibraryFailure(what, code);
   return false;
 }
 

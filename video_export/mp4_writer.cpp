@@ -1,4 +1,5 @@
 #include "video_export/mp4_writer.h"
+#include "video_export/library_error.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -8,16 +9,6 @@ extern "C" {
 }
 
 namespace bv {
-namespace {
-
-std::string LibraryError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
-
-}  // namespace
-
 CMp4Writer::~CMp4Writer() { Close(); }
 
 void CMp4Writer::Close() {
@@ -28,7 +19,7 @@ void CMp4Writer::Close() {
 }
 
 bool CMp4Writer::Fail(const char* what, int code) {
-  error_ = std::string(what) + (code < 0 ? ": " + LibraryError(code) : std::string());
+  error_ = LibraryFailure(what, code);
   return false;
 }
 
