@@ -39,9 +39,7 @@ int RunPresent(const Args& args) {
   request.items.size = !options.Has("--no-size");
   request.items.event = !options.Has("--no-event");
   UseBuildTreeFoldersWhenUnset();
-  const BackupForm form = BackupFormOfPath(request.source.path);
-  request.source.oldPair = form == BackupForm::kPair;
-  request.source.selfContained = form == BackupForm::kSelfContained;
+  request.source = SourceOfPath(request.source.path);
 
   const CToolGuiApplication gui;
   if (!gui.HasFonts()) return kExitRefused;

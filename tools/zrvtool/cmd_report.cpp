@@ -53,9 +53,7 @@ int RunReport(const Args& args) {
   }
   if (options.Has("--stills") && !ParseRecordList(options.Value("--stills"), &request.stills)) return kExitUsage;
   UseBuildTreeFoldersWhenUnset();
-  const BackupForm form = BackupFormOfPath(request.source.path);
-  request.source.oldPair = form == BackupForm::kPair;
-  request.source.selfContained = form == BackupForm::kSelfContained;
+  request.source = SourceOfPath(request.source.path);
 
   const CToolGuiApplication gui;
   if (!gui.HasFonts()) return kExitRefused;

@@ -38,12 +38,8 @@ int RunThumbnail(const Args& args) {
       (options.Has("--size") && !options.Number("--size", &size)) || size < 1 || size > 4096) {
     return kExitUsage;
   }
-  BackupSource source;
-  source.path = options.positional[0];
+  const BackupSource source = SourceOfPath(options.positional[0]);
   UseBuildTreeFoldersWhenUnset();
-  const BackupForm form = BackupFormOfPath(source.path);
-  source.oldPair = form == BackupForm::kPair;
-  source.selfContained = form == BackupForm::kSelfContained;
   if (!ModulesInPlace()) DeployCodecModules();
 
   const ThumbnailResult result = WriteBackupThumbnail(source, options.positional[1], static_cast<int>(size));

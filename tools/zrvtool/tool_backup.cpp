@@ -9,6 +9,15 @@
 
 namespace bv::tool {
 
+BackupSource SourceOfPath(const std::string& path) {
+  const BackupForm form = BackupFormOfPath(path);
+  BackupSource source;
+  source.path = path;
+  source.oldPair = form == BackupForm::kPair;
+  source.selfContained = form == BackupForm::kSelfContained;
+  return source;
+}
+
 const char* BackupFormName(BackupForm form) {
   switch (form) {
     case BackupForm::kContainer:

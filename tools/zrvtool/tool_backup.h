@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "video_export/frame_walk.h"
 #include "playback/headless_host.h"
 #include "playback/playback_controller.h"
 
@@ -15,6 +16,8 @@ const char* BackupFormName(BackupForm form);
 // last four characters, as the viewer's Open command tells them); any other
 // file is taken to hold a self-contained backup.
 BackupForm BackupFormOfPath(const std::string& path);
+// The backup at path, in the form its name tells.
+BackupSource SourceOfPath(const std::string& path);
 
 struct ToolBackup {
   CHeadlessHost host;
