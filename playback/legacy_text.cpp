@@ -125,9 +125,12 @@ std::string LegacyCodePage() {
     std::lock_guard lock(CodePageMutex());
     if (!ChosenCodePage().empty()) return ChosenCodePage();
   }
-  const char* variable = std::getenv(kCodePageVariable);
-  if (variable && *variable && Known(variable)) return variable;
-  return kDefaultLegacyCodePage;
+  // Read once: texts are converted for every frame shown.
+  static const std::string fromEnvironment = [] {
+    const char* variable = std::getenv(kCodePageVariable);
+    return std::string(variable && *variable && Known(variable) ? variable : kDefaultLegacyCodePage);
+  }();
+  return fromEnvironment;
 }
 
 std::string LegacyTextToUtf8(std::string_view text) {
