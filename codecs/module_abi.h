@@ -44,6 +44,9 @@ inline constexpr int kMpeg4Concealed = 1;
 inline constexpr const char* kMpeg4CreateSymbol = "bv_zrmp4_create";
 inline constexpr const char* kMpeg4DestroySymbol = "bv_zrmp4_destroy";
 inline constexpr const char* kMpeg4DecodeSymbol = "bv_zrmp4_decode_payload";
+// Optional: decode with the same arguments, 24-bit rows bottom row first (as
+// the DIB presentation holds them), so that the viewer need not flip them.
+inline constexpr const char* kMpeg4DecodeBottomUpSymbol = "bv_zrmp4_decode_payload_bottom_up";
 
 // --- "Zr_Sound.dll", the audio compression (GSM 6.10) decoder -------------
 using AcmCreateObjectFn = void* (*)();

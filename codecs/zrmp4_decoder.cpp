@@ -25,6 +25,7 @@ bool CZRMP4Decoder::EnsureInstance() {
   instance_ = create();
   if (!instance_) return false;
   decode_ = decode;
+  decodeBottomUp_ = module->Function<Mpeg4DecodeFn>(kMpeg4DecodeBottomUpSymbol);
   destroy_ = destroy;
   return true;
 }
@@ -32,6 +33,13 @@ bool CZRMP4Decoder::EnsureInstance() {
 int CZRMP4Decoder::Decode(uint8_t* payload, uint8_t* out, int rgb, int arg4, void* arg5, uint32_t payloadSize) {
   if (!EnsureInstance()) return -1;
   return decode_(instance_, payload, out, rgb, arg4, arg5, payloadSize);
+}
+
+bool CZRMP4Decoder::WritesBottomUp() { return EnsureInstance() && decodeBottomUp_; }
+
+int CZRMP4Decoder::DecodeBottomUp(uint8_t* payload, uint8_t* out, uint32_t payloadSize) {
+  if (!WritesBottomUp()) return -1;
+  return decodeBottomUp_(instance_, payload, out, 1, 0, nullptr, payloadSize);
 }
 
 }  // namespace bv

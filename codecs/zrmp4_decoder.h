@@ -24,12 +24,18 @@ class CZRMP4Decoder {
   // decoder moves on to it (catching up to a later frame). arg4 and arg5 are
   // passed on (0 and null).
   int Decode(uint8_t* payload, uint8_t* out, int rgb, int arg4, void* arg5, uint32_t payloadSize);
+  // Whether the module can write 24-bit pictures bottom row first.
+  bool WritesBottomUp();
+  // Decode with rgb 1, the rows bottom row first; negative without the
+  // module or without that entry point.
+  int DecodeBottomUp(uint8_t* payload, uint8_t* out, uint32_t payloadSize);
 
  private:
   bool EnsureInstance();
 
   void* instance_ = nullptr;
   Mpeg4DecodeFn decode_ = nullptr;
+  Mpeg4DecodeFn decodeBottomUp_ = nullptr;
   Mpeg4DestroyFn destroy_ = nullptr;
 };
 

@@ -129,14 +129,25 @@ int CPlaybackEngine::CallMpeg4Decoder(uint8_t* output, bool rgb) {
   return mpeg4Decoder_->Decode(readBuffer_.get(), output, rgb ? 1 : 0, 0, nullptr, payloadSize_);
 }
 
+// A 24-bit picture goes straight into the presentation buffer, bottom row
+// first, where the module writes it so; otherwise it is flipped there.
 bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
-  const int result = CallMpeg4Decoder(decoderOutput_.get(), rgb);
+  const bool direct = rgb && Mpeg4WritesBottomUp();
+  const int result = direct ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), presentation_.get(), payloadSize_)
+                            : CallMpeg4Decoder(decoderOutput_.get(), rgb);
   if (result < 0) return false;
-  PresentDecoderOutput(rgb);
+  if (direct) {
+    display_ = presentation_.get();
+    ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
+  } else {
+    PresentDecoderOutput(rgb);
+  }
   ++decodedPictures_;
   lastDecodeConcealed_ = result == kMpeg4Concealed;
   return true;
 }
+
+bool CPlaybackEngine::Mpeg4WritesBottomUp() const { return mpeg4Decoder_ && mpeg4Decoder_->WritesBottomUp(); }
 
 // The Wavelet or MPEG-4 picture in the decoder output buffer (top row
 // first) becomes the picture on show: flipped into the presentation buffer
@@ -308,9 +319,9 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
 // AdvanceDecoder, with the picture kept in the cache as it is shown. The
 // decoder's state ends as AdvanceDecoder leaves it, and so does the decoder
 // output buffer where the overlay shows it: the Wavelet picture is written
-// there as before and copied out; the MPEG-4 picture is converted there in
-// the DIB presentation (where that buffer is not on show) and straight into
-// the cache in the overlay's.
+// there as before and copied out; the MPEG-4 picture is converted straight
+// into the cache (through the decoder output buffer, which is not on show in
+// the DIB presentation, where the module cannot write rows bottom row first).
 void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format) {
   if (codec == kCodecWavelet) {
     if (AdvanceDecoder(codec, format.rgb)) KeepPicture(record, format, decoderOutput_.get(), false);
@@ -324,10 +335,12 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
     AdvanceDecoder(codec, format.rgb);
     return;
   }
-  uint8_t* target = format.rgb ? decoderOutput_.get() : room;
-  const int result = CallMpeg4Decoder(target, format.rgb);
+  const bool direct = !format.rgb || Mpeg4WritesBottomUp();
+  uint8_t* target = direct ? room : decoderOutput_.get();
+  const int result = format.rgb && direct ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), room, payloadSize_)
+                                          : CallMpeg4Decoder(target, format.rgb);
   if (result < 0) return;
-  if (format.rgb) FlipRows(target, room);
+  if (!direct) FlipRows(target, room);
   pictureCache_.Commit(result == kMpeg4Concealed);
   ++decodedPictures_;
 }
@@ -343,6 +356,14 @@ void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& fo
   } else {
     std::memcpy(room, output, format.Bytes());
   }
+  pictureCache_.Commit(concealed);
+}
+
+// Keeps the picture just decoded as it is shown.
+void CPlaybackEngine::KeepShownPicture(uint32_t record, const CachedPictureFormat& format, bool concealed) {
+  uint8_t* room = pictureCache_.Reserve(record, format);
+  if (!room) return;
+  std::memcpy(room, display_, format.Bytes());
   pictureCache_.Commit(concealed);
 }
 
@@ -417,7 +438,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
                           (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
   if (inSequence) decoderAt_[codec] = current;
   if (source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_) {
-    KeepPicture(current, format, decoderOutput_.get(), lastDecodeConcealed_);
+    KeepShownPicture(current, format, lastDecodeConcealed_);
   }
 }
 

@@ -249,6 +249,8 @@ class CPlaybackEngine {
   bool PictureFitsBuffers() const;
   void PresentDecoderOutput(bool rgb);
   void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output, bool concealed);
+  void KeepShownPicture(uint32_t record, const CachedPictureFormat& format, bool concealed);
+  bool Mpeg4WritesBottomUp() const;
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
   int CallWaveletDecoder(bool rgb);

@@ -7,7 +7,7 @@ build_packages=(
   cmake g++ make pkg-config ccache python3
   qt6-base-dev libqt6opengl6-dev libgl1-mesa-dri
   libjpeg62-turbo-dev zlib1g-dev
-  libavcodec-dev libswscale-dev libavformat-dev libavutil-dev
+  libavcodec-dev libswscale-dev libavformat-dev libavutil-dev libyuv-dev
   libgsm1-dev libsdl2-dev
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation

@@ -4,6 +4,7 @@
 // cancelling. (The sound, against what the viewer plays, is in
 // zrvtool_export_test.cpp.)
 #include <gtest/gtest.h>
+#include <libyuv/convert_argb.h>
 
 #include <algorithm>
 #include <cstring>
@@ -247,15 +248,20 @@ TEST_F(VideoExportTest, Mpeg4FramesAreCopiedWithTheKeyFramesConfigurationAsCodec
   ExpectTimedLikeRecords(file, packets, std::vector<INDEX_RECORD>(times.begin() + 10, times.begin() + 31),
                          *RecordTimeMs(times[10]));
 
-  // A player shows exactly the reference decode (libavcodec, as in the
-  // viewer's MPEG-4 module) of the same frames.
-  const std::vector<uint8_t> decoded = test::DecodeVideoWithFfmpeg(dir.File("out.mkv"), "bgr24");
-  const size_t frameBytes = size_t{352} * 240 * 3;
+  // A player decodes exactly the reference's pictures (libavcodec, as in the
+  // viewer's MPEG-4 module) of the same frames: its 4:2:0 planes, converted
+  // to 24 bits as the reference converts them, are the reference's pictures.
+  const std::vector<uint8_t> decoded = test::DecodeVideoWithFfmpeg(dir.File("out.mkv"), "yuv420p");
+  const size_t frameBytes = size_t{352} * 240 * 3 / 2;
   ASSERT_EQ(decoded.size(), 21 * frameBytes);
   const std::vector<std::vector<uint8_t>> reference = test::ReferenceMpeg4Pictures(clip, true);
   for (size_t i = 0; i < 21; ++i) {
-    EXPECT_TRUE(std::equal(reference[10 + i].begin(), reference[10 + i].end(),
-                           decoded.begin() + static_cast<ptrdiff_t>(i * frameBytes)))
+    const uint8_t* luma = decoded.data() + i * frameBytes;
+    const uint8_t* cb = luma + 352 * 240;
+    const uint8_t* cr = cb + 176 * 120;
+    std::vector<uint8_t> bgr(size_t{352} * 240 * 3);
+    ASSERT_EQ(libyuv::I420ToRGB24(luma, 352, cb, 176, cr, 176, bgr.data(), 352 * 3, 352, 240), 0);
+    EXPECT_TRUE(bgr == reference[10 + i])
         << "frame " << 10 + i;
   }
 }

@@ -1,5 +1,6 @@
 // The MPEG-4 module through the viewer's CZRMP4Decoder, compared with the
-// bare libavcodec + libswscale decode of the same stream data.
+// bare library decode of the same stream data and with the ffmpeg command
+// line's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include "playback/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/mpeg4_encode.h"
 #include "tools/samples/reference_mpeg4.h"
@@ -276,6 +279,92 @@ TEST_F(Zrmp4Module, PicturesOfEverySizeUpTo704x576StayWithinTheirBytes) {
         EXPECT_EQ(out.Picture(), reference[i]) << w << "x" << h << " rgb " << rgb;
       }
     }
+  }
+}
+
+// The DIB presentation's rows, bottom row first, straight from the module:
+// the same pictures, at every size, scaled or not, within their bytes.
+TEST_F(Zrmp4Module, BottomUpPicturesAreTheTopDownOnesFlipped) {
+  ASSERT_TRUE(decoder_.WritesBottomUp());
+  for (auto [w, h] : {std::pair{704, 576}, std::pair{350, 238}, std::pair{98, 66}, std::pair{702, 574}}) {
+    Mpeg4Clip clip = EncodeMpeg4Clip(w, h, 4, 3);
+    const auto reference = ReferenceMpeg4Pictures(clip, true);
+    CZRMP4Decoder decoder;
+    for (size_t i = 0; i < clip.payloads.size(); ++i) {
+      GuardedPicture out(static_cast<size_t>(w) * h * 3);
+      ASSERT_EQ(decoder.DecodeBottomUp(clip.payloads[i].data(), out.data(), Size(clip.payloads[i])), 0) << w;
+      EXPECT_TRUE(out.GuardIntact()) << w << "x" << h;
+      EXPECT_EQ(out.Picture(), test::FlipRows(reference[i], w * 3)) << w << "x" << h << " frame " << i;
+    }
+  }
+  // A stream of another size than its prefix goes through the scaler.
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 1, 12);
+  for (auto [w, h] : {std::pair{176, 144}, std::pair{350, 290}}) {
+    std::vector<uint8_t> payload = clip.payloads[0];
+    WriteU16BE(payload.data() + 4, static_cast<uint16_t>(h));
+    WriteU16BE(payload.data() + 6, static_cast<uint16_t>(w));
+    CZRMP4Decoder topDown;
+    CZRMP4Decoder bottomUp;
+    GuardedPicture rows(static_cast<size_t>(w) * h * 3);
+    GuardedPicture flipped(static_cast<size_t>(w) * h * 3);
+    ASSERT_EQ(topDown.Decode(payload.data(), rows.data(), 1, 0, nullptr, Size(payload)), 0);
+    ASSERT_EQ(bottomUp.DecodeBottomUp(payload.data(), flipped.data(), Size(payload)), 0);
+    EXPECT_TRUE(flipped.GuardIntact()) << w << "x" << h;
+    EXPECT_EQ(flipped.Picture(), test::FlipRows(rows.Picture(), w * 3)) << w << "x" << h;
+  }
+  // Refusals leave the output untouched either way.
+  std::vector<uint8_t> garbage(4000, 0x5A);
+  garbage[3] = 0xB0;
+  WriteU16BE(garbage.data() + 4, 144);
+  WriteU16BE(garbage.data() + 6, 176);
+  GuardedPicture out(176 * 144 * 3);
+  EXPECT_LT(decoder_.DecodeBottomUp(garbage.data(), out.data(), Size(garbage)), 0);
+  EXPECT_TRUE(out.Untouched());
+}
+
+// The 24-bit colours are those of ffmpeg's own conversion of the same
+// stream (BT.601, studio range), give or take the rounding of two
+// converters.
+TEST_F(Zrmp4Module, ColoursMatchTheFfmpegCommandLinesDecode) {
+  test::TempDir dir;
+  const std::string stream = dir.File("clip.m4v");
+  const std::string raw = dir.File("clip.bgr");
+  ASSERT_EQ(test::RunCommand("/usr/bin/env", {"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                                              "testsrc2=size=352x288:rate=25", "-frames:v", "8", "-c:v", "mpeg4",
+                                              "-q:v", "3", "-g", "4", "-bf", "0", "-f", "m4v", stream})
+                .exitCode,
+            0);
+  ASSERT_EQ(test::RunCommand("/usr/bin/env", {"ffmpeg", "-v", "error", "-f", "m4v", "-i", stream, "-pix_fmt", "bgr24",
+                                              "-f", "rawvideo", raw})
+                .exitCode,
+            0);
+  const std::vector<uint8_t> data = test::ReadFileBytes(stream);
+  const std::vector<uint8_t> expected = test::ReadFileBytes(raw);
+  constexpr size_t kPictureBytes = 352 * 288 * 3;
+  ASSERT_EQ(expected.size(), 8 * kPictureBytes);
+  // One payload per VOP (00 00 01 B6), the headers with the first.
+  std::vector<size_t> vops;
+  for (size_t i = 0; i + 4 <= data.size(); ++i) {
+    if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1 && data[i + 3] == 0xB6) vops.push_back(i);
+  }
+  ASSERT_EQ(vops.size(), 8u);
+  for (size_t n = 0; n < vops.size(); ++n) {
+    const size_t begin = n == 0 ? 0 : vops[n];
+    const size_t end = n + 1 < vops.size() ? vops[n + 1] : data.size();
+    const bool intra = (data[vops[n] + 4] >> 6) == 0;
+    std::vector<uint8_t> payload = samples::MakeMpeg4Payload(data.data() + begin, end - begin, intra, 352, 288);
+    GuardedPicture out(kPictureBytes);
+    ASSERT_EQ(Decode(payload, out, 1), 0) << n;
+    const std::vector<uint8_t> picture = out.Picture();
+    int largest = 0;
+    double total = 0;
+    for (size_t i = 0; i < kPictureBytes; ++i) {
+      const int difference = std::abs(picture[i] - expected[n * kPictureBytes + i]);
+      largest = std::max(largest, difference);
+      total += difference;
+    }
+    EXPECT_LE(largest, 4) << n;
+    EXPECT_LT(total / kPictureBytes, 1.0) << n;
   }
 }
 

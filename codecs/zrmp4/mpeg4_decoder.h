@@ -1,6 +1,7 @@
 #pragma once
 // One MPEG-4 Part 2 decoder instance of the "ZRMP4.dll" module: libavcodec
-// for the pictures, libswscale for the colour conversion.
+// for the pictures, libyuv for the colour conversion (libswscale where the
+// picture is scaled or not 4:2:0).
 //
 // A payload is the 8-byte prefix (module_abi.h) and the elementary-stream
 // data after it, up to the record's payload size: a key frame (0xB0) is an
@@ -8,7 +9,8 @@
 // repeat them before every key frame or write them before the first only); a
 // delta frame (0xB1) is one VOP. Each payload yields one picture of exactly
 // the prefix's size: 24-bit B, G, R (rgb 1) or packed YUY2 (rgb 0), top row
-// first, width * height * 3 or * 2 bytes and not one more. Damaged data is
+// first (24-bit rows may be asked for bottom row first, as a DIB holds
+// them), width * height * 3 or * 2 bytes and not one more. Damaged data is
 // decoded as far as the library can, its damage concealed and reported;
 // only a payload that gives no picture is refused, before the output is
 // touched.
@@ -23,6 +25,9 @@ struct SwsContext;
 
 namespace bv::zrmp4 {
 
+// The order of the rows of a 24-bit picture in the output.
+enum class RowOrder { kTopRowFirst, kBottomRowFirst };
+
 class CMpeg4Decoder {
  public:
   // Null when libavcodec has no MPEG-4 decoder or no memory.
@@ -35,7 +40,8 @@ class CMpeg4Decoder {
   // kMpeg4Concealed for one with damage concealed, negative when no picture
   // came out. With a null output the picture is decoded (the decoder moves
   // on to it) but not converted.
-  int Decode(const uint8_t* payload, size_t payloadSize, uint8_t* output, int rgb);
+  int Decode(const uint8_t* payload, size_t payloadSize, uint8_t* output, int rgb,
+             RowOrder order = RowOrder::kTopRowFirst);
 
  private:
   CMpeg4Decoder() = default;
@@ -45,7 +51,7 @@ class CMpeg4Decoder {
   bool DecodePicture(const uint8_t* headers, size_t headerSize, const uint8_t* data, size_t size, bool* damaged);
   // The picture in frame_ at width x height (scaled when the stream's own
   // size differs from the prefix's).
-  bool Convert(uint8_t* output, int rgb, int width, int height);
+  bool Convert(uint8_t* output, int rgb, int width, int height, RowOrder order);
 
   AVCodecContext* context_ = nullptr;
   AVFrame* frame_ = nullptr;

@@ -46,7 +46,7 @@ struct Mpeg4Clip {
 Mpeg4Clip EncodeMpeg4Clip(int width, int height, int frames, int keyFrameInterval,
                           samples::TestScene scene = samples::TestScene::kBarsAndCounter);
 
-// libavcodec + libswscale's decode of the clip's payloads in order: 24-bit
+// The bare libraries' decode of the clip's payloads in order: 24-bit
 // B, G, R (rgb) or YUY2 rows, top row first.
 std::vector<std::vector<uint8_t>> ReferenceMpeg4Pictures(const Mpeg4Clip& clip, bool rgb);
 

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/frame.h>
 #include <libswscale/swscale.h>
 }
+#include <libyuv/convert_argb.h>
 
 namespace bv::samples {
 
@@ -56,6 +57,10 @@ bool CReferenceMpeg4Decoder::Decode(const uint8_t* data, size_t size, bool rgb, 
   if (!out) return true;
   const int bytesPerPixel = rgb ? 3 : 2;
   if (static_cast<size_t>(*width) * *height * bytesPerPixel > capacity) return false;
+  if (rgb && s.frame->format == AV_PIX_FMT_YUV420P) {
+    return libyuv::I420ToRGB24(s.frame->data[0], s.frame->linesize[0], s.frame->data[1], s.frame->linesize[1],
+                               s.frame->data[2], s.frame->linesize[2], out, *width * 3, *width, *height) == 0;
+  }
   s.scaler = sws_getCachedContext(s.scaler, *width, *height, static_cast<AVPixelFormat>(s.frame->format), *width,
                                   *height, rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, SWS_BILINEAR, nullptr,
                                   nullptr, nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 // The bare library decode of MPEG-4 Part 2 stream data: libavcodec, then the
-// same libswscale conversion the MPEG-4 module makes (to 24-bit B, G, R or
-// packed YUY2, top row first). The reference that tests compare the module
+// same conversion the MPEG-4 module makes (libyuv to 24-bit B, G, R, or
+// libswscale to packed YUY2, top row first). The reference that tests compare the module
 // with and that `zrvtool bench --raw` times.
 #include <cstddef>
 #include <cstdint>
