@@ -1,5 +1,6 @@
 // Decoding through the viewer against the bare libraries, in one run:
-//   ViewerDecode / RawDecode: every frame of the demo backups in order, as
+//   ViewerDecode / RawDecode: every frame of the demo backups and of the
+//     704 x 576 benchmark footage (bench/make_footage.sh) in order, as
 //     forward play decodes them (engine: read, picture size, decode to the
 //     24-bit DIB picture) and as libjpeg-turbo / libavcodec + libswscale
 //     decode the same payloads (`zrvtool bench` and `--raw`); the same for
@@ -8,7 +9,7 @@
 //   ViewerMjpgFrameOverhead: the record read and the decompressor's
 //     locate/begin/end/close of each MJPG frame, without decompressing;
 //   ViewerSeek / RawChain: seeking (stopped, DIB presentation) to the last
-//     delta frame before a key frame, 704 x 576, key frames every 30, against
+//     delta frame before a key frame of the footage (key frames every 30), against
 //     the library decoding that chain, converting every picture (the raw loop
 //     of `zrvtool bench --raw`) or only the last; the same for Wavelet.
 // Run with --benchmark_enable_random_interleaving=true and repetitions; the
@@ -22,13 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_footage.h"
 #include "codecs/vfw/vfw.h"
 #include "playback/backup_constants.h"
 #include "playback/codec_table.h"
 #include "playback/control_ids.h"
 #include "playback/headless_host.h"
 #include "playback/playback_controller.h"
-#include "tools/samples/mpeg4_backup.h"
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
 #include "tools/samples/reference_wavelet.h"
@@ -71,30 +72,24 @@ const std::string& BenchDirectory() {
     const std::string path = std::filesystem::temp_directory_path() / "bv-bench-codecs";
     std::string error;
     if (bv::samples::WriteDemoBackups(path, &error).empty()) std::abort();
-    bv::samples::Mpeg4BackupOptions options;
-    options.width = 704;
-    options.height = 576;
-    options.frames = 90;
-    options.keyFrameInterval = 30;
-    if (!bv::samples::MakeMpeg4Backup(options).WriteContainer(path + "/seek-704.zrv")) std::abort();
-    bv::samples::WaveletBackupOptions wavelet;
-    wavelet.width = 704;
-    wavelet.height = 576;
-    wavelet.frames = 90;
-    wavelet.keyFrameInterval = 30;
-    if (!bv::samples::MakeWaveletBackup(wavelet).WriteContainer(path + "/seek-wavelet-704.zrv")) std::abort();
     return path;
   }();
   return dir;
+}
+
+// The demo backups ("demo-...") are made here; the rest is the footage set.
+std::string BackupPath(const std::string& name) {
+  return name.rfind("demo-", 0) == 0 ? BenchDirectory() + "/" + name : bv::bench::FootageFile(name);
 }
 
 OpenBackup& Backup(const std::string& name) {
   static std::map<std::string, std::unique_ptr<OpenBackup>> open;
   auto& backup = open[name];
   if (!backup) {
+    BenchDirectory();  // the build tree's modules before any decoder is made
     backup = std::make_unique<OpenBackup>();
     backup->controller.Engine().CreateDecoders();
-    if (!backup->controller.OpenBackup(BenchDirectory() + "/" + name, false)) std::abort();
+    if (!backup->controller.OpenBackup(BackupPath(name), false)) std::abort();
   }
   return *backup;
 }
@@ -202,7 +197,7 @@ void ViewerSeek(benchmark::State& state, const std::string& name) {
 }
 
 void RawChain(benchmark::State& state, bool convertEvery) {
-  const std::vector<Payload> payloads = Payloads("seek-704.zrv");
+  const std::vector<Payload> payloads = Payloads("mpeg4-k30.zrv");
   std::vector<uint8_t> out(bv::kPictureBufferSize);
   bv::samples::CReferenceMpeg4Decoder mpeg4;
   int width = 0;
@@ -222,7 +217,7 @@ void RawChain(benchmark::State& state, bool convertEvery) {
 
 // The Wavelet module alone decodes the same chain (it always writes its picture).
 void RawWaveletChain(benchmark::State& state) {
-  const std::vector<Payload> payloads = Payloads("seek-wavelet-704.zrv");
+  const std::vector<Payload> payloads = Payloads("wavelet-k30.zrv");
   std::vector<std::vector<uint8_t>> readBuffers;
   for (const Payload& p : payloads) {
     readBuffers.emplace_back(bv::kPictureBufferSize, 0);
@@ -245,17 +240,21 @@ BENCHMARK(ViewerMjpgFrameOverhead)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, MJPG, std::string("demo-mjpg.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ViewerDecode, MPEG4, std::string("demo-mpeg4.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, MPEG4, std::string("demo-mpeg4.zrv"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ViewerDecode, MPEG4_704, std::string("seek-704.zrv"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(RawDecode, MPEG4_704, std::string("seek-704.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerDecode, MPEG4_704, std::string("mpeg4-k30.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RawDecode, MPEG4_704, std::string("mpeg4-k30.zrv"))->Unit(benchmark::kMillisecond);
 // The overlay presentation: YUY2 straight from the decoder, no flip.
-BENCHMARK_CAPTURE(ViewerDecode, MPEG4_704_Yuy2, std::string("seek-704.zrv"), false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(RawDecode, MPEG4_704_Yuy2, std::string("seek-704.zrv"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerDecode, MPEG4_704_Yuy2, std::string("mpeg4-k30.zrv"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RawDecode, MPEG4_704_Yuy2, std::string("mpeg4-k30.zrv"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerDecode, MJPG_704, std::string("mjpg.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RawDecode, MJPG_704, std::string("mjpg.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerDecode, Wavelet_704, std::string("wavelet-k30.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RawDecode, Wavelet_704, std::string("wavelet-k30.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ViewerDecode, Wavelet, std::string("demo-wavelet.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawDecode, Wavelet, std::string("demo-wavelet.zrv"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ViewerSeek, MPEG4, std::string("seek-704.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerSeek, MPEG4, std::string("mpeg4-k30.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawChain, ConvertEvery, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RawChain, ConvertLast, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ViewerSeek, Wavelet, std::string("seek-wavelet-704.zrv"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ViewerSeek, Wavelet, std::string("wavelet-k30.zrv"))->Unit(benchmark::kMillisecond);
 BENCHMARK(RawWaveletChain)->Unit(benchmark::kMillisecond);
 
 }  // namespace

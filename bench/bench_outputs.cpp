@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_footage.h"
 #include "playback/backup_writer.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_backups.h"
@@ -32,13 +33,13 @@
 namespace {
 
 constexpr int kMillion = 1000000;
-constexpr int kFootageFrames = 100;
-constexpr int kFootageFramesPerSecond = 10;
+constexpr int kFootageFramesPerSecond = 25;  // the benchmark footage's rate
 
 struct Backups {
   std::string dir;
   std::string million;
-  std::string footage;
+  std::string footage;  // the benchmark footage's MJPG backup
+  uint32_t footageFrames = 0;
 };
 
 const Backups& TheBackups() {
@@ -50,7 +51,7 @@ const Backups& TheBackups() {
     Backups made;
     made.dir = mkdtemp(pattern);
     made.million = made.dir + "/million.zrv";
-    made.footage = made.dir + "/footage.zrv";
+    made.footage = bv::bench::FootageFile("mjpg.zrv");
     // One 704 x 576 picture, then records too small to be pictures.
     bv::CBackupWriter writer(7, bv::samples::DemoCameraInfo());
     writer.AddVideoFrame(bv::samples::RecordTimeAt(0, 25), "CAM 01", "GATE",
@@ -58,12 +59,6 @@ const Backups& TheBackups() {
     const std::vector<uint8_t> payload(8, 0);
     for (int i = 1; i < kMillion; ++i) writer.AddRawRecord(bv::samples::RecordTimeAt(i, 25), payload);
     if (!writer.WriteContainer(made.million)) std::abort();
-    bv::samples::MjpgBackupOptions footage;
-    footage.frames = kFootageFrames;
-    footage.width = 704;
-    footage.height = 576;
-    footage.framesPerSecond = kFootageFramesPerSecond;
-    if (!bv::samples::MakeMjpgBackup(footage).WriteContainer(made.footage)) std::abort();
     // Once before measuring: the codec modules loaded, the files read.
     for (const std::string& path : {made.million, made.footage}) {
       bv::CFrameWalk walk;
@@ -71,6 +66,7 @@ const Backups& TheBackups() {
       bv::BackupSource source;
       source.path = path;
       if (!walk.Open(source, &error)) std::abort();
+      if (path == made.footage) made.footageFrames = walk.Count();
     }
     return made;
   }();
@@ -135,7 +131,7 @@ void WalkFrames704x576(benchmark::State& state) {
     }
   }
   state.counters["recorded_s"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * kFootageFrames / kFootageFramesPerSecond, benchmark::Counter::kIsRate);
+      static_cast<double>(state.iterations()) * TheBackups().footageFrames / kFootageFramesPerSecond, benchmark::Counter::kIsRate);
 }
 
 void PresentMjpg704x576(benchmark::State& state) {
@@ -147,11 +143,11 @@ void PresentMjpg704x576(benchmark::State& state) {
     if (!result.ok) return state.SkipWithError(result.error.c_str());
   }
   state.counters["recorded_s"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * kFootageFrames / kFootageFramesPerSecond, benchmark::Counter::kIsRate);
-  state.counters["frames"] = benchmark::Counter(static_cast<double>(state.iterations()) * kFootageFrames,
+      static_cast<double>(state.iterations()) * TheBackups().footageFrames / kFootageFramesPerSecond, benchmark::Counter::kIsRate);
+  state.counters["frames"] = benchmark::Counter(static_cast<double>(state.iterations()) * TheBackups().footageFrames,
                                                 benchmark::Counter::kIsRate);
   state.counters["bytes_per_frame"] =
-      static_cast<double>(std::filesystem::file_size(request.outputPath)) / kFootageFrames;
+      static_cast<double>(std::filesystem::file_size(request.outputPath)) / TheBackups().footageFrames;
 }
 
 BENCHMARK(OpenMillionRecords)->Unit(benchmark::kMillisecond)->UseRealTime();

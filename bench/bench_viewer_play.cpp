@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/viewer_dlg.h"
-#include "tools/samples/mpeg4_backup.h"
+#include "bench/bench_footage.h"
 #include "tools/samples/sample_backups.h"
 #include "playback/backup_constants.h"
 #include "playback/control_ids.h"
@@ -123,29 +123,13 @@ int main(int argc, char** argv) {
   PumpUntil([] { return true; });
   QTest::qWait(200);
 
-  // The demo backups, and full-size (704 x 576) ones made here.
-  const std::string d1 = std::filesystem::temp_directory_path() / "bv-bench-d1";
-  std::filesystem::create_directories(d1);
-  {
-    bv::samples::MjpgBackupOptions mjpg;
-    mjpg.width = 704;
-    mjpg.height = 576;
-    mjpg.frames = 150;
-    bv::samples::MakeMjpgBackup(mjpg).WriteContainer(d1 + "/d1-mjpg.zrv");
-    bv::samples::WaveletBackupOptions wavelet;
-    wavelet.width = 704;
-    wavelet.height = 576;
-    wavelet.frames = 150;
-    bv::samples::MakeWaveletBackup(wavelet).WriteContainer(d1 + "/d1-wavelet.zrv");
-    bv::samples::Mpeg4BackupOptions mpeg4;
-    mpeg4.width = 704;
-    mpeg4.height = 576;
-    mpeg4.frames = 150;
-    bv::samples::MakeMpeg4Backup(mpeg4).WriteContainer(d1 + "/d1-mpeg4.zrv");
-  }
+  // The demo backups, and the 704 x 576 benchmark footage.
+  const std::string mjpg704 = bv::bench::FootageFile("mjpg.zrv");
+  const std::string wavelet704 = bv::bench::FootageFile("wavelet-k30.zrv");
+  const std::string mpeg4704 = bv::bench::FootageFile("mpeg4-k30.zrv");
   std::printf("%-18s %-8s %9s %9s %7s %12s\n", "backup", "present", "decode/s", "shown/s", "ratio", "cpu ms/frame");
   for (const std::string& path : {demo + "/demo-mjpg.zrv", demo + "/demo-wavelet.zrv", demo + "/demo-mpeg4.zrv",
-                                 d1 + "/d1-mjpg.zrv", d1 + "/d1-wavelet.zrv", d1 + "/d1-mpeg4.zrv"}) {
+                                 mjpg704, wavelet704, mpeg4704}) {
     const std::string name = std::filesystem::path(path).filename();
     for (bool overlay : {false, true}) {
       if (dialog.MenuAction(bv::ID_OPTION_OVERLAY)->isChecked() != overlay) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # zrvtool bench on a 704 x 576 MPEG-4 backup that the project did not write:
-# ffmpeg encodes a moving, noisy scene at 2 Mbit/s with a key frame every 30,
+# ffmpeg encodes the benchmark scene (bench/scene.sh, the one the benchmark
+# footage is made of) at 2 Mbit/s with a key frame every 30,
 # the independent fixture writer wraps the stream into a container, and in
 # the same run ffmpeg decodes the same stream single-threaded into 24-bit
 # B, G, R as the reference. Each figure is the median of RUNS runs, the two
@@ -18,8 +19,9 @@ trap 'rm -rf "$work"' EXIT
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 field() { sed -n "s/.*\"$1\":\([0-9.e+-]*\).*/\1/p"; }
 
-ffmpeg -v error -y -f lavfi -i "testsrc2=size=704x576:rate=25" -frames:v "$frames" \
-  -vf "noise=alls=10:allf=t" -c:v mpeg4 -b:v 2M -g 30 -bf 0 -pix_fmt yuv420p -f m4v "$work/same.m4v"
+. "$here/scene.sh"
+ffmpeg -v error -nostdin -y -f lavfi -i "$SCENE_GRAPH" -frames:v "$frames" \
+  -c:v mpeg4 -threads 1 -b:v 2M -g 30 -bf 0 -pix_fmt yuv420p -f m4v "$work/same.m4v"
 python3 "$here/../tests/fixtures/make_fixtures.py" --wrap-mpeg4 "$work/same.m4v" 704 576 "$work/same.zrv" >/dev/null
 
 : >"$work/ours"; : >"$work/ref"

@@ -1,18 +1,26 @@
 #!/bin/sh
 # Backward against forward play and stepping, with and without the engine's
-# kept pictures, on MPEG-4 and Wavelet demo backups with key frames every 12
-# and 30 frames, all in one run. Each figure is the median of RUNS runs of
+# kept pictures, on MPEG-4 and Wavelet backups with key frames every 12 and
+# 30 frames, all in one run. Each figure is the median of RUNS runs of
 # `zrvtool bench`, the modes taking turns so that load on the machine falls
 # on all of them alike.
-#   bench/reverse_play.sh BUILD_DIR [SIZE] [FRAMES] [RUNS]
+#   bench/reverse_play.sh BUILD_DIR [footage | WxH] [FRAMES] [RUNS]
+# "footage" (the default) plays the benchmark footage of make_footage.sh,
+# kept in BV_BENCH_FOOTAGE or else BUILD_DIR/bench-footage and made there
+# when missing; a size WxH plays demo backups of that size instead.
 set -eu
-build=${1:?usage: reverse_play.sh BUILD_DIR [WxH] [FRAMES] [RUNS]}
-size=${2:-704x576}
+build=${1:?usage: reverse_play.sh BUILD_DIR [footage | WxH] [FRAMES] [RUNS]}
+size=${2:-footage}
 frames=${3:-300}
 runs=${4:-5}
+here=$(cd "$(dirname "$0")" && pwd)
 zrvtool="$build/tools/zrvtool"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if [ "$size" = footage ]; then
+  footage=${BV_BENCH_FOOTAGE:-$build/bench-footage}
+  ZRVTOOL="$zrvtool" "$here/make_footage.sh" "$footage" "$frames" >&2
+fi
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 field() { sed -n "s/.*\"$1\":\([0-9.e+-]*\).*/\1/p"; }
@@ -20,9 +28,11 @@ field() { sed -n "s/.*\"$1\":\([0-9.e+-]*\).*/\1/p"; }
 printf '%-8s %3s %10s %10s %10s %7s %7s %9s %9s %7s %9s %12s\n' codec key fwd_fps back_fps nocache_fps ratio before \
   step_fwd step_back s_ratio s_nocache peak_bytes
 for key in 12 30; do
-  "$zrvtool" make-sample "$work/k$key" --key-interval "$key" --frames "$frames" --size "$size" >/dev/null
+  if [ "$size" != footage ]; then
+    "$zrvtool" make-sample "$work/k$key" --key-interval "$key" --frames "$frames" --size "$size" >/dev/null
+  fi
   for codec in mpeg4 wavelet; do
-    backup="$work/k$key/demo-$codec.zrv"
+    if [ "$size" = footage ]; then backup="$footage/$codec-k$key.zrv"; else backup="$work/k$key/demo-$codec.zrv"; fi
     : >"$work/fwd"; : >"$work/back"; : >"$work/plain"; : >"$work/sf"; : >"$work/sb"; : >"$work/sr"; : >"$work/snr"
     : >"$work/peak"
     i=0

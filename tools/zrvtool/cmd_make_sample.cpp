@@ -3,29 +3,13 @@
 // interval of the Wavelet and MPEG-4 ones, and the frame count and picture
 // size of all three.
 #include <cstdio>
-#include <regex>
 
-#include "playback/backup_constants.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"
 
 namespace bv::tool {
-namespace {
-
-// "WxH", each within the picture buffers, the width even (YUY2 and the
-// encoders work in pairs of pixels).
-bool ParseSize(const std::string& text, int* width, int* height) {
-  std::smatch match;
-  if (!std::regex_match(text, match, std::regex("([0-9]{1,4})x([0-9]{1,4})"))) return false;
-  *width = std::stoi(match[1]);
-  *height = std::stoi(match[2]);
-  return *width >= 16 && *height >= 16 && *width <= kMaxPictureWidth && *height <= kMaxPictureHeight &&
-         *width % 2 == 0 && *height % 2 == 0;
-}
-
-}  // namespace
 
 int RunMakeSample(const Args& args) {
   ParsedOptions options;
@@ -43,7 +27,7 @@ int RunMakeSample(const Args& args) {
     if (!options.Number("--frames", &number) || number < 1 || number > 100000) return kExitUsage;
     demo.frames = static_cast<int>(number);
   }
-  if (options.Has("--size") && !ParseSize(options.Value("--size"), &demo.width, &demo.height)) return kExitUsage;
+  if (options.Has("--size") && !ParsePictureSize(options.Value("--size"), &demo.width, &demo.height)) return kExitUsage;
 
   std::string error;
   const std::vector<std::string> written = samples::WriteDemoBackups(options.positional[0], &error, demo);

@@ -30,5 +30,6 @@ int RunReport(const Args& args);
 int RunThumbnail(const Args& args);
 int RunSeek(const Args& args);
 int RunEventList(const Args& args);
+int RunWrap(const Args& args);
 
 }  // namespace bv::tool

@@ -36,6 +36,9 @@ const Command kCommands[] = {
     {"thumbnail", bv::tool::RunThumbnail, "thumbnail PATH OUT.png [--size N]"},
     {"seek", bv::tool::RunSeek, "seek PATH YYYY-MM-DDTHH:MM:SS[.mmm] [--camera N]"},
     {"event-list", bv::tool::RunEventList, "event-list PATH [--labels-dir DIR]"},
+    {"wrap", bv::tool::RunWrap,
+     "wrap OUT.zrv --size WxH [--fps N] (--mpeg4 STREAM.m4v | --mjpg RAW | --wavelet RAW) [--key-interval N] "
+     "[--quality Q]"},
 };
 
 int Usage() {

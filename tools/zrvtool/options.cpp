@@ -1,5 +1,9 @@
 #include "tools/zrvtool/options.h"
 
+#include <regex>
+
+#include "playback/backup_constants.h"
+
 namespace bv::tool {
 
 bool ParseNumber(const std::string& text, uint32_t* out) {
@@ -12,6 +16,15 @@ bool ParseNumber(const std::string& text, uint32_t* out) {
   if (value > UINT32_MAX) return false;
   *out = static_cast<uint32_t>(value);
   return true;
+}
+
+bool ParsePictureSize(const std::string& text, int* width, int* height) {
+  std::smatch match;
+  if (!std::regex_match(text, match, std::regex("([0-9]{1,4})x([0-9]{1,4})"))) return false;
+  *width = std::stoi(match[1]);
+  *height = std::stoi(match[2]);
+  return *width >= 16 && *height >= 16 && *width <= kMaxPictureWidth && *height <= kMaxPictureHeight &&
+         *width % 2 == 0 && *height % 2 == 0;
 }
 
 bool ParsedOptions::Number(const std::string& name, uint32_t* out) const { return ParseNumber(Value(name), out); }

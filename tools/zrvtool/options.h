@@ -28,5 +28,8 @@ bool ParseOptions(const std::vector<std::string>& args, const std::set<std::stri
                   const std::set<std::string>& flags, ParsedOptions* out);
 // A whole non-negative decimal number that fits 32 bits.
 bool ParseNumber(const std::string& text, uint32_t* out);
+// A picture size "WxH", each within the picture buffers, the width and
+// height even (YUY2 and the encoders work in pairs of pixels).
+bool ParsePictureSize(const std::string& text, int* width, int* height);
 
 }  // namespace bv::tool
