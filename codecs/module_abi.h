@@ -47,6 +47,10 @@ inline constexpr const char* kMpeg4DecodeSymbol = "bv_zrmp4_decode_payload";
 // Optional: decode with the same arguments, 24-bit rows bottom row first (as
 // the DIB presentation holds them), so that the viewer need not flip them.
 inline constexpr const char* kMpeg4DecodeBottomUpSymbol = "bv_zrmp4_decode_payload_bottom_up";
+// Optional: decode with the same arguments into the picture's 4:2:0 planes
+// (Y, Cb, Cr one after the other, width * height * 3 / 2 bytes; even sizes
+// only), which the viewer keeps while stepping back through a group.
+inline constexpr const char* kMpeg4DecodePlanarSymbol = "bv_zrmp4_decode_payload_planar";
 
 // --- "Zr_Sound.dll", the audio compression (GSM 6.10) decoder -------------
 using AcmCreateObjectFn = void* (*)();

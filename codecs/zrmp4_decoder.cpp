@@ -26,6 +26,7 @@ bool CZRMP4Decoder::EnsureInstance() {
   if (!instance_) return false;
   decode_ = decode;
   decodeBottomUp_ = module->Function<Mpeg4DecodeFn>(kMpeg4DecodeBottomUpSymbol);
+  decodePlanar_ = module->Function<Mpeg4DecodeFn>(kMpeg4DecodePlanarSymbol);
   destroy_ = destroy;
   return true;
 }
@@ -40,6 +41,13 @@ bool CZRMP4Decoder::WritesBottomUp() { return EnsureInstance() && decodeBottomUp
 int CZRMP4Decoder::DecodeBottomUp(uint8_t* payload, uint8_t* out, uint32_t payloadSize) {
   if (!WritesBottomUp()) return -1;
   return decodeBottomUp_(instance_, payload, out, 1, 0, nullptr, payloadSize);
+}
+
+bool CZRMP4Decoder::WritesPlanes() { return EnsureInstance() && decodePlanar_; }
+
+int CZRMP4Decoder::DecodePlanar(uint8_t* payload, uint8_t* out, uint32_t payloadSize) {
+  if (!WritesPlanes()) return -1;
+  return decodePlanar_(instance_, payload, out, 1, 0, nullptr, payloadSize);
 }
 
 }  // namespace bv

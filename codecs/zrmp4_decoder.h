@@ -29,6 +29,11 @@ class CZRMP4Decoder {
   // Decode with rgb 1, the rows bottom row first; negative without the
   // module or without that entry point.
   int DecodeBottomUp(uint8_t* payload, uint8_t* out, uint32_t payloadSize);
+  // Whether the module can write a picture's 4:2:0 planes; DecodePlanar
+  // writes them (width * height * 3 / 2 bytes, even sizes only), negative
+  // without the module or that entry point.
+  bool WritesPlanes();
+  int DecodePlanar(uint8_t* payload, uint8_t* out, uint32_t payloadSize);
 
  private:
   bool EnsureInstance();
@@ -36,6 +41,7 @@ class CZRMP4Decoder {
   void* instance_ = nullptr;
   Mpeg4DecodeFn decode_ = nullptr;
   Mpeg4DecodeFn decodeBottomUp_ = nullptr;
+  Mpeg4DecodeFn decodePlanar_ = nullptr;
   Mpeg4DestroyFn destroy_ = nullptr;
 };
 

@@ -11,10 +11,15 @@ namespace {
 
 constexpr size_t kHugePage = 2u << 20;
 
+size_t RoundedStorageBytes(size_t bytes) {
+  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  return rounded ? rounded : kHugePage;
+}
+
 // Not cleared: pages are only touched as pictures are written.
 uint8_t* AllocateStorage(size_t bytes) {
-  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  auto* block = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded ? rounded : kHugePage));
+  const size_t rounded = RoundedStorageBytes(bytes);
+  auto* block = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded));
 #ifdef MADV_HUGEPAGE
   if (block) madvise(block, rounded, MADV_HUGEPAGE);
 #endif
@@ -27,7 +32,22 @@ void CDecodedPictureCache::FreeDeleter::operator()(uint8_t* p) const { std::free
 
 CDecodedPictureCache::CDecodedPictureCache(size_t byteBudget)
     : budget_(byteBudget), storage_(AllocateStorage(byteBudget)), slots_(kMaxPictures) {
-  if (!storage_) budget_ = 0;  // nothing is kept
+  if (!storage_) {
+    budget_ = 0;  // nothing is kept
+    return;
+  }
+#ifdef MADV_POPULATE_WRITE
+  // The kernel faults the pages in as a write would, but leaves what they
+  // hold alone, so pictures may be written meanwhile; where it cannot, the
+  // pages come as pictures are written.
+  uint8_t* block = storage_.get();
+  const size_t bytes = RoundedStorageBytes(byteBudget);
+  populating_ = std::thread([block, bytes] { madvise(block, bytes, MADV_POPULATE_WRITE); });
+#endif
+}
+
+CDecodedPictureCache::~CDecodedPictureCache() {
+  if (populating_.joinable()) populating_.join();
 }
 
 // The picture on show is no longer found, but its storage stays untouched

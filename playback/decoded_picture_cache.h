@@ -10,13 +10,16 @@
 // the window may still read it. The storage is one
 // block of a fixed size, allocated with the cache and asked for in huge
 // pages where the system has them (a page fault per 4 KiB would cost more
-// than the copies); it is cut into slots of
+// than the copies) and its pages are made present by a thread of its own
+// as the cache is created, so that the first catch-up does not pay for
+// them; it is cut into slots of
 // the size of the pictures stored, and the least recently used slot makes
 // room for a new picture. The cache knows nothing of backups: whoever opens
 // another backup or changes the presentation clears it.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace bv {
@@ -25,8 +28,14 @@ struct CachedPictureFormat {
   int width = 0;
   int height = 0;
   bool rgb = true;  // 24-bit rows, or YUY2
+  // For 24-bit rows: kept as the decoder's 4:2:0 planes instead (half the
+  // bytes), converted when shown.
+  bool planar = false;
 
-  size_t Bytes() const { return static_cast<size_t>(width) * height * (rgb ? 3 : 2); }
+  size_t Bytes() const {
+    const size_t pixels = static_cast<size_t>(width) * height;
+    return planar ? pixels * 3 / 2 : pixels * (rgb ? 3 : 2);
+  }
   bool operator==(const CachedPictureFormat&) const = default;
 };
 
@@ -39,6 +48,7 @@ class CDecodedPictureCache {
   static constexpr size_t kMaxPictures = 100;
 
   explicit CDecodedPictureCache(size_t byteBudget = kDefaultByteBudget);
+  ~CDecodedPictureCache();
   CDecodedPictureCache(const CDecodedPictureCache&) = delete;
   CDecodedPictureCache& operator=(const CDecodedPictureCache&) = delete;
 
@@ -91,6 +101,8 @@ class CDecodedPictureCache {
   };
   size_t budget_;
   std::unique_ptr<uint8_t, FreeDeleter> storage_;
+  // Makes the storage's pages present without writing them.
+  std::thread populating_;
   std::vector<Slot> slots_;  // sized once: kMaxPictures entries, the first count_ in use
   size_t count_ = 0;
   CachedPictureFormat format_;

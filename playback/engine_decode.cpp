@@ -11,6 +11,7 @@
 #include "playback/backup_constants.h"
 #include "playback/codec_table.h"
 #include "playback/le_bytes.h"
+#include "playback/planar_picture.h"
 #include "playback/playback_controller.h"
 #include "playback/playback_engine.h"
 
@@ -149,6 +150,34 @@ bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
 
 bool CPlaybackEngine::Mpeg4WritesBottomUp() const { return mpeg4Decoder_ && mpeg4Decoder_->WritesBottomUp(); }
 
+// The 24-bit MPEG-4 pictures a catch-up keeps are kept as the decoder's
+// 4:2:0 planes where the module writes them: half the bytes of the 24-bit
+// picture, so that a group's pictures stay in the processor's cache, and the
+// picture is converted once, when it is shown.
+CachedPictureFormat CPlaybackEngine::KeptFormat(int codec, int width, int height, bool rgb) const {
+  CachedPictureFormat format{width, height, rgb};
+  format.planar = rgb && codec == kCodecMPEG4 && width % 2 == 0 && height % 2 == 0 && mpeg4Decoder_ &&
+                  mpeg4Decoder_->WritesPlanes();
+  return format;
+}
+
+// DecodePayload of an MPEG-4 frame for the DIB presentation, its planes kept
+// in the cache on the way.
+bool CPlaybackEngine::DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat& format) {
+  decoderAt_[kCodecMPEG4].reset();
+  if (!PictureFitsBuffers()) return false;
+  uint8_t* room = pictureCache_.Reserve(record, format);
+  if (!room) return DecodeMpeg4(true);
+  const int result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
+  if (result < 0 || !PlanarToBottomUpBgr(room, width_, height_, presentation_.get())) return false;
+  pictureCache_.Commit(result == kMpeg4Concealed);
+  display_ = presentation_.get();
+  ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
+  ++decodedPictures_;
+  lastDecodeConcealed_ = result == kMpeg4Concealed;
+  return true;
+}
+
 // The Wavelet or MPEG-4 picture in the decoder output buffer (top row
 // first) becomes the picture on show: flipped into the presentation buffer
 // for the DIB presentation, YUY2 where it is for the overlay.
@@ -285,7 +314,7 @@ void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int co
     int height = 0;
     GetPictureSize(&width, &height);
     SetPictureSize(width, height);
-    const CachedPictureFormat format{width, height, rgb};
+    const CachedPictureFormat format = KeptFormat(codec, width, height, rgb);
     // One place stays for the target and one for a kept picture on show.
     const bool keep = keepPictures && end - i + 1 < pictureCache_.CapacityFor(format) && PictureFitsBuffers() &&
                       GetCodecType() == codec;
@@ -321,7 +350,8 @@ bool CPlaybackEngine::AdvanceDecoder(int codec, bool rgb) {
 // output buffer where the overlay shows it: the Wavelet picture is written
 // there as before and copied out; the MPEG-4 picture is converted straight
 // into the cache (through the decoder output buffer, which is not on show in
-// the DIB presentation, where the module cannot write rows bottom row first).
+// the DIB presentation, where the module cannot write rows bottom row first),
+// or kept as its 4:2:0 planes where the module writes them.
 void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format) {
   if (codec == kCodecWavelet) {
     if (AdvanceDecoder(codec, format.rgb)) KeepPicture(record, format, decoderOutput_.get(), false);
@@ -335,12 +365,17 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
     AdvanceDecoder(codec, format.rgb);
     return;
   }
-  const bool direct = !format.rgb || Mpeg4WritesBottomUp();
-  uint8_t* target = direct ? room : decoderOutput_.get();
-  const int result = format.rgb && direct ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), room, payloadSize_)
-                                          : CallMpeg4Decoder(target, format.rgb);
+  int result = -1;
+  if (format.planar) {
+    result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
+  } else if (format.rgb && !Mpeg4WritesBottomUp()) {
+    result = CallMpeg4Decoder(decoderOutput_.get(), true);
+    if (result >= 0) FlipRows(decoderOutput_.get(), room);
+  } else {
+    result = format.rgb ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), room, payloadSize_)
+                        : CallMpeg4Decoder(room, false);
+  }
   if (result < 0) return;
-  if (!direct) FlipRows(target, room);
   pictureCache_.Commit(result == kMpeg4Concealed);
   ++decodedPictures_;
 }
@@ -403,7 +438,7 @@ CPlaybackEngine::PictureSource CPlaybackEngine::PrepareShownPicture(int codec) {
     int width = 0;
     int height = 0;
     GetPictureSize(&width, &height);
-    if (pictureCache_.Find(owner_->CurrentIndex(), CachedPictureFormat{width, height, !overlay_})) {
+    if (pictureCache_.Find(owner_->CurrentIndex(), KeptFormat(codec, width, height, !overlay_))) {
       return PictureSource::kCache;
     }
   }
@@ -415,13 +450,22 @@ CPlaybackEngine::PictureSource CPlaybackEngine::PrepareShownPicture(int codec) {
 
 void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource source) {
   const uint32_t current = owner_->CurrentIndex();
-  const CachedPictureFormat format{width_, height_, rgb};
+  const CachedPictureFormat format = KeptFormat(codec, width_, height_, rgb);
   if (source == PictureSource::kCache) {
-    // The window is handed the kept picture itself, which stays as it is
-    // while on show.
-    display_ = pictureCache_.Find(current, format);
-    ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
-    pictureCache_.MarkOnShow(current, format);
+    const uint8_t* kept = pictureCache_.Find(current, format);
+    if (format.planar) {
+      // Kept planes are shown converted, as the decoder shows them (the
+      // format has even sizes, which always convert).
+      PlanarToBottomUpBgr(kept, width_, height_, presentation_.get());
+      display_ = presentation_.get();
+      ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
+    } else {
+      // The window is handed the kept picture itself, which stays as it is
+      // while on show.
+      display_ = kept;
+      ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
+      pictureCache_.MarkOnShow(current, format);
+    }
     lastDecodeConcealed_ = pictureCache_.IsConcealed(current);
     ++cachedPicturesShown_;
     decoderBehindAt_[codec] = current;
@@ -429,7 +473,12 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
   }
   const std::optional<uint32_t> at = decoderAt_[codec];
   const uint64_t before = decodedPictures_;
-  DecodePayload(codec, rgb);
+  const bool keep = source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_;
+  if (keep && format.planar) {
+    DecodeMpeg4Kept(current, format);
+  } else {
+    DecodePayload(codec, rgb);
+  }
   if (decodedPictures_ == before || codec == kCodecMJPG) return;
   // Where the decoder now stands: at this record when the frames it decoded
   // are those a catch-up to it would decode.
@@ -437,9 +486,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
   const bool inSequence = source == PictureSource::kCatchUpFromKeyFrame ||
                           (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
   if (inSequence) decoderAt_[codec] = current;
-  if (source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_) {
-    KeepShownPicture(current, format, lastDecodeConcealed_);
-  }
+  if (keep && !format.planar) KeepShownPicture(current, format, lastDecodeConcealed_);
 }
 
 bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {

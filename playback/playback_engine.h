@@ -251,6 +251,8 @@ class CPlaybackEngine {
   void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output, bool concealed);
   void KeepShownPicture(uint32_t record, const CachedPictureFormat& format, bool concealed);
   bool Mpeg4WritesBottomUp() const;
+  CachedPictureFormat KeptFormat(int codec, int width, int height, bool rgb) const;
+  bool DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat& format);
   bool DecodeMjpg(bool rgb);
   bool DecodeWavelet(bool rgb);
   int CallWaveletDecoder(bool rgb);

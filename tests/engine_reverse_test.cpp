@@ -268,8 +268,9 @@ TEST_F(ReversePlay, ChangingThePresentationForgetsThePicturesKeptInTheOther) {
 // cache holds. Every picture shown backward is still the one the library
 // decodes in order.
 TEST_F(ReversePlay, AGroupLongerThanTheCacheStillShowsEveryPictureRight) {
-  constexpr int kFrames = 53;
-  constexpr int kInterval = 50;
+  // MPEG-4 pictures are kept as their 4:2:0 planes: 80 of 704 x 576 fit.
+  constexpr int kFrames = 93;
+  constexpr int kInterval = 90;
   const test::Mpeg4Clip clip = test::EncodeMpeg4Clip(704, 576, kFrames, kInterval);
   const auto reference = test::ReferenceMpeg4Pictures(clip, true);
   CBackupWriter writer(7, samples::DemoCameraInfo());
@@ -278,7 +279,9 @@ TEST_F(ReversePlay, AGroupLongerThanTheCacheStillShowsEveryPictureRight) {
   }
   OpenIn(kept_, Write(writer, "big.zrv"), false);
   const CDecodedPictureCache& cache = kept_.Engine().PictureCache();
-  ASSERT_LT(cache.CapacityFor(CachedPictureFormat{704, 576, true}), static_cast<size_t>(kInterval - 1));
+  CachedPictureFormat planes{704, 576, true};
+  planes.planar = true;
+  ASSERT_LT(cache.CapacityFor(planes), static_cast<size_t>(kInterval - 1));
 
   kept_.controller.GoToLast();
   const uint64_t before = kept_.Engine().DecodedPictures();

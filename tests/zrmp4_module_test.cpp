@@ -9,6 +9,7 @@
 
 #include "codecs/zrmp4_decoder.h"
 #include "playback/le_bytes.h"
+#include "playback/planar_picture.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tests/support/run_command.h"
@@ -320,6 +321,45 @@ TEST_F(Zrmp4Module, BottomUpPicturesAreTheTopDownOnesFlipped) {
   GuardedPicture out(176 * 144 * 3);
   EXPECT_LT(decoder_.DecodeBottomUp(garbage.data(), out.data(), Size(garbage)), 0);
   EXPECT_TRUE(out.Untouched());
+}
+
+// The 4:2:0 planes the viewer keeps for stepping back show, converted, the
+// very picture the module converts itself; odd sizes have no such planes.
+TEST_F(Zrmp4Module, PlanarPicturesConvertToTheModulesOwnPicture) {
+  ASSERT_TRUE(decoder_.WritesPlanes());
+  for (auto [w, h] : {std::pair{704, 576}, std::pair{350, 238}, std::pair{98, 66}}) {
+    Mpeg4Clip clip = EncodeMpeg4Clip(w, h, 4, 3);
+    const auto reference = ReferenceMpeg4Pictures(clip, true);
+    CZRMP4Decoder decoder;
+    for (size_t i = 0; i < clip.payloads.size(); ++i) {
+      GuardedPicture planes(static_cast<size_t>(w) * h * 3 / 2);
+      ASSERT_EQ(decoder.DecodePlanar(clip.payloads[i].data(), planes.data(), Size(clip.payloads[i])), 0) << w;
+      EXPECT_TRUE(planes.GuardIntact()) << w << "x" << h;
+      std::vector<uint8_t> shown(static_cast<size_t>(w) * h * 3);
+      ASSERT_TRUE(PlanarToBottomUpBgr(planes.data(), w, h, shown.data()));
+      EXPECT_EQ(shown, test::FlipRows(reference[i], w * 3)) << w << "x" << h << " frame " << i;
+    }
+  }
+  // A stream of another size is scaled into planes of the prefix's size.
+  Mpeg4Clip clip = EncodeMpeg4Clip(352, 240, 1, 12);
+  std::vector<uint8_t> payload = clip.payloads[0];
+  WriteU16BE(payload.data() + 4, 144);
+  WriteU16BE(payload.data() + 6, 176);
+  GuardedPicture scaled(176 * 144 * 3 / 2);
+  EXPECT_EQ(decoder_.DecodePlanar(payload.data(), scaled.data(), Size(payload)), 0);
+  EXPECT_TRUE(scaled.GuardIntact());
+  // Odd sizes are refused before anything is written.
+  for (auto [w, h] : {std::pair{175, 144}, std::pair{176, 143}}) {
+    std::vector<uint8_t> odd = clip.payloads[0];
+    WriteU16BE(odd.data() + 4, static_cast<uint16_t>(h));
+    WriteU16BE(odd.data() + 6, static_cast<uint16_t>(w));
+    CZRMP4Decoder decoder;
+    GuardedPicture out(static_cast<size_t>(w) * h * 3 / 2);
+    EXPECT_LT(decoder.DecodePlanar(odd.data(), out.data(), Size(odd)), 0) << w << "x" << h;
+    EXPECT_TRUE(out.Untouched()) << w << "x" << h;
+  }
+  std::vector<uint8_t> none(176 * 144 * 3);
+  EXPECT_FALSE(PlanarToBottomUpBgr(none.data(), 175, 144, none.data()));
 }
 
 // The 24-bit colours are those of ffmpeg's own conversion of the same

@@ -11,6 +11,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 #include <libyuv/convert_argb.h>
+#include <libyuv/planar_functions.h>
 
 #include "codecs/module_abi.h"
 #include "codecs/zrmp4/mpeg4_stream.h"
@@ -105,8 +106,10 @@ int CMpeg4Decoder::Decode(const uint8_t* payload, size_t payloadSize, uint8_t* o
   const int height = ReadU16BE(payload + 4);
   const int width = ReadU16BE(payload + 6);
   if (width <= 0 || height <= 0 || width > kMaxPictureWidth || height > kMaxPictureHeight) return -1;
-  // Packed YUY2 has no room for an odd last pixel within width * 2 bytes.
+  // Packed YUY2 has no room for an odd last pixel within width * 2 bytes,
+  // nor the 4:2:0 planes for an odd row or column.
   if (output && rgb == 0 && width % 2 != 0) return -1;
+  if (output && order == RowOrder::kPlanar420 && (width % 2 != 0 || height % 2 != 0)) return -1;
   // Bytes 0..2 are not read: the stream data is the rest of the payload.
   const uint8_t* data = payload + kPrefixSize;
   const size_t size = payloadSize - kPrefixSize;
@@ -169,6 +172,7 @@ bool CMpeg4Decoder::DecodePicture(const uint8_t* headers, size_t headerSize, con
 }
 
 bool CMpeg4Decoder::Convert(uint8_t* output, int rgb, int width, int height, RowOrder order) {
+  if (order == RowOrder::kPlanar420) return CopyPlanes(output, width, height);
   // The common case, a 4:2:0 picture of the prefix's size to 24 bits, takes
   // libyuv's converter: it is faster and nearer the BT.601 formula than
   // libswscale's, and it writes the rows bottom row first at no cost (a
@@ -209,6 +213,24 @@ bool CMpeg4Decoder::Convert(uint8_t* output, int rgb, int width, int height, Row
                 conversion_.data() + static_cast<size_t>(row) * rowBytes, rowBytes);
   }
   return true;
+}
+
+// The 4:2:0 planes as they are, or scaled to the prefix's size.
+bool CMpeg4Decoder::CopyPlanes(uint8_t* output, int width, int height) {
+  uint8_t* luma = output;
+  uint8_t* cb = luma + static_cast<size_t>(width) * height;
+  uint8_t* cr = cb + static_cast<size_t>(width / 2) * (height / 2);
+  if (frame_->format == AV_PIX_FMT_YUV420P && frame_->width == width && frame_->height == height) {
+    return libyuv::I420Copy(frame_->data[0], frame_->linesize[0], frame_->data[1], frame_->linesize[1],
+                            frame_->data[2], frame_->linesize[2], luma, width, cb, width / 2, cr, width / 2, width,
+                            height) == 0;
+  }
+  scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
+                                 width, height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+  if (!scaler_) return false;
+  uint8_t* planes[4] = {luma, cb, cr, nullptr};
+  const int strides[4] = {width, width / 2, width / 2, 0};
+  return sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, planes, strides) == height;
 }
 
 }  // namespace bv::zrmp4

@@ -25,8 +25,11 @@ struct SwsContext;
 
 namespace bv::zrmp4 {
 
-// The order of the rows of a 24-bit picture in the output.
-enum class RowOrder { kTopRowFirst, kBottomRowFirst };
+// The form of the picture in the output: 24-bit rows (rgb 1) top row first
+// or bottom row first, or the 4:2:0 planes (Y, then Cb, then Cr, each row
+// after row, w * h * 3 / 2 bytes, even sizes only) that the viewer keeps
+// for stepping back and converts when it shows them.
+enum class RowOrder { kTopRowFirst, kBottomRowFirst, kPlanar420 };
 
 class CMpeg4Decoder {
  public:
@@ -52,6 +55,7 @@ class CMpeg4Decoder {
   // The picture in frame_ at width x height (scaled when the stream's own
   // size differs from the prefix's).
   bool Convert(uint8_t* output, int rgb, int width, int height, RowOrder order);
+  bool CopyPlanes(uint8_t* output, int width, int height);
 
   AVCodecContext* context_ = nullptr;
   AVFrame* frame_ = nullptr;
