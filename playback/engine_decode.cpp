@@ -1,6 +1,7 @@
 // CPlaybackEngine's decoding: the decoders, the payload decode per codec, the
 // picture handed to the video windows, the catch-up from the last key frame
 // and the still decode.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -253,13 +254,25 @@ bool CPlaybackEngine::NeedsCatchUp(int codec) const { return ShownOutOfSequence(
 
 // The nearest key frame among the 99 records before record. Audio records
 // carry no kind byte (their bytes there are samples) and are passed over.
+// The last answer is remembered with how far the records after its key
+// frame are known to hold none: a drag or a step forward through a group
+// reads one kind byte per record instead of all of them back to the key.
 std::optional<uint32_t> CPlaybackEngine::FindKeyFrameBefore(uint32_t record) const {
   const IndexArray& index = owner_->Index();
+  const std::optional<KeyFrameMemo> memo = keyFrameMemo_;
+  const bool memoHolds = memo && memo->key < record && record - memo->key <= kCatchUpSearchDepth;
   for (uint32_t back = 1; back <= kCatchUpSearchDepth && back <= record; ++back) {
-    const INDEX_RECORD& earlier = index[record - back];
-    if (earlier.IsAudio()) continue;
+    const uint32_t earlier = record - back;
+    if (memoHolds && earlier <= memo->through) {
+      keyFrameMemo_ = KeyFrameMemo{memo->key, std::max(memo->through, record - 1)};
+      return memo->key;
+    }
+    if (index[earlier].IsAudio()) continue;
     uint8_t kind = 0;
-    if (ReadKindByte(earlier, &kind) && IsKeyFrameKind(kind)) return record - back;
+    if (ReadKindByte(index[earlier], &kind) && IsKeyFrameKind(kind)) {
+      keyFrameMemo_ = KeyFrameMemo{earlier, record - 1};
+      return earlier;
+    }
   }
   return std::nullopt;
 }
@@ -502,6 +515,7 @@ bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
 // another picture is shown.
 void CPlaybackEngine::ForgetKeptPictures() {
   pictureCache_.Clear();
+  keyFrameMemo_.reset();
   for (auto& behind : decoderBehindAt_) behind.reset();
   for (auto& at : decoderAt_) at.reset();
 }

@@ -296,6 +296,13 @@ class CPlaybackEngine {
   };
   std::unique_ptr<uint8_t, FreeDeleter> workBlock_;  // Wavelet, from the C heap
   std::unique_ptr<CZRMP4Decoder> mpeg4Decoder_;
+  // The key frame FindKeyFrameBefore found last; the records after it up to
+  // through hold no other key frame.
+  struct KeyFrameMemo {
+    uint32_t key = 0;
+    uint32_t through = 0;
+  };
+  mutable std::optional<KeyFrameMemo> keyFrameMemo_;
   const uint8_t* display_ = nullptr;
   // The last picture decoded, shown again when a frame is refused.
   struct DecodedPicture {

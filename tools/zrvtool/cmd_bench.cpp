@@ -1,4 +1,4 @@
-// zrvtool bench PATH [--raw | --forward | --backward | --steps] [--no-cache] [--warm]:
+// zrvtool bench PATH [--raw | --forward | --backward | --steps | --drag] [--no-cache] [--warm]:
 // decode speed. Without a mode every video record is decoded in order
 // through the engine's decode path, as forward play decodes it (read,
 // picture size, decode to the 24-bit DIB picture), without showing it; with
@@ -6,8 +6,11 @@
 // --backward play the whole backup through the controller as the playback
 // thread does, showing every record in the headless DIB window; --steps
 // times Step Forward from the first record to the last and Step Backward
-// back, and gives the medians. --no-cache plays and steps without the
+// back, and gives the medians; --drag drags the position slider from the
+// first record to the last, each position once. --no-cache plays and steps without the
 // engine's kept pictures; --warm plays once untimed before the timed pass.
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -88,10 +91,18 @@ std::vector<StoredPayload> ReadPayloads(CPlaybackController& controller) {
   return payloads;
 }
 
+// The most memory the process has had resident, in KiB.
+long PeakResidentKiB() {
+  rusage usage{};
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+}
+
 std::string WithCachePeak(const std::string& json, const CPlaybackEngine& engine) {
-  // The timings' object with the most bytes the kept pictures held added.
+  // The timings' object with the most bytes the kept pictures held and the
+  // process's peak resident size added.
   return json.substr(0, json.size() - 1) + ",\"cache_peak_bytes\":" +
-         std::to_string(engine.PictureCache().PeakBytesHeld()) + "}";
+         std::to_string(engine.PictureCache().PeakBytesHeld()) + ",\"peak_resident_kib\":" +
+         std::to_string(PeakResidentKiB()) + "}";
 }
 
 std::string StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
@@ -114,13 +125,14 @@ int NothingDecoded() {
 
 int RunBench(const Args& args) {
   ParsedOptions options;
-  if (!ParseOptions(args, {}, {"--raw", "--forward", "--backward", "--steps", "--no-cache", "--warm"}, &options) ||
+  if (!ParseOptions(args, {}, {"--raw", "--forward", "--backward", "--steps", "--drag", "--no-cache", "--warm"}, &options) ||
       options.positional.size() != 1) {
     return kExitUsage;
   }
   const int modes = options.Has("--raw") + options.Has("--forward") + options.Has("--backward") +
-                    options.Has("--steps");
-  const bool plays = options.Has("--forward") || options.Has("--backward") || options.Has("--steps");
+                    options.Has("--steps") + options.Has("--drag");
+  const bool plays = options.Has("--forward") || options.Has("--backward") || options.Has("--steps") ||
+                     options.Has("--drag");
   if (modes > 1 || ((options.Has("--no-cache") || options.Has("--warm")) && !plays)) return kExitUsage;
   auto backup = OpenToolBackup(options.positional[0]);
   if (!backup) return kExitRefused;
@@ -143,7 +155,13 @@ int RunBench(const Args& args) {
     std::printf("%s\n", StepTimingsJson(steps, engine).c_str());
     if (steps.refused >= 2 * steps.steps) return NothingDecoded();
   } else {
-    const DecodeTimings timings = TimePlay(controller, options.Has("--backward"), options.Has("--warm"));
+    if (options.Has("--drag") && options.Has("--warm")) {
+      TimeDrag(controller);
+      engine.SetPictureCacheEnabled(engine.PictureCacheEnabled());
+    }
+    const DecodeTimings timings = options.Has("--drag")
+                                      ? TimeDrag(controller)
+                                      : TimePlay(controller, options.Has("--backward"), options.Has("--warm"));
     std::printf("%s\n", WithCachePeak(DecodeTimingsJson(timings), engine).c_str());
     if (DecodedFrames(timings) == 0) return NothingDecoded();
   }

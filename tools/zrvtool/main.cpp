@@ -23,7 +23,7 @@ const Command kCommands[] = {
     {"still", bv::tool::RunStill, "still PATH.bmp|PATH.jpg -o OUT.png|OUT.bmp|OUT.ppm"},
     {"snapshot", bv::tool::RunSnapshot, "snapshot PATH INDEX -o OUT.bmp|OUT.jpg [--no-cam] [--no-date] [--no-size]"},
     {"print", bv::tool::RunPrint, "print PATH INDEX -o OUT.pdf [--dpi N]"},
-    {"bench", bv::tool::RunBench, "bench PATH [--raw | --forward | --backward | --steps] [--no-cache] [--warm]"},
+    {"bench", bv::tool::RunBench, "bench PATH [--raw | --forward | --backward | --steps | --drag] [--no-cache] [--warm]"},
     {"cut", bv::tool::RunCut, "cut PATH [--from A] [--to B] -o OUT.zrv"},
     {"hash", bv::tool::RunHash, "hash PATH"},
     {"events", bv::tool::RunEvents, "events PATH INDEX [--labels-dir DIR]"},

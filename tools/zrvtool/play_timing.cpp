@@ -15,19 +15,17 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// The playback thread's step, without the thread: one record on in the
-// play direction. Going backward into the last record starts as a seek
-// there would.
-DecodeTimings PlayOnce(CPlaybackController& controller, bool backward) {
+// The records in order, each shown by show(record) and timed.
+template <typename Show>
+DecodeTimings ShowEach(CPlaybackController& controller, bool backward, Show show) {
   DecodeTimings timings{};
   const uint32_t count = controller.Count();
   CPlaybackEngine& engine = controller.Engine();
   const IndexArray& index = controller.Index();
-  controller.SetPlayState(backward ? kPlayingBackward : kPlayingForward);
   for (uint32_t n = 0; n < count; ++n) {
     const uint32_t record = backward ? count - 1 - n : n;
     const auto start = Clock::now();
-    controller.GoToRecord(record);
+    show(record);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (index[record].IsAudio()) continue;
     CodecTiming& timing = timings[engine.GetCodecType()];
@@ -38,11 +36,26 @@ DecodeTimings PlayOnce(CPlaybackController& controller, bool backward) {
     timing.frames++;
     timing.seconds += seconds;
   }
+  return timings;
+}
+
+// The playback thread's step, without the thread: one record on in the
+// play direction. Going backward into the last record starts as a seek
+// there would.
+DecodeTimings PlayOnce(CPlaybackController& controller, bool backward) {
+  controller.SetPlayState(backward ? kPlayingBackward : kPlayingForward);
+  const DecodeTimings timings =
+      ShowEach(controller, backward, [&](uint32_t record) { controller.GoToRecord(record); });
   controller.SetPlayState(kStoppedOrPaused);
   return timings;
 }
 
 }  // namespace
+
+DecodeTimings TimeDrag(CPlaybackController& controller) {
+  controller.SetPlayState(kStoppedOrPaused);
+  return ShowEach(controller, false, [&](uint32_t record) { controller.OnPositionSlider(record); });
+}
 
 DecodeTimings TimePlay(CPlaybackController& controller, bool backward, bool warm) {
   if (controller.Count() == 0) return {};

@@ -17,6 +17,11 @@ namespace bv::tool {
 // pages, as a viewer that has been playing a while has.
 DecodeTimings TimePlay(CPlaybackController& controller, bool backward, bool warm);
 
+// The position slider dragged from the first record to the last, each
+// position once, as its notifications reach the controller (paused, each
+// record caught up as a seek is).
+DecodeTimings TimeDrag(CPlaybackController& controller);
+
 // Steps onto video records whose picture was refused are not timed.
 struct StepTimings {
   uint64_t steps = 0;          // each way
