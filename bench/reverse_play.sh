@@ -1,7 +1,9 @@
 #!/bin/sh
-# Backward against forward play and stepping, with and without the engine's
-# kept pictures, on MPEG-4 and Wavelet backups with key frames every 12 and
-# 30 frames, all in one run. Each figure is the median of RUNS runs of
+# Backward play and a drag of the position slider against forward play, and
+# a step back against a step forward, with the engine's kept pictures
+# (backward play also without them), on MPEG-4 and Wavelet backups with key
+# frames every 12 and 30 frames, all in one run, every pass cold (a process of
+# its own). Each figure is the median of RUNS runs of
 # `zrvtool bench`, the modes taking turns so that load on the machine falls
 # on all of them alike.
 #   bench/reverse_play.sh BUILD_DIR [footage | WxH] [FRAMES] [RUNS]
@@ -25,35 +27,38 @@ fi
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 field() { sed -n "s/.*\"$1\":\([0-9.e+-]*\).*/\1/p"; }
 
-printf '%-8s %3s %10s %10s %10s %7s %7s %9s %9s %7s %9s %12s\n' codec key fwd_fps back_fps nocache_fps ratio before \
-  step_fwd step_back s_ratio s_nocache peak_bytes
+printf '%-8s %3s %9s %9s %6s %9s %6s %7s %8s %8s %7s %11s %9s\n' codec key fwd_fps back_fps ratio drag_fps ratio \
+  nocache step_fwd step_bck s_ratio cache_bytes rss_kib
 for key in 12 30; do
   if [ "$size" != footage ]; then
     "$zrvtool" make-sample "$work/k$key" --key-interval "$key" --frames "$frames" --size "$size" >/dev/null
   fi
   for codec in mpeg4 wavelet; do
     if [ "$size" = footage ]; then backup="$footage/$codec-k$key.zrv"; else backup="$work/k$key/demo-$codec.zrv"; fi
-    : >"$work/fwd"; : >"$work/back"; : >"$work/plain"; : >"$work/sf"; : >"$work/sb"; : >"$work/sr"; : >"$work/snr"
-    : >"$work/peak"
+    for f in fwd back plain drag sf sb sr peak rss; do : >"$work/$f"; done
     i=0
     while [ "$i" -lt "$runs" ]; do
-      "$zrvtool" bench "$backup" --forward --warm | field fps | head -1 >>"$work/fwd"
-      out=$("$zrvtool" bench "$backup" --backward --warm)
+      # Every pass is cold: a process of its own, nothing played before it.
+      "$zrvtool" bench "$backup" --forward | field fps | head -1 >>"$work/fwd"
+      out=$("$zrvtool" bench "$backup" --backward)
       echo "$out" | field fps | head -1 >>"$work/back"
       echo "$out" | field cache_peak_bytes >>"$work/peak"
-      "$zrvtool" bench "$backup" --backward --warm --no-cache | field fps | head -1 >>"$work/plain"
-      out=$("$zrvtool" bench "$backup" --steps --warm)
+      echo "$out" | field peak_resident_kib >>"$work/rss"
+      "$zrvtool" bench "$backup" --drag | field fps | head -1 >>"$work/drag"
+      "$zrvtool" bench "$backup" --backward --no-cache | field fps | head -1 >>"$work/plain"
+      out=$("$zrvtool" bench "$backup" --steps)
       echo "$out" | field forward_median_ms >>"$work/sf"
       echo "$out" | field backward_median_ms >>"$work/sb"
       echo "$out" | field ratio >>"$work/sr"
-      "$zrvtool" bench "$backup" --steps --warm --no-cache | field ratio >>"$work/snr"
       i=$((i + 1))
     done
     fwd=$(median <"$work/fwd")
     back=$(median <"$work/back")
+    drag=$(median <"$work/drag")
     plain=$(median <"$work/plain")
-    printf '%-8s %3s %10.1f %10.1f %10.1f %7.2f %7.2f %9.3f %9.3f %7.3f %9.3f %12s\n' "$codec" "$key" "$fwd" "$back" \
-      "$plain" "$(awk "BEGIN { print $back / $fwd }")" "$(awk "BEGIN { print $plain / $fwd }")" "$(median <"$work/sf")" \
-      "$(median <"$work/sb")" "$(median <"$work/sr")" "$(median <"$work/snr")" "$(sort -g "$work/peak" | tail -1)"
+    printf '%-8s %3s %9.1f %9.1f %6.2f %9.1f %6.2f %7.2f %8.3f %8.3f %7.3f %11s %9s\n' "$codec" "$key" "$fwd" "$back" \
+      "$(awk "BEGIN { print $back / $fwd }")" "$drag" "$(awk "BEGIN { print $drag / $fwd }")" \
+      "$(awk "BEGIN { print $plain / $fwd }")" "$(median <"$work/sf")" "$(median <"$work/sb")" "$(median <"$work/sr")" \
+      "$(sort -g "$work/peak" | tail -1)" "$(sort -g "$work/rss" | tail -1)"
   done
 done

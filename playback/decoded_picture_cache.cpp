@@ -46,7 +46,9 @@ CDecodedPictureCache::CDecodedPictureCache(size_t byteBudget)
 #endif
 }
 
-CDecodedPictureCache::~CDecodedPictureCache() {
+CDecodedPictureCache::~CDecodedPictureCache() { WaitUntilPresent(); }
+
+void CDecodedPictureCache::WaitUntilPresent() {
   if (populating_.joinable()) populating_.join();
 }
 

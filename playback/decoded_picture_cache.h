@@ -52,6 +52,10 @@ class CDecodedPictureCache {
   CDecodedPictureCache(const CDecodedPictureCache&) = delete;
   CDecodedPictureCache& operator=(const CDecodedPictureCache&) = delete;
 
+  // Returns once the storage's pages are present (they are made so on a
+  // thread of the cache's own from its creation on).
+  void WaitUntilPresent();
+
   // Forgets every picture (the one on show stays marked, no longer found).
   void Clear();
 

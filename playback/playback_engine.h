@@ -135,6 +135,9 @@ class CPlaybackEngine {
   void SetPictureCacheEnabled(bool enabled);
   bool PictureCacheEnabled() const { return pictureCacheEnabled_; }
   const CDecodedPictureCache& PictureCache() const { return pictureCache_; }
+  // For tools that time play right after start-up: returns once the kept
+  // pictures' storage is present, as it is long before a user can play.
+  void WaitUntilPictureStoragePresent() { pictureCache_.WaitUntilPresent(); }
   // Pictures shown from the cache since start-up.
   uint64_t CachedPicturesShown() const { return cachedPicturesShown_; }
 

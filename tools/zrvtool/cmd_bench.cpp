@@ -146,8 +146,10 @@ int RunBench(const Args& args) {
     return DecodedFrames(timings) > 0 ? kExitOk : NothingDecoded();
   }
   engine.SetPictureCacheEnabled(!options.Has("--no-cache"));
-  // The decoders' first use is not timed; play starts at the first record.
+  // The decoders' first use is not timed, nor the start-up's making the kept
+  // pictures' storage present; play starts at the first record.
   LoadDecoders(engine, controller.Index());
+  engine.WaitUntilPictureStoragePresent();
   controller.GoToFirst();
   if (options.Has("--steps")) {
     if (options.Has("--warm")) TimeSteps(controller);
