@@ -13,6 +13,7 @@
 #include "playback/playback_controller.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
+#include "tests/support/backup_payloads.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"
@@ -21,22 +22,8 @@
 namespace bv {
 namespace {
 
+using test::ReadPayloads;
 using test::RunCommand;
-
-// The records' payloads as the viewer reads them.
-std::vector<std::vector<uint8_t>> ReadPayloads(const std::string& path) {
-  CHeadlessHost host;
-  host.SetMessageSink(nullptr);
-  CPlaybackController controller(host);
-  EXPECT_TRUE(controller.OpenBackup(path, false));
-  std::vector<std::vector<uint8_t>> payloads;
-  for (uint32_t i = 0; i < controller.Count(); ++i) {
-    EXPECT_TRUE(controller.Engine().ReadVideoRecord(controller.Index()[i]));
-    payloads.emplace_back(controller.Engine().ReadBuffer(),
-                          controller.Engine().ReadBuffer() + controller.Engine().PayloadSize());
-  }
-  return payloads;
-}
 
 // A binary PPM's size and R, G, B rows.
 bool ReadPpm(const std::vector<uint8_t>& file, int* width, int* height, std::vector<uint8_t>* rgb) {

@@ -13,12 +13,14 @@
 #include "playback/playback_controller.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
+#include "tests/support/backup_payloads.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace bv {
 namespace {
 
+using test::ReadPayloads;
 using test::RunCommand;
 constexpr int kWidth = 176;
 constexpr int kHeight = 144;
@@ -28,20 +30,6 @@ double Field(const std::string& json, const std::string& name) {
   std::smatch match;
   if (!std::regex_search(json, match, std::regex("\"" + name + "\":([0-9.e+-]+)"))) return -1;
   return std::stod(match[1]);
-}
-
-std::vector<std::vector<uint8_t>> ReadPayloads(const std::string& path) {
-  CHeadlessHost host;
-  host.SetMessageSink(nullptr);
-  CPlaybackController controller(host);
-  EXPECT_TRUE(controller.OpenBackup(path, false));
-  std::vector<std::vector<uint8_t>> payloads;
-  for (uint32_t i = 0; i < controller.Count(); ++i) {
-    EXPECT_TRUE(controller.Engine().ReadVideoRecord(controller.Index()[i]));
-    payloads.emplace_back(controller.Engine().ReadBuffer(),
-                          controller.Engine().ReadBuffer() + controller.Engine().PayloadSize());
-  }
-  return payloads;
 }
 
 class ZrvToolWrap : public ::testing::Test {
