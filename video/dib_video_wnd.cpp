@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <libyuv/convert_argb.h>
+
 #include "export/print_page.h"
 #include "playback/backup_constants.h"
 #include "playback/legacy_text.h"
@@ -38,15 +40,12 @@ void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
   }
   {
     std::lock_guard lock(mutex_);
-    // Bottom-up B, G, R rows become top-down 0xffRRGGBB rows.
-    const size_t rowBytes = static_cast<size_t>(frame.width) * 3;
-    for (int y = 0; y < frame.height; ++y) {
-      const uint8_t* in = frame.pixels + (frame.height - 1 - y) * rowBytes;
-      uint32_t* out = frame_.data() + static_cast<size_t>(y) * frame.width;
-      for (int x = 0; x < frame.width; ++x, in += 3) {
-        out[x] = 0xFF000000u | (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
-      }
-    }
+    // Bottom-up B, G, R rows become top-down 0xffRRGGBB rows (libyuv's
+    // "RGB24" and "ARGB" name these byte orders; a negative height reads the
+    // rows from the last one up). This runs on the playback thread for
+    // every frame shown.
+    libyuv::RGB24ToARGB(frame.pixels, frame.width * 3, reinterpret_cast<uint8_t*>(frame_.data()), frame.width * 4,
+                        frame.width, -frame.height);
     header_ = frame.header;
     overlay_.texts = texts;
     // The texts hold 127 characters and a terminator.
