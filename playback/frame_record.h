@@ -14,12 +14,6 @@ uint32_t TitleFieldWidth(uint32_t version);
 // 64 from version 7 on, 32 for versions 3..6, 0 below.
 uint32_t HeaderSkip(uint32_t version);
 
-// The title header of a video record as strings (empty below version 3).
-struct TitleHeader {
-  std::string cameraTitle;
-  std::string location;
-};
-
 // Decodes a title field: the text up to its first NUL, never past the field.
 std::string TitleFieldText(const uint8_t* field, uint32_t width);
 

@@ -186,10 +186,9 @@ void COverlayVideoWnd::ShowBlack() {
   });
 }
 
-void COverlayVideoWnd::SetScreenPos(int x, int y) {
-  screenX_ = x;
-  screenY_ = y;
-}
+// The GL view draws inside its own widget wherever that is on the screen,
+// so the screen position the engine passes on needs no keeping.
+void COverlayVideoWnd::SetScreenPos(int /*x*/, int /*y*/) {}
 
 void COverlayVideoWnd::SetDisplaySize(int width, int height) {
   if (clientEdge_) {

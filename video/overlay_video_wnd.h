@@ -112,8 +112,6 @@ class COverlayVideoWnd : public QWidget, public IVideoWindow {
   int lastHeight_ = 240;
   COverlayZoom zoom_;
 
-  std::atomic<int> screenX_{0};
-  std::atomic<int> screenY_{0};
   std::atomic<int> displayWidth_{352};
   std::atomic<int> displayHeight_{240};
   PrintSupport printSupport_;
