@@ -1,7 +1,5 @@
 #include "tools/zrvtool/options.h"
 
-#include <regex>
-
 #include "playback/backup_constants.h"
 
 namespace bv::tool {
@@ -18,11 +16,15 @@ bool ParseNumber(const std::string& text, uint32_t* out) {
   return true;
 }
 
+// "WxH", each of one to four digits.
 bool ParsePictureSize(const std::string& text, int* width, int* height) {
-  std::smatch match;
-  if (!std::regex_match(text, match, std::regex("([0-9]{1,4})x([0-9]{1,4})"))) return false;
-  *width = std::stoi(match[1]);
-  *height = std::stoi(match[2]);
+  const size_t x = text.find('x');
+  if (x == std::string::npos || x == 0 || x > 4 || text.size() - x - 1 > 4) return false;
+  uint32_t w = 0;
+  uint32_t h = 0;
+  if (!ParseNumber(text.substr(0, x), &w) || !ParseNumber(text.substr(x + 1), &h)) return false;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
   return *width >= 16 && *height >= 16 && *width <= kMaxPictureWidth && *height <= kMaxPictureHeight &&
          *width % 2 == 0 && *height % 2 == 0;
 }
