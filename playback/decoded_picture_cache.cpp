@@ -63,7 +63,11 @@ void CDecodedPictureCache::Clear() {
 size_t CDecodedPictureCache::CapacityFor(const CachedPictureFormat& format) const {
   const size_t bytes = format.Bytes();
   if (format.width <= 0 || format.height <= 0 || bytes > budget_) return 0;
-  return std::min(budget_ / bytes, kMaxPictures);
+  // 4:2:0 planes take half the room of their 24-bit picture, yet no more of
+  // them are kept than of 24-bit pictures: the slots are cycled through one
+  // after another, and a shorter cycle stays in the processor's cache.
+  const size_t room = format.planar ? static_cast<size_t>(format.width) * format.height * 3 : bytes;
+  return std::min(budget_ / room, kMaxPictures);
 }
 
 void CDecodedPictureCache::Partition(const CachedPictureFormat& format) {

@@ -153,7 +153,7 @@ bool CPlaybackEngine::Mpeg4WritesBottomUp() const { return mpeg4Decoder_ && mpeg
 
 // The 24-bit MPEG-4 pictures a catch-up keeps are kept as the decoder's
 // 4:2:0 planes where the module writes them: half the bytes of the 24-bit
-// picture, so that a group's pictures stay in the processor's cache, and the
+// picture, so that the kept pictures stay in the processor's cache, and the
 // picture is converted once, when it is shown.
 CachedPictureFormat CPlaybackEngine::KeptFormat(int codec, int width, int height, bool rgb) const {
   CachedPictureFormat format{width, height, rgb};

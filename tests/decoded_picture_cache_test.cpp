@@ -114,6 +114,21 @@ TEST(DecodedPictureCache, ThePictureOnShowStaysUntouchedUntilTheMarkIsDropped) {
   EXPECT_TRUE(Holds(cache, 21, kSmall, 0x21));
 }
 
+// Kept 4:2:0 planes are half a 24-bit picture's bytes, as many of them fit as
+// of 24-bit pictures, and they are another format than the 24-bit ones.
+TEST(DecodedPictureCache, PlanesAreHalfTheBytesAndAsManyAsTwentyFourBitPictures) {
+  CachedPictureFormat planes = kSmall;
+  planes.planar = true;
+  EXPECT_EQ(planes.Bytes(), kSmall.Bytes() / 2);
+  CDecodedPictureCache cache(3 * kSmall.Bytes());
+  EXPECT_EQ(cache.CapacityFor(planes), cache.CapacityFor(kSmall));
+  for (uint32_t record = 0; record < 4; ++record) cache.Store(record, planes, Picture(planes, 0x40).data());
+  EXPECT_EQ(cache.BytesHeld(), 3 * planes.Bytes());
+  EXPECT_EQ(cache.Find(0, planes), nullptr) << "the fourth made room";
+  EXPECT_TRUE(Holds(cache, 3, planes, 0x40));
+  EXPECT_EQ(cache.Find(3, kSmall), nullptr);
+}
+
 TEST(DecodedPictureCache, StaysWithinItsBudget) {
   CDecodedPictureCache cache(2 * kSmall.Bytes());
   EXPECT_EQ(cache.Reserve(1, CachedPictureFormat{40, 40, true}), nullptr) << "larger than the budget";
