@@ -246,6 +246,7 @@ bool CViewerDlg::OnInitDialog() {
   controller_.SetPath(options_.programPath);
   // The decoders: the Wavelet work block and the MPEG-4 decoder, once.
   controller_.Engine().CreateDecoders();
+  controller_.Engine().PreparePictureStorage();
 
   static_cast<CCustomSliderCtrl*>(sliders_[IDC_POSITION_SLIDER])->SetFaceColour(kSliderFace);
   static_cast<CCustomSliderCtrl*>(sliders_[IDC_SPEED_SLIDER])->SetFaceColour(kSliderFace);

@@ -34,19 +34,22 @@ CDecodedPictureCache::CDecodedPictureCache(size_t byteBudget)
     : budget_(byteBudget), storage_(AllocateStorage(byteBudget)), slots_(kMaxPictures) {
   if (!storage_) {
     budget_ = 0;  // nothing is kept
-    return;
   }
+}
+
+CDecodedPictureCache::~CDecodedPictureCache() { WaitUntilPresent(); }
+
+void CDecodedPictureCache::MakePresentMeanwhile() {
 #ifdef MADV_POPULATE_WRITE
+  if (!storage_ || populating_.joinable()) return;
   // The kernel faults the pages in as a write would, but leaves what they
   // hold alone, so pictures may be written meanwhile; where it cannot, the
   // pages come as pictures are written.
   uint8_t* block = storage_.get();
-  const size_t bytes = RoundedStorageBytes(byteBudget);
+  const size_t bytes = RoundedStorageBytes(budget_);
   populating_ = std::thread([block, bytes] { madvise(block, bytes, MADV_POPULATE_WRITE); });
 #endif
 }
-
-CDecodedPictureCache::~CDecodedPictureCache() { WaitUntilPresent(); }
 
 void CDecodedPictureCache::WaitUntilPresent() {
   if (populating_.joinable()) populating_.join();
@@ -143,11 +146,12 @@ void CDecodedPictureCache::Commit(bool concealed) {
   peakBytes_ = std::max(peakBytes_, BytesHeld());
 }
 
-void CDecodedPictureCache::Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels) {
+void CDecodedPictureCache::Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels,
+                                 bool concealed) {
   uint8_t* room = Reserve(record, format);
   if (!room) return;
   std::memcpy(room, pixels, format.Bytes());
-  Commit();
+  Commit(concealed);
 }
 
 }  // namespace bv

@@ -10,9 +10,8 @@
 // the window may still read it. The storage is one
 // block of a fixed size, allocated with the cache and asked for in huge
 // pages where the system has them (a page fault per 4 KiB would cost more
-// than the copies) and its pages are made present by a thread of its own
-// as the cache is created, so that the first catch-up does not pay for
-// them; it is cut into slots of
+// than the copies); a viewer has its pages made present while it starts, so
+// that the first catch-up does not pay for them; it is cut into slots of
 // the size of the pictures stored, and the least recently used slot makes
 // room for a new picture. The cache knows nothing of backups: whoever opens
 // another backup or changes the presentation clears it.
@@ -52,8 +51,9 @@ class CDecodedPictureCache {
   CDecodedPictureCache(const CDecodedPictureCache&) = delete;
   CDecodedPictureCache& operator=(const CDecodedPictureCache&) = delete;
 
-  // Returns once the storage's pages are present (they are made so on a
-  // thread of the cache's own from its creation on).
+  // Makes the storage's pages present on a thread of the cache's own, for a
+  // viewer starting up; WaitUntilPresent returns once that is done.
+  void MakePresentMeanwhile();
   void WaitUntilPresent();
 
   // Forgets every picture (the one on show stays marked, no longer found).
@@ -76,7 +76,7 @@ class CDecodedPictureCache {
   // Whether the held picture of record was made of damaged data.
   bool IsConcealed(uint32_t record);
   // Reserve, copy and Commit in one.
-  void Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels);
+  void Store(uint32_t record, const CachedPictureFormat& format, const uint8_t* pixels, bool concealed = false);
 
   // Marks the picture of record in format (held) as on show; false when it
   // is not held. ShowNothing drops the mark.

@@ -139,8 +139,7 @@ bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
                             : CallMpeg4Decoder(decoderOutput_.get(), rgb);
   if (result < 0) return false;
   if (direct) {
-    display_ = presentation_.get();
-    ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
+    ShowPresentationBuffer();
   } else {
     PresentDecoderOutput(rgb);
   }
@@ -172,8 +171,7 @@ bool CPlaybackEngine::DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat
   const int result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
   if (result < 0 || !PlanarToBottomUpBgr(room, width_, height_, presentation_.get())) return false;
   pictureCache_.Commit(result == kMpeg4Concealed);
-  display_ = presentation_.get();
-  ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
+  ShowPresentationBuffer();
   ++decodedPictures_;
   lastDecodeConcealed_ = result == kMpeg4Concealed;
   return true;
@@ -185,11 +183,17 @@ bool CPlaybackEngine::DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat
 void CPlaybackEngine::PresentDecoderOutput(bool rgb) {
   if (rgb) {
     FlipRows(decoderOutput_.get(), presentation_.get());
-    display_ = presentation_.get();
-  } else {
-    display_ = decoderOutput_.get();
+    ShowPresentationBuffer();
+    return;
   }
-  ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
+  display_ = decoderOutput_.get();
+  ShowDecoded(DecodedPicture{display_, PixelLayout::kYuy2, width_, height_});
+}
+
+// The 24-bit picture in the presentation buffer is the one on show.
+void CPlaybackEngine::ShowPresentationBuffer() {
+  display_ = presentation_.get();
+  ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
 }
 
 void CPlaybackEngine::ShowDecoded(const DecodedPicture& picture) {
@@ -407,14 +411,6 @@ void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& fo
   pictureCache_.Commit(concealed);
 }
 
-// Keeps the picture just decoded as it is shown.
-void CPlaybackEngine::KeepShownPicture(uint32_t record, const CachedPictureFormat& format, bool concealed) {
-  uint8_t* room = pictureCache_.Reserve(record, format);
-  if (!room) return;
-  std::memcpy(room, display_, format.Bytes());
-  pictureCache_.Commit(concealed);
-}
-
 // A picture served from the cache leaves the decoder where its last decode
 // left it, where the uncached catch-up would have left it at the record
 // shown. Before a decode that builds on the decoder's state the decoder is
@@ -470,8 +466,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
       // Kept planes are shown converted, as the decoder shows them (the
       // format has even sizes, which always convert).
       PlanarToBottomUpBgr(kept, width_, height_, presentation_.get());
-      display_ = presentation_.get();
-      ShowDecoded(DecodedPicture{display_, PixelLayout::kBgr24BottomUp, width_, height_});
+      ShowPresentationBuffer();
     } else {
       // The window is handed the kept picture itself, which stays as it is
       // while on show.
@@ -499,7 +494,8 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
   const bool inSequence = source == PictureSource::kCatchUpFromKeyFrame ||
                           (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
   if (inSequence) decoderAt_[codec] = current;
-  if (keep && !format.planar) KeepShownPicture(current, format, lastDecodeConcealed_);
+  // The picture just decoded is kept as it is shown.
+  if (keep && !format.planar) pictureCache_.Store(current, format, display_, lastDecodeConcealed_);
 }
 
 bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {

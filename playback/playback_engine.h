@@ -135,8 +135,10 @@ class CPlaybackEngine {
   void SetPictureCacheEnabled(bool enabled);
   bool PictureCacheEnabled() const { return pictureCacheEnabled_; }
   const CDecodedPictureCache& PictureCache() const { return pictureCache_; }
-  // For tools that time play right after start-up: returns once the kept
-  // pictures' storage is present, as it is long before a user can play.
+  // A viewer starting up has the kept pictures' storage made present
+  // meanwhile (46 MiB, which tools that never step back need not touch);
+  // the wait is for tools that time play right after start-up.
+  void PreparePictureStorage() { pictureCache_.MakePresentMeanwhile(); }
   void WaitUntilPictureStoragePresent() { pictureCache_.WaitUntilPresent(); }
   // Pictures shown from the cache since start-up.
   uint64_t CachedPicturesShown() const { return cachedPicturesShown_; }
@@ -251,8 +253,8 @@ class CPlaybackEngine {
   void ForgetKeptPictures();
   bool PictureFitsBuffers() const;
   void PresentDecoderOutput(bool rgb);
+  void ShowPresentationBuffer();
   void KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output, bool concealed);
-  void KeepShownPicture(uint32_t record, const CachedPictureFormat& format, bool concealed);
   bool Mpeg4WritesBottomUp() const;
   CachedPictureFormat KeptFormat(int codec, int width, int height, bool rgb) const;
   bool DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat& format);

@@ -149,6 +149,7 @@ int RunBench(const Args& args) {
   // The decoders' first use is not timed, nor the start-up's making the kept
   // pictures' storage present; play starts at the first record.
   LoadDecoders(engine, controller.Index());
+  engine.PreparePictureStorage();
   engine.WaitUntilPictureStoragePresent();
   controller.GoToFirst();
   if (options.Has("--steps")) {
