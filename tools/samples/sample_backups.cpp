@@ -42,8 +42,8 @@ CBackupWriter MakeMjpgBackup(const MjpgBackupOptions& options) {
   CBackupWriter writer(options.version, DemoCameraInfo(options.camera));
   for (int i = 0; i < options.frames; ++i) {
     const RgbPicture picture = MakeTestPicture(options.width, options.height, i);
-    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), "CAM 01 ENTRANCE",
-                         "1F EAST GATE", MakeMjpgPayload(picture, options.quality));
+    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), kDemoCameraTitle, kDemoLocation,
+                         MakeMjpgPayload(picture, options.quality));
   }
   return writer;
 }
@@ -54,19 +54,22 @@ CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options) {
   for (int i = 0; i < options.frames; ++i) {
     const RgbPicture picture = MakeTestPicture(options.width, options.height, i);
     const bool key = options.keyFrameInterval <= 1 || i % options.keyFrameInterval == 0;
-    std::vector<uint8_t> payload =
-        encoder.Encode(picture.pixels.data(), picture.width, picture.height, picture.width * 3, key);
-    // The encoder writes the coded length into bytes 0..2; recorders write
-    // anything there, and so do these samples (a frame counter).
-    if (payload.size() >= 3) {
-      payload[0] = static_cast<uint8_t>(i >> 16);
-      payload[1] = static_cast<uint8_t>(i >> 8);
-      payload[2] = static_cast<uint8_t>(i);
-    }
-    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), "CAM 01 ENTRANCE",
-                         "1F EAST GATE", payload);
+    writer.AddVideoFrame(RecordTimeAt(i, options.framesPerSecond, options.camera), kDemoCameraTitle, kDemoLocation,
+                         MakeWaveletPayload(encoder, picture.pixels.data(), picture.width, picture.height, key, i));
   }
   return writer;
+}
+
+std::vector<uint8_t> MakeWaveletPayload(CWaveletEncoder& encoder, const uint8_t* rgb, int width, int height,
+                                        bool key, int number) {
+  std::vector<uint8_t> payload = encoder.Encode(rgb, width, height, width * 3, key);
+  // The encoder writes the coded length into bytes 0..2.
+  if (payload.size() >= 3) {
+    payload[0] = static_cast<uint8_t>(number >> 16);
+    payload[1] = static_cast<uint8_t>(number >> 8);
+    payload[2] = static_cast<uint8_t>(number);
+  }
+  return payload;
 }
 
 namespace {

@@ -7,7 +7,15 @@
 #include "playback/backup_writer.h"
 #include "playback/index_record.h"
 
+namespace bv {
+class CWaveletEncoder;
+}
+
 namespace bv::samples {
+
+// The title header of the demos' video records.
+inline constexpr char kDemoCameraTitle[] = "CAM 01 ENTRANCE";
+inline constexpr char kDemoLocation[] = "1F EAST GATE";
 
 // Recording time of frame i at a steady rate, from a fixed start
 // (2026-03-14 19:30:00.000).
@@ -43,6 +51,12 @@ struct WaveletBackupOptions {
 // Wavelet frames of the moving test picture: a key frame (0xA0) every
 // keyFrameInterval frames, delta frames (0xA1, 0xA2) between them.
 CBackupWriter MakeWaveletBackup(const WaveletBackupOptions& options);
+
+// The Wavelet payload of one picture (24-bit R, G, B rows), with the
+// picture's number in bytes 0..2: recorders write anything there, and so do
+// these samples. Empty when the encoder refuses it.
+std::vector<uint8_t> MakeWaveletPayload(CWaveletEncoder& encoder, const uint8_t* rgb, int width, int height,
+                                        bool key, int number);
 
 // What may differ from the demo backups' own settings: 0 keeps a demo's own.
 struct DemoBackupOptions {

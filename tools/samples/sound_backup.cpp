@@ -53,8 +53,8 @@ SoundBackup MakeSoundBackup(const SoundBackupOptions& options) {
     for (int f = 0; f < options.framesPerSecond; ++f) {
       const int frame = second * options.framesPerSecond + f;
       const RgbPicture picture = MakeTestPicture(options.width, options.height, frame);
-      backup.writer.AddVideoFrame(RecordTimeAt(frame, options.framesPerSecond, 0, frameType), "CAM 01 ENTRANCE",
-                                  "1F EAST GATE", MakeMjpgPayload(picture, options.quality));
+      backup.writer.AddVideoFrame(RecordTimeAt(frame, options.framesPerSecond, 0, frameType), kDemoCameraTitle,
+                                  kDemoLocation, MakeMjpgPayload(picture, options.quality));
     }
     const bool gsm = second >= options.pcmSeconds;
     AUDIO_HEADER header;

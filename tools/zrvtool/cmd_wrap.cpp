@@ -23,8 +23,6 @@
 namespace bv::tool {
 namespace {
 
-constexpr char kTitle[] = "CAM 01 ENTRANCE";
-constexpr char kLocation[] = "1F EAST GATE";
 // Record offsets are 32-bit: the frame data must stay well under 4 GiB.
 constexpr uint64_t kMaxFrameData = 0xF0000000u;
 
@@ -69,7 +67,8 @@ bool Refuse(const std::string& message) {
 
 void AddRecord(CBackupWriter& writer, const WrapSettings& s, const std::vector<uint8_t>& payload, bool key,
                WrapTotals* totals) {
-  writer.AddVideoFrame(samples::RecordTimeAt(static_cast<int>(writer.Count()), s.fps), kTitle, kLocation, payload);
+  writer.AddVideoFrame(samples::RecordTimeAt(static_cast<int>(writer.Count()), s.fps), samples::kDemoCameraTitle,
+                       samples::kDemoLocation, payload);
   totals->keys += key ? 1 : 0;
   totals->payloadBytes += payload.size();
 }
@@ -119,17 +118,10 @@ bool WrapRaw(const WrapSettings& s, bool wavelet, FILE* in, CBackupWriter& write
     }
     const int i = static_cast<int>(writer.Count());
     const bool key = !wavelet || i % s.keyInterval == 0;
-    std::vector<uint8_t> payload =
-        wavelet ? encoder.Encode(picture.pixels.data(), s.width, s.height, s.width * 3, key)
+    const std::vector<uint8_t> payload =
+        wavelet ? samples::MakeWaveletPayload(encoder, picture.pixels.data(), s.width, s.height, key, i)
                 : samples::MakeMjpgPayload(picture, quality);
     if (payload.size() < 8) return Refuse(s.input + ": the encoder refused picture " + std::to_string(i));
-    if (wavelet) {
-      // Bytes 0..2 are not examined; recorders write what they like there,
-      // and so does this tool (the picture's number).
-      payload[0] = static_cast<uint8_t>(i >> 16);
-      payload[1] = static_cast<uint8_t>(i >> 8);
-      payload[2] = static_cast<uint8_t>(i);
-    }
     if (totals->payloadBytes + payload.size() > kMaxFrameData) return Refuse(s.input + ": too much for one container");
     AddRecord(writer, s, payload, key, totals);
   }
