@@ -9,9 +9,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "playback/legacy_text.h"
-#include "playback/record_time.h"
-#include "playback/video_window.h"
+#include "playback/platform/legacy_text.h"
+#include "playback/format/record_time.h"
+#include "playback/host/video_window.h"
 
 namespace bv {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "playback/backup_event_list.h"
+#include "playback/engine/backup_event_list.h"
 
 class QLabel;
 class QLineEdit;

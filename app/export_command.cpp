@@ -5,8 +5,8 @@
 
 #include "app/viewer_dlg.h"
 #include "app/worker_progress.h"
-#include "playback/playback_controller.h"
-#include "playback/record_time.h"
+#include "playback/engine/playback_controller.h"
+#include "playback/format/record_time.h"
 #include "video_export/video_export.h"
 
 namespace bv {

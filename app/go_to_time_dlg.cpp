@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "playback/record_time.h"
+#include "playback/format/record_time.h"
 
 namespace bv {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "app/viewer_dlg.h"
 #include "app/worker_progress.h"
-#include "export/evidence_report.h"
-#include "playback/control_ids.h"
-#include "playback/playback_controller.h"
+#include "export/report/evidence_report.h"
+#include "playback/host/control_ids.h"
+#include "playback/engine/playback_controller.h"
 #include "video_export/presentation_export.h"
 
 namespace bv {

@@ -12,7 +12,7 @@
 
 #include "app/viewer_dlg.h"
 #include "controls/skin_button.h"
-#include "playback/control_ids.h"
+#include "playback/host/control_ids.h"
 
 namespace bv {
 

@@ -13,7 +13,7 @@
 #include "app/viewer_layout.h"
 #include "app/window_sizing.h"
 #include "controls/skin_button.h"
-#include "playback/control_ids.h"
+#include "playback/host/control_ids.h"
 #include "video/dib_video_wnd.h"
 #include "video/overlay_video_wnd.h"
 

@@ -7,9 +7,9 @@
 #include "app/message_box.h"
 #include "app/viewer_dlg.h"
 #include "controls/skin_button.h"
-#include "export/picture_commands.h"
-#include "playback/control_ids.h"
-#include "playback/legacy_text.h"
+#include "export/commands/picture_commands.h"
+#include "playback/host/control_ids.h"
+#include "playback/platform/legacy_text.h"
 #include "video/dib_video_wnd.h"
 
 namespace bv {

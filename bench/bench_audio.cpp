@@ -20,9 +20,9 @@
 #include <string>
 
 #include "codecs/base_acm.h"
-#include "playback/headless_host.h"
-#include "playback/playback_controller.h"
-#include "playback/tick_clock.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
+#include "playback/platform/tick_clock.h"
 #include "tools/samples/gsm_encode.h"
 #include "tools/samples/sound_backup.h"
 #include "tools/samples/sound_capture.h"

@@ -23,8 +23,8 @@
 
 #include "app/viewer_dlg.h"
 #include "controls/skin_button.h"
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/sound_backup.h"
 

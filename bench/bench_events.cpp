@@ -25,9 +25,9 @@
 #include "events/event_file_writer.h"
 #include "events/event_state.h"
 #include "events/r40max_text.h"
-#include "playback/data_file.h"
-#include "playback/file_write.h"
-#include "playback/ini_file.h"
+#include "playback/platform/data_file.h"
+#include "playback/platform/file_write.h"
+#include "playback/platform/ini_file.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 
 #include "events/bounded_file_read.h"
 #include "events/event_records.h"
-#include "playback/backup_event_list.h"
-#include "playback/index_record.h"
-#include "playback/record_time.h"
-#include "playback/record_time_search.h"
+#include "playback/engine/backup_event_list.h"
+#include "playback/format/index_record.h"
+#include "playback/format/record_time.h"
+#include "playback/format/record_time_search.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "playback/backup_writer.h"
-#include "playback/headless_host.h"
-#include "playback/playback_controller.h"
+#include "playback/format/backup_writer.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
 #include "tools/samples/sample_backups.h"
 
 namespace {

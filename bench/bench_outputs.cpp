@@ -23,7 +23,7 @@
 #include <string>
 
 #include "bench/bench_footage.h"
-#include "playback/backup_writer.h"
+#include "playback/format/backup_writer.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/test_picture.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "playback/system_dirs.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

@@ -9,8 +9,8 @@
 #include "codecs/codec_module.h"
 #include "deploy/inf_installer.h"
 #include "deploy/module_resources.h"
-#include "playback/file_write.h"
-#include "playback/system_dirs.h"
+#include "playback/platform/file_write.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

@@ -9,9 +9,9 @@
 #include <span>
 #include <vector>
 
-#include "playback/data_file.h"
-#include "playback/file_write.h"
-#include "playback/system_dirs.h"
+#include "playback/platform/data_file.h"
+#include "playback/platform/file_write.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

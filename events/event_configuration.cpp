@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "playback/ini_file.h"
+#include "playback/platform/ini_file.h"
 
 namespace bv {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "events/event_code_table.h"
-#include "playback/platform_types.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

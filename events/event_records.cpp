@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "playback/string_printf.h"
+#include "playback/platform/string_printf.h"
 
 namespace bv {
 

@@ -1,8 +1,8 @@
 #include "events/event_state.h"
 
 #include "events/bounded_file_read.h"
-#include "playback/ini_file.h"
-#include "playback/system_dirs.h"
+#include "playback/platform/ini_file.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "playback/platform_types.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "playback/platform_types.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

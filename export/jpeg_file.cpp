@@ -6,9 +6,9 @@
 
 #include <jpeglib.h>
 
-#include "export/atomic_file.h"
-#include "playback/control_ids.h"
-#include "playback/string_printf.h"
+#include "playback/platform/atomic_file.h"
+#include "playback/host/control_ids.h"
+#include "playback/platform/string_printf.h"
 
 namespace bv {
 namespace {

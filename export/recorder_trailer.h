@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <string>
 
-#include "playback/data_file.h"
-#include "playback/platform_types.h"
+#include "playback/platform/data_file.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

@@ -10,9 +10,9 @@
 
 #include "export/dib_picture.h"
 #include "export/jpeg_file.h"
-#include "playback/control_ids.h"
-#include "playback/file_write.h"
-#include "playback/platform_types.h"
+#include "playback/host/control_ids.h"
+#include "playback/platform/file_write.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 namespace {

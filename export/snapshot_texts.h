@@ -7,7 +7,7 @@
 #include <string>
 
 #include "export/snapshot_file.h"
-#include "playback/index_record.h"
+#include "playback/format/index_record.h"
 
 namespace bv {
 

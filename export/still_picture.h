@@ -7,7 +7,7 @@
 #include <string>
 
 #include "export/recorder_trailer.h"
-#include "playback/platform_types.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

@@ -9,7 +9,7 @@
 
 #include "codecs/base_acm.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/audio_path_state.h"
+#include "playback/sound/audio_path_state.h"
 
 using namespace bv;
 

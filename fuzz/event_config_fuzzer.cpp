@@ -9,7 +9,7 @@
 #include "events/event_configuration.h"
 #include "events/r40max_text.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/ini_file.h"
+#include "playback/platform/ini_file.h"
 
 using namespace bv;
 

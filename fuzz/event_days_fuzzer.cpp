@@ -10,7 +10,7 @@
 #include "events/event_state.h"
 #include "events/r40max_text.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/ini_file.h"
+#include "playback/platform/ini_file.h"
 
 using namespace bv;
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "playback/frame_record.h"
-#include "playback/record_extent.h"
-#include "playback/le_bytes.h"
+#include "playback/format/frame_record.h"
+#include "playback/format/record_extent.h"
+#include "playback/platform/le_bytes.h"
 
 namespace bv::fuzz {
 

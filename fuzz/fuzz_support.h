@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "playback/backup_writer.h"
-#include "playback/headless_host.h"
-#include "playback/playback_controller.h"
-#include "playback/tick_clock.h"
+#include "playback/format/backup_writer.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
+#include "playback/platform/tick_clock.h"
 
 namespace bv::fuzz {
 

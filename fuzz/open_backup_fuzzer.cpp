@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
-#include "playback/backup_constants.h"
+#include "playback/format/backup_constants.h"
 
 using namespace bv;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "playback/backup_constants.h"
+#include "playback/format/backup_constants.h"
 
 namespace bv::fuzz {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_support.h"
-#include "playback/codec_table.h"
-#include "playback/control_ids.h"
+#include "playback/format/codec_table.h"
+#include "playback/host/control_ids.h"
 
 using namespace bv;
 

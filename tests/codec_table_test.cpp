@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "playback/codec_table.h"
-#include "playback/le_bytes.h"
+#include "playback/format/codec_table.h"
+#include "playback/platform/le_bytes.h"
 
 namespace bv {
 namespace {

@@ -1,4 +1,4 @@
-#include "playback/decoded_picture_cache.h"
+#include "playback/engine/decoded_picture_cache.h"
 
 #include <gtest/gtest.h>
 

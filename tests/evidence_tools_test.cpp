@@ -6,9 +6,9 @@
 #include <array>
 #include <sstream>
 
-#include "export/record_hash.h"
-#include "playback/sha256.h"
-#include "playback/backup_constants.h"
+#include "playback/engine/record_hash.h"
+#include "playback/platform/sha256.h"
+#include "playback/format/backup_constants.h"
 #include "tests/support/run_command.h"
 #include "tests/support/text_lines.h"
 #include "tests/support/small_backups.h"

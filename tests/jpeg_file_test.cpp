@@ -9,7 +9,7 @@
 #include <jpeglib.h>
 
 #include "export/jpeg_file.h"
-#include "playback/string_printf.h"
+#include "playback/platform/string_printf.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"

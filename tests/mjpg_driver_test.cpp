@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "codecs/vfw/vfw.h"
-#include "playback/le_bytes.h"
+#include "playback/platform/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tools/samples/mjpg_encode.h"

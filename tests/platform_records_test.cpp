@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "playback/audio_header.h"
-#include "playback/backup_trailer.h"
-#include "playback/camera_info.h"
-#include "playback/index_record.h"
-#include "playback/platform_types.h"
+#include "playback/format/audio_header.h"
+#include "playback/format/backup_trailer.h"
+#include "playback/format/camera_info.h"
+#include "playback/format/index_record.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 namespace {

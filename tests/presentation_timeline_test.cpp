@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "playback/backup_constants.h"
+#include "playback/format/backup_constants.h"
 #include "video_export/presentation_timeline.h"
 
 namespace bv {

@@ -5,11 +5,11 @@
 
 #include <QImage>
 
-#include "export/picture_commands.h"
+#include "export/commands/picture_commands.h"
 #include "export/print_page.h"
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
-#include "playback/playback_controller.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
+#include "playback/engine/playback_controller.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"

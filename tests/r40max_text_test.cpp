@@ -6,7 +6,7 @@
 
 #include "events/event_file_writer.h"
 #include "events/r40max_text.h"
-#include "playback/ini_file.h"
+#include "playback/platform/ini_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace bv {

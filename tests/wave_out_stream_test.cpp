@@ -5,10 +5,10 @@
 #include <chrono>
 #include <thread>
 
-#include "playback/control_ids.h"
-#include "playback/data_file.h"
-#include "playback/sound_output.h"
-#include "playback/wave_out_stream.h"
+#include "playback/host/control_ids.h"
+#include "playback/platform/data_file.h"
+#include "playback/sound/sound_output.h"
+#include "playback/sound/wave_out_stream.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/sound_test_support.h"
 #include "tests/support/temp_dir.h"

@@ -13,7 +13,7 @@
 #include "codecs/wavelet/symbol_stream.h"
 #include "codecs/wavelet/wavelet_decoder.h"
 #include "codecs/wavelet/wavelet_encoder.h"
-#include "playback/frame_record.h"
+#include "playback/format/frame_record.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/test_picture.h"
 

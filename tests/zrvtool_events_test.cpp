@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "events/event_file_writer.h"
-#include "playback/backup_writer.h"
+#include "playback/format/backup_writer.h"
 #include "tests/support/run_command.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

@@ -2,10 +2,10 @@
 // the same files, the same page.
 #include <gtest/gtest.h>
 
-#include "export/picture_commands.h"
+#include "export/commands/picture_commands.h"
 #include "export/recorder_trailer.h"
-#include "playback/control_ids.h"
-#include "playback/playback_controller.h"
+#include "playback/host/control_ids.h"
+#include "playback/engine/playback_controller.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"

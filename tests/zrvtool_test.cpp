@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "playback/backup_constants.h"
-#include "playback/le_bytes.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/le_bytes.h"
 #include "tests/support/run_command.h"
 #include "tests/support/text_lines.h"
 #include "tests/support/small_backups.h"

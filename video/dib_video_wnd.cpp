@@ -11,8 +11,8 @@
 #include <libyuv/convert_argb.h>
 
 #include "export/print_page.h"
-#include "playback/backup_constants.h"
-#include "playback/legacy_text.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/legacy_text.h"
 
 namespace bv {
 

@@ -1,8 +1,8 @@
 // COverlayVideoWnd: printing. The picture is drawn on the page from the bits
 // as the request's header describes them; the surfaces are not involved.
 #include "export/print_page.h"
-#include "playback/backup_constants.h"
-#include "playback/legacy_text.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/legacy_text.h"
 #include "video/overlay_video_wnd.h"
 
 namespace bv {

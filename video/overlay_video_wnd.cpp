@@ -13,8 +13,8 @@
 #include <QResizeEvent>
 #include <cstring>
 
-#include "playback/backup_constants.h"
-#include "playback/legacy_text.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/legacy_text.h"
 #include "video/overlay_gl_view.h"
 
 namespace bv {

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "export/print_page.h"
-#include "playback/control_ids.h"
+#include "playback/host/control_ids.h"
 
 namespace bv {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "export/snapshot_file.h"
-#include "playback/codec_table.h"
-#include "playback/partial_output_file.h"
-#include "playback/playback_controller.h"
-#include "playback/string_printf.h"
+#include "playback/format/codec_table.h"
+#include "playback/platform/partial_output_file.h"
+#include "playback/engine/playback_controller.h"
+#include "playback/platform/string_printf.h"
 
 namespace bv {
 namespace {

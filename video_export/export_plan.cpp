@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cstdarg>
 
-#include "playback/audio_header.h"
-#include "playback/backup_constants.h"
-#include "playback/backup_cut.h"
-#include "playback/camera_info.h"
-#include "playback/codec_table.h"
-#include "playback/legacy_text.h"
-#include "playback/le_bytes.h"
-#include "playback/platform_types.h"
-#include "playback/playback_controller.h"
-#include "playback/string_printf.h"
-#include "playback/wave_out_stream.h"
+#include "playback/format/audio_header.h"
+#include "playback/format/backup_constants.h"
+#include "playback/engine/backup_cut.h"
+#include "playback/format/camera_info.h"
+#include "playback/format/codec_table.h"
+#include "playback/platform/legacy_text.h"
+#include "playback/platform/le_bytes.h"
+#include "playback/platform/platform_types.h"
+#include "playback/engine/playback_controller.h"
+#include "playback/platform/string_printf.h"
+#include "playback/sound/wave_out_stream.h"
 #include "video_export/mpeg4_stream_head.h"
 #include "video_export/record_clock.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/index_record.h"
+#include "playback/format/index_record.h"
 
 namespace bv {
 

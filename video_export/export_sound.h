@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "playback/audio_header.h"
-#include "playback/index_record.h"
+#include "playback/format/audio_header.h"
+#include "playback/format/index_record.h"
 
 namespace bv {
 

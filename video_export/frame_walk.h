@@ -11,8 +11,8 @@
 #include <string>
 
 #include "events/event_state.h"
-#include "playback/backup_index.h"
-#include "playback/video_window.h"
+#include "playback/format/backup_index.h"
+#include "playback/host/video_window.h"
 
 namespace bv {
 

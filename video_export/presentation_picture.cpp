@@ -3,8 +3,8 @@
 #include <QPainter>
 
 #include "export/snapshot_file.h"
-#include "playback/legacy_text.h"
-#include "video/frame_texts_painter.h"
+#include "playback/platform/legacy_text.h"
+#include "export/frame_texts_painter.h"
 
 namespace bv {
 

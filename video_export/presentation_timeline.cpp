@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "playback/string_printf.h"
+#include "playback/platform/string_printf.h"
 #include "video_export/export_plan.h"
 #include "video_export/record_clock.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/backup_index.h"
+#include "playback/format/backup_index.h"
 
 namespace bv {
 

@@ -1,6 +1,6 @@
 #include "video_export/record_clock.h"
 
-#include "playback/string_printf.h"
+#include "playback/platform/string_printf.h"
 
 namespace bv {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "playback/index_record.h"
+#include "playback/format/index_record.h"
 
 namespace bv {
 

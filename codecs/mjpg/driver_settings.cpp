@@ -4,8 +4,8 @@
 #include <string>
 
 #include "codecs/file_stamp.h"
-#include "playback/ini_file.h"
-#include "playback/system_dirs.h"
+#include "playback/platform/ini_file.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv::mjpg {
 namespace {

@@ -17,7 +17,7 @@
 #include "codecs/mjpg/jpeg_frame_decoder.h"
 #include "codecs/module_abi.h"
 #include "codecs/vfw/vfw_abi.h"
-#include "playback/le_bytes.h"
+#include "playback/platform/le_bytes.h"
 
 namespace bv::mjpg {
 namespace {

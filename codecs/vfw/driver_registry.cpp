@@ -9,8 +9,8 @@
 #include "codecs/codec_module.h"
 #include "codecs/file_stamp.h"
 #include "codecs/vfw/vfw_abi.h"
-#include "playback/ini_file.h"
-#include "playback/system_dirs.h"
+#include "playback/platform/ini_file.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

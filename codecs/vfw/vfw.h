@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "codecs/vfw/vfw_abi.h"
-#include "playback/platform_types.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

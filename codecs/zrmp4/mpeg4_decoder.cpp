@@ -15,8 +15,8 @@ extern "C" {
 
 #include "codecs/module_abi.h"
 #include "codecs/zrmp4/mpeg4_stream.h"
-#include "playback/backup_constants.h"
-#include "playback/le_bytes.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/le_bytes.h"
 
 namespace bv::zrmp4 {
 namespace {

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/gui_dispatcher.h"
+#include "video/gui_dispatcher.h"
 #include "video/dib_video_wnd.h"
 #include "video/overlay_video_wnd.h"
 

@@ -6,10 +6,10 @@
 #include <QImage>
 #include <thread>
 
-#include "app/gui_dispatcher.h"
-#include "playback/backup_constants.h"
+#include "video/gui_dispatcher.h"
+#include "playback/format/backup_constants.h"
 #include "video/dib_video_wnd.h"
-#include "video/frame_texts_painter.h"
+#include "export/frame_texts_painter.h"
 
 namespace bv {
 namespace {

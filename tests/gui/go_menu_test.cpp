@@ -19,8 +19,8 @@
 #include "app/viewer_dlg.h"
 #include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 

@@ -18,8 +18,8 @@
 #include <functional>
 
 #include "app/viewer_dlg.h"
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
 #include "video_export/presentation_export.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/picture_tools.h"

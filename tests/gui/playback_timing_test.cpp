@@ -11,8 +11,8 @@
 #include <mutex>
 #include <thread>
 
-#include "playback/control_ids.h"
-#include "playback/tick_clock.h"
+#include "playback/host/control_ids.h"
+#include "playback/platform/tick_clock.h"
 #include "tests/gui/viewer_fixture.h"
 #include "tools/samples/sound_backup.h"
 

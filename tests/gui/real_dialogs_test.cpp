@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
 #include "tests/gui/viewer_fixture.h"
 #include "tests/support/small_backups.h"
 

@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "controls/skin_button.h"
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/test_picture.h"

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "playback/backup_constants.h"
-#include "playback/data_file.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/data_file.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "playback/headless_host.h"
-#include "playback/playback_controller.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
 
 namespace bv::test {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "playback/headless_host.h"
+#include "playback/engine/headless_host.h"
 
 namespace bv::test {
 

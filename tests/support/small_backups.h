@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/backup_writer.h"
+#include "playback/format/backup_writer.h"
 
 namespace bv::test {
 

@@ -2,7 +2,7 @@
 // MPEG-4 backups of the moving test picture, encoded with libavcodec.
 #include <cstdint>
 
-#include "playback/backup_writer.h"
+#include "playback/format/backup_writer.h"
 
 namespace bv::samples {
 

@@ -4,7 +4,7 @@
 
 #include "codecs/codec_module.h"
 #include "codecs/mvia_dec.h"
-#include "playback/codec_table.h"
+#include "playback/format/codec_table.h"
 
 namespace bv::samples {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "playback/backup_writer.h"
-#include "playback/index_record.h"
+#include "playback/format/backup_writer.h"
+#include "playback/format/index_record.h"
 
 namespace bv {
 class CWaveletEncoder;

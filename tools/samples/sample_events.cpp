@@ -2,7 +2,7 @@
 
 #include "events/event_configuration.h"
 #include "events/event_file_writer.h"
-#include "playback/file_write.h"
+#include "playback/platform/file_write.h"
 #include "tools/samples/sample_backups.h"
 
 namespace bv::samples {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "playback/file_write.h"
-#include "playback/le_bytes.h"
+#include "playback/platform/file_write.h"
+#include "playback/platform/le_bytes.h"
 
 namespace bv::samples {
 

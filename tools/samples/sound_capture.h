@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/sound_tap.h"
+#include "playback/sound/sound_tap.h"
 
 namespace bv::samples {
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "playback/system_dirs.h"
-#include "playback/tick_clock.h"
+#include "playback/platform/system_dirs.h"
+#include "playback/platform/tick_clock.h"
 #include "tools/samples/sound_capture.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"

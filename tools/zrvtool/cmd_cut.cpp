@@ -2,7 +2,7 @@
 // new container, every record's bytes unchanged.
 #include <cstdio>
 
-#include "playback/backup_cut.h"
+#include "playback/engine/backup_cut.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "playback/legacy_text.h"
-#include "playback/record_time.h"
+#include "playback/platform/legacy_text.h"
+#include "playback/format/record_time.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"

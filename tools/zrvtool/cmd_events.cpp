@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "playback/legacy_text.h"
+#include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/tool_backup.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "playback/backup_constants.h"
-#include "playback/codec_table.h"
+#include "playback/format/backup_constants.h"
+#include "playback/format/codec_table.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/picture_files.h"

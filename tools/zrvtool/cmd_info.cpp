@@ -1,7 +1,7 @@
 // zrvtool info PATH: what the viewer knows of a backup after opening it.
 #include <cstdio>
 
-#include "playback/legacy_text.h"
+#include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/tool_backup.h"

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "export/dib_image.h"
-#include "export/picture_commands.h"
+#include "export/commands/picture_commands.h"
 #include "export/print_page.h"
 #include "export/snapshot_file.h"
-#include "playback/backup_constants.h"
-#include "playback/control_ids.h"
-#include "playback/legacy_text.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
+#include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
 #include "tools/zrvtool/json_writer.h"

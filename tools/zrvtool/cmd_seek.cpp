@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "playback/record_time.h"
+#include "playback/format/record_time.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"

@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "deploy/codec_deployment.h"
-#include "playback/codec_table.h"
-#include "playback/system_dirs.h"
+#include "playback/format/codec_table.h"
+#include "playback/platform/system_dirs.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_writer.h"
 #include "tools/zrvtool/options.h"

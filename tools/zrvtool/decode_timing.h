@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/codec_table.h"
+#include "playback/format/codec_table.h"
 
 namespace bv::tool {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "playback/legacy_text.h"
+#include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tools/zrvtool/options.h"
 
-#include "playback/backup_constants.h"
+#include "playback/format/backup_constants.h"
 
 namespace bv::tool {
 

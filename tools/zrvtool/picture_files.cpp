@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "playback/file_write.h"
-#include "playback/le_bytes.h"
-#include "playback/platform_types.h"
+#include "playback/platform/file_write.h"
+#include "playback/platform/le_bytes.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv::tool {
 namespace {

@@ -5,7 +5,7 @@
 // without the frame delay.
 #include <cstdint>
 
-#include "playback/playback_controller.h"
+#include "playback/engine/playback_controller.h"
 #include "tools/zrvtool/decode_timing.h"
 
 namespace bv::tool {

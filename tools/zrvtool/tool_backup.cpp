@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "playback/system_dirs.h"
+#include "playback/platform/system_dirs.h"
 
 namespace bv::tool {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "video_export/frame_walk.h"
-#include "playback/headless_host.h"
-#include "playback/playback_controller.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
 
 namespace bv::tool {
 
