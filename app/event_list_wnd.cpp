@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 #include "playback/format/record_time.h"
 #include "playback/host/video_window.h"
 
@@ -25,7 +25,7 @@ QString ShownTime(int64_t ms) {
 
 // The event text on one line: the caption's line breaks become " / ".
 QString OneLine(const std::string& text) {
-  return QString::fromStdString(LegacyTextToUtf8(text)).replace(QLatin1Char('\n'), QStringLiteral(" / "));
+  return FromLegacy(text).replace(QLatin1Char('\n'), QStringLiteral(" / "));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
 #include "playback/platform/data_file.h"
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 #include "playback/platform/string_printf.h"
 #include "playback/platform/system_dirs.h"
 #include "app/message_box.h"
@@ -47,8 +47,6 @@ constexpr std::pair<int, int> kButtonSkins[] = {
     {IDC_PAUSE, 138},        {IDC_OPEN, 141},          {IDC_PLAY_FORWARD, 132},  {IDC_STEP_FORWARD, 137},
     {IDC_LAST_RECORD, 136},  {IDC_SAVE_SNAPSHOT, 145}, {IDC_PRINT, 146},
 };
-
-QString Legacy(const std::string& text) { return QString::fromStdString(LegacyTextToUtf8(text)); }
 
 std::string DefaultChooseFile(QWidget* parent) {
   // Patterns in both cases: file names on Linux are case-sensitive, the
@@ -376,7 +374,7 @@ void CViewerDlg::OnShowInformation() {
       "Camera Name : %s (%d)                    \nLocation : %s\nOrganization : %s\nOwner : %s\nFileVer : %d",
       FieldText(info.name).c_str(), info.number + 1, FieldText(info.location).c_str(),
       FieldText(info.organization).c_str(), FieldText(info.owner).c_str(), static_cast<int>(engine.Version()));
-  options_.messageBox(Legacy(text), true);
+  options_.messageBox(FromLegacy(text), true);
 }
 
 void CViewerDlg::OnDisplayShowing(int commandId) {
@@ -429,7 +427,7 @@ QAction* CViewerDlg::MenuAction(int id) const { return actions_.value(id); }
 // --- IViewerHost -----------------------------------------------------------
 
 void CViewerDlg::ShowMessage(const std::string& text) {
-  dispatcher_.Post([this, text] { options_.messageBox(Legacy(text), false); });
+  dispatcher_.Post([this, text] { options_.messageBox(FromLegacy(text), false); });
 }
 
 void CViewerDlg::SetEditText(int id, const std::string& text) {
@@ -439,7 +437,7 @@ void CViewerDlg::SetEditText(int id, const std::string& text) {
   }
   dispatcher_.Post([this, id, text] {
     QLineEdit* edit = edits_.value(id);
-    const QString shown = Legacy(text);
+    const QString shown = FromLegacy(text);
     if (edit && edit->text() != shown) {
       edit->setText(shown);
       edit->setCursorPosition(0);  // show the start of a long text

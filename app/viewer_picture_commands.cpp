@@ -9,7 +9,7 @@
 #include "controls/skin_button.h"
 #include "export/commands/picture_commands.h"
 #include "playback/host/control_ids.h"
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 #include "video/dib_video_wnd.h"
 
 namespace bv {
@@ -54,8 +54,6 @@ std::string DefaultChooseFileToSave() {
   if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1Char('.') + SuffixOfFilter(dialog.selectedNameFilter());
   return chosen.toStdString();
 }
-
-QString FromLegacy(const std::string& text) { return QString::fromStdString(LegacyTextToUtf8(text)); }
 
 }  // namespace
 

@@ -2,11 +2,17 @@
 
 #include <cstdlib>
 
+#include "export/dib_picture.h"
+
 namespace bv {
 
 size_t DibImageBytes(const BITMAPINFOHEADER& header) {
-  const size_t stride = ((static_cast<size_t>(std::abs(header.biWidth)) * header.biBitCount + 31) / 32) * 4;
-  return stride * static_cast<size_t>(std::abs(header.biHeight));
+  return DibRowBytes(std::abs(header.biWidth), header.biBitCount) * static_cast<size_t>(std::abs(header.biHeight));
+}
+
+QImage ImageOfRows(const uint8_t* pixels, int width, int height, size_t stride, QImage::Format format) {
+  const QImage rows(pixels, width, std::abs(height), static_cast<qsizetype>(stride), format);
+  return height > 0 ? rows.mirrored(false, true) : rows.copy();
 }
 
 QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header) {
@@ -25,12 +31,7 @@ QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header) {
       return QImage();
   }
   if (header.biWidth <= 0 || header.biHeight == 0 || !pixels) return QImage();
-  const int width = header.biWidth;
-  const int height = std::abs(header.biHeight);
-  const qsizetype stride = static_cast<qsizetype>(((static_cast<size_t>(width) * header.biBitCount + 31) / 32) * 4);
-  QImage image(pixels, width, height, stride, format);
-  // Bottom-up rows (positive height) are mirrored when drawn.
-  return header.biHeight > 0 ? image.mirrored(false, true) : image.copy();
+  return ImageOfRows(pixels, header.biWidth, header.biHeight, DibRowBytes(header.biWidth, header.biBitCount), format);
 }
 
 }  // namespace bv

@@ -13,6 +13,10 @@ namespace bv {
 // its own (rows padded to four bytes), top row first; null for other
 // layouts.
 QImage ImageOfDib(const uint8_t* pixels, const BITMAPINFOHEADER& header);
+// Rows stride bytes apart, bottom row first when height > 0 (top row first
+// when negative), as a top-down image of its own: a copy, the rows stay the
+// caller's.
+QImage ImageOfRows(const uint8_t* pixels, int width, int height, size_t stride, QImage::Format format);
 // Bytes a DIB's pixel rows take.
 size_t DibImageBytes(const BITMAPINFOHEADER& header);
 

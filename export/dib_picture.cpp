@@ -35,6 +35,15 @@ uint32_t BmpStillImageBytes(const BITMAPINFOHEADER& header) {
   return static_cast<uint32_t>(DibRowBytes(header.biWidth, header.biBitCount) * height);
 }
 
+void SwapRedAndBlue(const uint8_t* in, uint8_t* out, int width) {
+  for (int x = 0; x < width; ++x) {
+    const uint8_t first = in[3 * x];
+    out[3 * x + 1] = in[3 * x + 1];
+    out[3 * x] = in[3 * x + 2];
+    out[3 * x + 2] = first;
+  }
+}
+
 std::unique_ptr<uint8_t[]> RgbTopDownToDib(const uint8_t* rgb, int width, int height, BITMAPINFOHEADER* header,
                                            size_t* bytes) {
   const size_t rowBytes = DibRowBytes(width, 24);
@@ -44,11 +53,7 @@ std::unique_ptr<uint8_t[]> RgbTopDownToDib(const uint8_t* rgb, int width, int he
   for (int y = 0; y < height; ++y) {
     const uint8_t* in = rgb + static_cast<size_t>(y) * width * 3;
     uint8_t* out = dib.get() + static_cast<size_t>(height - 1 - y) * rowBytes;
-    for (int x = 0; x < width; ++x) {
-      out[3 * x] = in[3 * x + 2];
-      out[3 * x + 1] = in[3 * x + 1];
-      out[3 * x + 2] = in[3 * x];
-    }
+    SwapRedAndBlue(in, out, width);
   }
   *header = BITMAPINFOHEADER{};
   header->biSize = BITMAPINFOHEADER::kSize;

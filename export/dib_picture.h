@@ -34,6 +34,10 @@ uint32_t BmpStillImageBytes(const BITMAPINFOHEADER& header);
 // information header (a later BMP version) comes first.
 uint64_t BmpBitsOffset(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& info);
 
+// One row of width 24-bit pixels from B, G, R to R, G, B order, or back (in
+// and out may be the same row).
+void SwapRedAndBlue(const uint8_t* in, uint8_t* out, int width);
+
 // Top-down rows of width * 3 bytes (R, G, B) as a bottom-up 24-bit DIB
 // (B, G, R) with rows padded by zero bytes to four; header receives its
 // description (biSizeImage = padded row length * height).

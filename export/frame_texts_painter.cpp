@@ -2,12 +2,10 @@
 
 #include <QFontMetrics>
 
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 
 namespace bv {
 namespace {
-
-QString FromLegacy(const std::string& text) { return QString::fromStdString(LegacyTextToUtf8(text)); }
 
 // A multi-line text in a rectangle, black copies in four rectangles, then the
 // coloured copy.
@@ -92,6 +90,22 @@ void PaintFrameTexts(QPainter& painter, const QRect& r, const FrameOverlayState&
     const QRect black[4] = {rect(0, 2), rect(0, 0), rect(2, 2), rect(2, 0)};
     DrawOutlinedBlock(painter, black, rect(1, 1), Qt::AlignLeft | Qt::AlignTop, state.eventText, colour);
   }
+}
+
+void FrameOverlayState::SetTexts(const FrameTexts& frameTexts) {
+  texts = frameTexts;
+  for (std::string* t : {&texts.cameraTitle, &texts.sizeText, &texts.dateText, &texts.dimensionText}) {
+    if (t->size() > 127) t->resize(127);
+  }
+}
+
+void FrameOverlayState::SetEvent(uint8_t kind, const std::string& text, int32_t machine, COLORREF colour,
+                                 const std::string& label) {
+  eventKind = kind;
+  eventText = FromLegacy(text);
+  machineNumber = machine;
+  eventColour = colour;
+  eventLabel = FromLegacy(label);
 }
 
 }  // namespace bv

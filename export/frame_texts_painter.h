@@ -27,6 +27,12 @@ struct FrameOverlayState {
   int32_t machineNumber = -1;
   COLORREF eventColour = 0;
   QString eventLabel;
+
+  // The texts of a frame shown, each cut to the 127 characters (and a
+  // terminator) the windows hold.
+  void SetTexts(const FrameTexts& frameTexts);
+  // The hall event of the frame shown (the window interface's SetEventInfo).
+  void SetEvent(uint8_t kind, const std::string& text, int32_t machine, COLORREF colour, const std::string& label);
 };
 
 // The offsets of the R40Max caption's copies: the DIB window draws them at

@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <cstdlib>
 
+#include "export/dib_image.h"
+
 namespace bv {
 namespace {
 
@@ -53,9 +55,9 @@ QImage PrintImageOfBits(const uint8_t* bits, const BITMAPINFOHEADER& header, siz
   const int height = std::abs(header.biHeight);
   const uint64_t rowBytes = static_cast<uint64_t>(width) * 3;
   if (rowBytes * static_cast<uint64_t>(height) > maxBytes) return QImage();
-  const QImage rows(bits, width, height, static_cast<qsizetype>(rowBytes), QImage::Format_BGR888);
-  // A copy either way: the bits belong to the engine.
-  return header.biHeight > 0 ? rows.mirrored(false, true) : rows.copy();
+  // The engine's rows are width * 3 bytes, not padded as a DIB's; a copy
+  // either way, the bits belong to the engine.
+  return ImageOfRows(bits, width, header.biHeight, rowBytes, QImage::Format_BGR888);
 }
 
 PrintPageLayout PaintPrintPage(QPainter& painter, const QImage& picture, const QString& caption, int screenDpiX,

@@ -47,11 +47,7 @@ int WriteSnapshotJpeg(const SnapshotPicture& picture, const std::string& fileNam
   for (int y = 0; y < picture.height; ++y) {
     const uint8_t* in = picture.rows + y * picture.rowStride;
     uint8_t* out = rgb.get() + y * rowBytes;
-    for (int x = 0; x < picture.width; ++x) {
-      out[3 * x] = in[3 * x + 2];
-      out[3 * x + 1] = in[3 * x + 1];
-      out[3 * x + 2] = in[3 * x];
-    }
+    SwapRedAndBlue(in, out, picture.width);
   }
   return WriteJpegFile(fileName, rgb.get(), picture.width, picture.height, 1, kSnapshotJpegQuality, messages);
 }

@@ -12,7 +12,7 @@
 
 #include "export/print_page.h"
 #include "playback/format/backup_constants.h"
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 
 namespace bv {
 
@@ -26,11 +26,7 @@ CDibVideoWnd::CDibVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent)
 void CDibVideoWnd::SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber, COLORREF colour,
                                 const std::string& label) {
   std::lock_guard lock(mutex_);
-  overlay_.eventKind = kind;
-  overlay_.eventText = QString::fromStdString(LegacyTextToUtf8(text));
-  overlay_.machineNumber = machineNumber;
-  overlay_.eventColour = colour;
-  overlay_.eventLabel = QString::fromStdString(LegacyTextToUtf8(label));
+  overlay_.SetEvent(kind, text, machineNumber, colour, label);
 }
 
 void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
@@ -47,12 +43,7 @@ void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
     libyuv::RGB24ToARGB(frame.pixels, frame.width * 3, reinterpret_cast<uint8_t*>(frame_.data()), frame.width * 4,
                         frame.width, -frame.height);
     header_ = frame.header;
-    overlay_.texts = texts;
-    // The texts hold 127 characters and a terminator.
-    for (std::string* t : {&overlay_.texts.cameraTitle, &overlay_.texts.sizeText, &overlay_.texts.dateText,
-                           &overlay_.texts.dimensionText}) {
-      if (t->size() > 127) t->resize(127);
-    }
+    overlay_.SetTexts(texts);
     stored_ = Stored::kFrame;
     // Composed when painted, on the GUI thread: the playback thread goes on
     // decoding meanwhile, and frames arriving faster than the screen is
@@ -69,7 +60,7 @@ void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& head
     if (pixels && bytes > 0 && bytes <= kMaxStillBytes) {
       still_.assign(pixels, pixels + bytes);
       header_ = header;
-      stillCaption_ = QString::fromStdString(LegacyTextToUtf8(caption));
+      stillCaption_ = FromLegacy(caption);
       stored_ = Stored::kStill;
     } else {
       stored_ = Stored::kNothing;
@@ -192,7 +183,7 @@ int CDibVideoWnd::PrintPicture(const uint8_t* bits, uint32_t, const BITMAPINFOHE
   // more than 704 x 576 pixels.
   drawn.biCompression = 0;
   const QImage picture = PrintImageOfBits(bits, drawn, kPictureBufferSize);
-  return PrintPictureOnPage(printSupport_, picture, QString::fromStdString(LegacyTextToUtf8(caption)), this);
+  return PrintPictureOnPage(printSupport_, picture, FromLegacy(caption), this);
 }
 
 QImage CDibVideoWnd::ComposedPicture() {

@@ -2,7 +2,7 @@
 // as the request's header describes them; the surfaces are not involved.
 #include "export/print_page.h"
 #include "playback/format/backup_constants.h"
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 #include "video/overlay_video_wnd.h"
 
 namespace bv {
@@ -12,7 +12,7 @@ int COverlayVideoWnd::PrintPicture(const uint8_t* bits, uint32_t, const BITMAPIN
   BITMAPINFOHEADER request = header;
   request.biCompression = 0;
   const QImage picture = PrintImageOfBits(bits, request, kPictureBufferSize);
-  return PrintPictureOnPage(printSupport_, picture, QString::fromStdString(LegacyTextToUtf8(caption)), this);
+  return PrintPictureOnPage(printSupport_, picture, FromLegacy(caption), this);
 }
 
 }  // namespace bv

@@ -14,7 +14,6 @@
 #include <cstring>
 
 #include "playback/format/backup_constants.h"
-#include "playback/platform/legacy_text.h"
 #include "video/overlay_gl_view.h"
 
 namespace bv {
@@ -99,11 +98,7 @@ void COverlayVideoWnd::ReleaseSurfaces() {
 void COverlayVideoWnd::SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber, COLORREF colour,
                                     const std::string& label) {
   std::lock_guard lock(DisplayLock());
-  overlay_.eventKind = kind;
-  overlay_.eventText = QString::fromStdString(LegacyTextToUtf8(text));
-  overlay_.machineNumber = machineNumber;
-  overlay_.eventColour = colour;
-  overlay_.eventLabel = QString::fromStdString(LegacyTextToUtf8(label));
+  overlay_.SetEvent(kind, text, machineNumber, colour, label);
 }
 
 void COverlayVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
@@ -117,11 +112,7 @@ void COverlayVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& text
     std::lock_guard lock(DisplayLock());
     noFrame_ = false;
     pixelFormat_ = frame.layout == PixelLayout::kUyvy ? 0 : 1;
-    overlay_.texts = texts;
-    for (std::string* t : {&overlay_.texts.cameraTitle, &overlay_.texts.sizeText, &overlay_.texts.dateText,
-                           &overlay_.texts.dimensionText}) {
-      if (t->size() > 127) t->resize(127);
-    }
+    overlay_.SetTexts(texts);
     // The one copy the processor makes: rows of 2 x width bytes into the
     // surface's rows of whole pixel pairs.
     Staging& surface = staging_[pixelFormat_];

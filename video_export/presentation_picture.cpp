@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "export/snapshot_file.h"
-#include "playback/platform/legacy_text.h"
+#include "export/legacy_qstring.h"
 #include "export/frame_texts_painter.h"
 
 namespace bv {
@@ -36,11 +36,8 @@ bool CPresentationPicture::Compose(const ShownFrame& shown) {
   state.shown[2] = items_.dateTime;
   state.shown[3] = 0;  // no command shows the picture dimensions
   if (items_.event) {
-    state.eventKind = shown.event.kind;
-    state.eventText = QString::fromStdString(LegacyTextToUtf8(shown.event.text));
-    state.machineNumber = shown.event.machineNumber;
-    state.eventColour = shown.event.colour;
-    state.eventLabel = QString::fromStdString(LegacyTextToUtf8(shown.event.label));
+    state.SetEvent(shown.event.kind, shown.event.text, shown.event.machineNumber, shown.event.colour,
+                   shown.event.label);
   }
 
   QPainter painter(&image_);

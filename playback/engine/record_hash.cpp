@@ -29,16 +29,6 @@ std::string RecordPayloadHash(const CPlaybackEngine& engine, const INDEX_RECORD&
   return digest ? DigestHex(*digest) : std::string();
 }
 
-std::string DigestHex(const std::array<uint8_t, 32>& digest) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex(64, '0');
-  for (size_t i = 0; i < digest.size(); ++i) {
-    hex[2 * i] = kHex[digest[i] >> 4];
-    hex[2 * i + 1] = kHex[digest[i] & 15];
-  }
-  return hex;
-}
-
 std::string FileSha256(const std::string& path, const HashProgress& progress) {
   CDataFile file;
   if (!file.Open(path)) return std::string();

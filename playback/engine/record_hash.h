@@ -8,6 +8,7 @@
 #include <string>
 
 #include "playback/engine/playback_engine.h"
+#include "playback/platform/sha256.h"
 
 namespace bv {
 
@@ -16,9 +17,6 @@ namespace bv {
 std::optional<std::array<uint8_t, 32>> RecordPayloadDigest(const CPlaybackEngine& engine, const INDEX_RECORD& record);
 // The same as lower-case hex; empty when the bytes cannot be read.
 std::string RecordPayloadHash(const CPlaybackEngine& engine, const INDEX_RECORD& record);
-
-// Lower-case hex of 32 bytes.
-std::string DigestHex(const std::array<uint8_t, 32>& digest);
 
 // Called with the bytes hashed so far; false stops the hashing.
 using HashProgress = std::function<bool(uint64_t done)>;

@@ -9,6 +9,7 @@
 #include "export/snapshot_file.h"
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
+#include "export/legacy_qstring.h"
 #include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
@@ -153,7 +154,7 @@ int RunPrint(const Args& args) {
       [&](const uint8_t* bits, uint32_t, const BITMAPINFOHEADER& header, const std::string& caption) {
         const QImage picture = PrintImageOfBits(bits, header, kPictureBufferSize);
         if (picture.isNull()) return 0;
-        written = WritePrintPagePdf(out, picture, QString::fromStdString(LegacyTextToUtf8(caption)),
+        written = WritePrintPagePdf(out, picture, FromLegacy(caption),
                                     static_cast<int>(dpi));
         if (!written) std::fprintf(stderr, "cannot write %s\n", out.c_str());
         return written ? 1 : 0;

@@ -4,8 +4,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
+#include "export/dib_picture.h"
+#include "export/snapshot_file.h"
 #include "playback/platform/file_write.h"
 #include "playback/platform/le_bytes.h"
 #include "playback/platform/platform_types.h"
@@ -13,34 +16,19 @@
 namespace bv::tool {
 namespace {
 
-// Pixel (x, y), y counted from the top, as R, G, B.
-void RgbAt(const uint8_t* bgrBottomUp, int width, int height, int x, int y, uint8_t* rgb) {
-  const uint8_t* bgr = bgrBottomUp + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
-  rgb[0] = bgr[2];
-  rgb[1] = bgr[1];
-  rgb[2] = bgr[0];
+// Row y, counted from the top, of a bottom-up B, G, R picture as R, G, B.
+void RgbRow(const uint8_t* bgrBottomUp, int width, int height, int y, uint8_t* rgb) {
+  SwapRedAndBlue(bgrBottomUp + static_cast<size_t>(height - 1 - y) * width * 3, rgb, width);
 }
 
 std::vector<uint8_t> BmpBytes(const uint8_t* pixels, int width, int height) {
-  const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};  // rows padded to 4 bytes
-  const size_t imageBytes = rowBytes * height;
-  const size_t headers = BITMAPFILEHEADER::kSize + BITMAPINFOHEADER::kSize;
-  std::vector<uint8_t> bytes(headers + imageBytes, 0);
-  BITMAPFILEHEADER file;
-  file.bfType = 0x4D42;  // "BM"
-  file.bfSize = static_cast<uint32_t>(bytes.size());
-  file.bfOffBits = static_cast<uint32_t>(headers);
-  file.ToBytes(bytes.data());
-  BITMAPINFOHEADER info;
-  info.biSize = BITMAPINFOHEADER::kSize;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<uint32_t>(imageBytes);
-  info.ToBytes(bytes.data() + BITMAPFILEHEADER::kSize);
+  const std::array<uint8_t, 54> headers = SnapshotBmpHeaders(width, height);
+  const size_t rowBytes = DibRowBytes(width, 24);
+  std::vector<uint8_t> bytes(headers.size() + rowBytes * height, 0);
+  std::copy(headers.begin(), headers.end(), bytes.begin());
   for (int row = 0; row < height; ++row) {
-    std::copy_n(pixels + static_cast<size_t>(row) * width * 3, width * 3, bytes.begin() + headers + row * rowBytes);
+    std::copy_n(pixels + static_cast<size_t>(row) * width * 3, width * 3,
+                bytes.begin() + headers.size() + row * rowBytes);
   }
   return bytes;
 }
@@ -50,9 +38,7 @@ std::vector<uint8_t> PpmBytes(const uint8_t* pixels, int width, int height) {
   std::vector<uint8_t> bytes(header.begin(), header.end());
   bytes.resize(header.size() + static_cast<size_t>(width) * height * 3);
   uint8_t* out = bytes.data() + header.size();
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x, out += 3) RgbAt(pixels, width, height, x, y, out);
-  }
+  for (int y = 0; y < height; ++y, out += static_cast<size_t>(width) * 3) RgbRow(pixels, width, height, y, out);
   return bytes;
 }
 
@@ -74,11 +60,9 @@ std::vector<uint8_t> PngBytes(const uint8_t* pixels, int width, int height) {
   raw.reserve((static_cast<size_t>(width) * 3 + 1) * height);
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);
-    for (int x = 0; x < width; ++x) {
-      uint8_t rgb[3];
-      RgbAt(pixels, width, height, x, y, rgb);
-      raw.insert(raw.end(), rgb, rgb + 3);
-    }
+    const size_t start = raw.size();
+    raw.resize(start + static_cast<size_t>(width) * 3);
+    RgbRow(pixels, width, height, y, raw.data() + start);
   }
   uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
   std::vector<uint8_t> packed(packedSize);

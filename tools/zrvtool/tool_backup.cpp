@@ -1,7 +1,5 @@
 #include "tools/zrvtool/tool_backup.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,10 +29,16 @@ const char* BackupFormName(BackupForm form) {
 }
 
 BackupForm BackupFormOfPath(const std::string& path) {
-  const char* ext = path.size() >= 4 ? path.c_str() + path.size() - 4 : "";
-  if (strcasecmp(ext, ".idx") == 0) return BackupForm::kPair;
-  if (strcasecmp(ext, ".zrv") == 0) return BackupForm::kContainer;
-  return BackupForm::kSelfContained;
+  // As the viewer's Open command tells them apart; any other name is a
+  // self-contained viewer with its backup appended.
+  switch (ClassifyOpenPath(path)) {
+    case OpenPathKind::kIdx:
+      return BackupForm::kPair;
+    case OpenPathKind::kZrv:
+      return BackupForm::kContainer;
+    default:
+      return BackupForm::kSelfContained;
+  }
 }
 
 void UseBuildTreeFoldersWhenUnset() {
