@@ -53,7 +53,7 @@ bool CPlaybackEngine::PictureFitsBuffers() const {
 
 bool CPlaybackEngine::DecodePayload(int codec, bool rgb) {
   // Whatever this decodes, the decoder no longer stands where it stood.
-  if (codec >= 0 && codec < kCodecCount) decoderAt_[codec].reset();
+  kept_.DecoderMoved(codec);
   if (!PictureFitsBuffers()) return false;
   switch (codec) {
     case kCodecMJPG:
@@ -164,13 +164,13 @@ CachedPictureFormat CPlaybackEngine::KeptFormat(int codec, int width, int height
 // DecodePayload of an MPEG-4 frame for the DIB presentation, its planes kept
 // in the cache on the way.
 bool CPlaybackEngine::DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat& format) {
-  decoderAt_[kCodecMPEG4].reset();
+  kept_.DecoderMoved(kCodecMPEG4);
   if (!PictureFitsBuffers()) return false;
-  uint8_t* room = pictureCache_.Reserve(record, format);
+  uint8_t* room = kept_.Cache().Reserve(record, format);
   if (!room) return DecodeMpeg4(true);
   const int result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
   if (result < 0 || !PlanarToBottomUpBgr(room, width_, height_, presentation_.get())) return false;
-  pictureCache_.Commit(result == kMpeg4Concealed);
+  kept_.Cache().Commit(result == kMpeg4Concealed);
   ShowPresentationBuffer();
   ++decodedPictures_;
   lastDecodeConcealed_ = result == kMpeg4Concealed;
@@ -199,7 +199,7 @@ void CPlaybackEngine::ShowPresentationBuffer() {
 void CPlaybackEngine::ShowDecoded(const DecodedPicture& picture) {
   decoded_ = picture;
   // A kept picture on show stays untouched until another takes its place.
-  pictureCache_.ShowNothing();
+  kept_.Cache().ShowNothing();
 }
 
 // The decoders write rows top row first; the DIB presentation is bottom-up.
@@ -295,11 +295,11 @@ CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictu
   const std::optional<uint32_t> start = FindKeyFrameBefore(current);
   if (start) {
     // The key frame starts the decoder afresh.
-    decoderBehindAt_[codec].reset();
+    kept_.DecoderRestarted(codec);
   } else if (!BringDecoderUpToShownFrame(codec)) {
     return PictureSource::kRefused;
   }
-  const uint32_t first = start ? CatchUpStart(codec, *start, current) : current;
+  const uint32_t first = start ? kept_.CatchUpStart(codec, *start, current) : current;
   AdvanceDecoderThrough(first, current, codec, rgb, keepPictures && start);
 
   if (!ReadPayloadDirect(index[current])) return PictureSource::kRefused;
@@ -308,15 +308,6 @@ CPlaybackEngine::PictureSource CPlaybackEngine::CatchUp(bool rgb, bool keepPictu
   GetPictureSize(&width, &height);
   SetPictureSize(width, height);
   return start ? PictureSource::kCatchUpFromKeyFrame : PictureSource::kCatchUp;
-}
-
-// Where a catch-up from the key frame at key to the record before end
-// starts: after the record the decoder stands at when that lies in between
-// (a step forward continues from the frame shown), else at the key frame.
-// Without the cache every catch-up starts at its key frame.
-uint32_t CPlaybackEngine::CatchUpStart(int codec, uint32_t key, uint32_t end) const {
-  const std::optional<uint32_t>& at = decoderAt_[codec];
-  return pictureCacheEnabled_ && at && *at >= key && *at < end ? *at + 1 : key;
 }
 
 // Decodes the records first..end-1 for the decoder's state. With
@@ -333,7 +324,7 @@ void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int co
     SetPictureSize(width, height);
     const CachedPictureFormat format = KeptFormat(codec, width, height, rgb);
     // One place stays for the target and one for a kept picture on show.
-    const bool keep = keepPictures && end - i + 1 < pictureCache_.CapacityFor(format) && PictureFitsBuffers() &&
+    const bool keep = keepPictures && end - i + 1 < kept_.Cache().CapacityFor(format) && PictureFitsBuffers() &&
                       GetCodecType() == codec;
     if (keep) {
       DecodeAndKeep(i, codec, format);
@@ -341,7 +332,7 @@ void CPlaybackEngine::AdvanceDecoderThrough(uint32_t first, uint32_t end, int co
       AdvanceDecoder(codec, rgb);
     }
   }
-  if (first < end) decoderAt_[codec] = end - 1;
+  if (first < end) kept_.DecoderNowAt(codec, end - 1);
 }
 
 // Decodes an earlier frame for the decoder's state alone: its picture is
@@ -377,7 +368,7 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
   // The MPEG-4 module refuses YUY2 of an odd width before decoding; such
   // frames only advance the decoder.
   const bool convertible = format.rgb || format.width % 2 == 0;
-  uint8_t* room = convertible && mpeg4Decoder_ ? pictureCache_.Reserve(record, format) : nullptr;
+  uint8_t* room = convertible && mpeg4Decoder_ ? kept_.Cache().Reserve(record, format) : nullptr;
   if (!room) {
     AdvanceDecoder(codec, format.rgb);
     return;
@@ -393,7 +384,7 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
                         : CallMpeg4Decoder(room, false);
   }
   if (result < 0) return;
-  pictureCache_.Commit(result == kMpeg4Concealed);
+  kept_.Cache().Commit(result == kMpeg4Concealed);
   ++decodedPictures_;
 }
 
@@ -401,14 +392,14 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
 // is shown bottom-up.
 void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& format, const uint8_t* output,
                                   bool concealed) {
-  uint8_t* room = pictureCache_.Reserve(record, format);
+  uint8_t* room = kept_.Cache().Reserve(record, format);
   if (!room) return;
   if (format.rgb) {
     FlipRows(output, room);
   } else {
     std::memcpy(room, output, format.Bytes());
   }
-  pictureCache_.Commit(concealed);
+  kept_.Cache().Commit(concealed);
 }
 
 // A picture served from the cache leaves the decoder where its last decode
@@ -417,10 +408,9 @@ void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& fo
 // brought there; a key frame starts afresh and needs nothing. The current
 // record's payload is read again afterwards.
 bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
-  std::optional<uint32_t>& behind = decoderBehindAt_[codec];
+  const std::optional<uint32_t> behind = kept_.TakeDecoderBehind(codec);
   if (!behind) return true;
   const uint32_t shown = *behind;
-  behind.reset();
   if (IsKeyFrame()) return true;
   const IndexArray& index = owner_->Index();
   const uint32_t current = owner_->CurrentIndex();
@@ -428,7 +418,7 @@ bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
   uint8_t kind = 0;
   const bool shownKey = ReadKindByte(index[shown], &kind) && IsKeyFrameKind(kind);
   const uint32_t key = shownKey ? shown : FindKeyFrameBefore(shown).value_or(shown);
-  AdvanceDecoderThrough(CatchUpStart(codec, key, shown + 1), shown + 1, codec, !overlay_, false);
+  AdvanceDecoderThrough(kept_.CatchUpStart(codec, key, shown + 1), shown + 1, codec, !overlay_, false);
   if (!ReadPayloadDirect(index[current])) return false;
   int width = 0;
   int height = 0;
@@ -443,25 +433,25 @@ bool CPlaybackEngine::BringDecoderUpToShownFrame(int codec) {
 // catch-up that keeps their pictures; any other frame is decoded on the
 // decoder's state, once that is where the uncached engine's would be.
 CPlaybackEngine::PictureSource CPlaybackEngine::PrepareShownPicture(int codec) {
-  if (pictureCacheEnabled_ && ShownOutOfSequence(codec)) {
+  if (kept_.Enabled() && ShownOutOfSequence(codec)) {
     int width = 0;
     int height = 0;
     GetPictureSize(&width, &height);
-    if (pictureCache_.Find(owner_->CurrentIndex(), KeptFormat(codec, width, height, !overlay_))) {
+    if (kept_.Cache().Find(owner_->CurrentIndex(), KeptFormat(codec, width, height, !overlay_))) {
       return PictureSource::kCache;
     }
   }
   if (!NeedsCatchUp(codec)) {
     return BringDecoderUpToShownFrame(codec) ? PictureSource::kDecoderState : PictureSource::kRefused;
   }
-  return CatchUp(!overlay_, pictureCacheEnabled_);
+  return CatchUp(!overlay_, kept_.Enabled());
 }
 
 void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource source) {
   const uint32_t current = owner_->CurrentIndex();
   const CachedPictureFormat format = KeptFormat(codec, width_, height_, rgb);
   if (source == PictureSource::kCache) {
-    const uint8_t* kept = pictureCache_.Find(current, format);
+    const uint8_t* kept = kept_.Cache().Find(current, format);
     if (format.planar) {
       // Kept planes are shown converted, as the decoder shows them (the
       // format has even sizes, which always convert).
@@ -472,16 +462,15 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
       // while on show.
       display_ = kept;
       ShowDecoded(DecodedPicture{display_, rgb ? PixelLayout::kBgr24BottomUp : PixelLayout::kYuy2, width_, height_});
-      pictureCache_.MarkOnShow(current, format);
+      kept_.Cache().MarkOnShow(current, format);
     }
-    lastDecodeConcealed_ = pictureCache_.IsConcealed(current);
-    ++cachedPicturesShown_;
-    decoderBehindAt_[codec] = current;
+    lastDecodeConcealed_ = kept_.Cache().IsConcealed(current);
+    kept_.ShownFromCache(codec, current);
     return;
   }
-  const std::optional<uint32_t> at = decoderAt_[codec];
+  const std::optional<uint32_t> at = kept_.DecoderAt(codec);
   const uint64_t before = decodedPictures_;
-  const bool keep = source == PictureSource::kCatchUpFromKeyFrame && pictureCacheEnabled_;
+  const bool keep = source == PictureSource::kCatchUpFromKeyFrame && kept_.Enabled();
   if (keep && format.planar) {
     DecodeMpeg4Kept(current, format);
   } else {
@@ -493,9 +482,9 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
   const bool followsAt = at && OnlyAudioBetween(*at, current);
   const bool inSequence = source == PictureSource::kCatchUpFromKeyFrame ||
                           (source == PictureSource::kDecoderState && (IsKeyFrame() || followsAt));
-  if (inSequence) decoderAt_[codec] = current;
+  if (inSequence) kept_.DecoderNowAt(codec, current);
   // The picture just decoded is kept as it is shown.
-  if (keep && !format.planar) pictureCache_.Store(current, format, display_, lastDecodeConcealed_);
+  if (keep && !format.planar) kept_.Cache().Store(current, format, display_, lastDecodeConcealed_);
 }
 
 bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
@@ -510,15 +499,12 @@ bool CPlaybackEngine::OnlyAudioBetween(uint32_t earlier, uint32_t later) const {
 // A kept picture still on show stays untouched (no longer found) until
 // another picture is shown.
 void CPlaybackEngine::ForgetKeptPictures() {
-  pictureCache_.Clear();
+  kept_.Forget();
   keyFrameMemo_.reset();
-  for (auto& behind : decoderBehindAt_) behind.reset();
-  for (auto& at : decoderAt_) at.reset();
 }
 
 void CPlaybackEngine::SetPictureCacheEnabled(bool enabled) {
-  pictureCacheEnabled_ = enabled;
-  pictureCache_.Clear();
+  kept_.SetEnabled(enabled);
 }
 
 bool CPlaybackEngine::StillDecode() {

@@ -168,9 +168,9 @@ bool CPlaybackEngine::DisplayRecord(const INDEX_RECORD& record) {
   dimensionText_ = StringPrintf(" %d x %d", width, height);
   host.SetEditText(IDC_PICTURE_SIZE, dimensionText_);
   if (width > kMaxPictureWidth || height > kMaxPictureHeight) return false;
-  const uint64_t producedBefore = decodedPictures_ + cachedPicturesShown_;
+  const uint64_t producedBefore = decodedPictures_ + kept_.ShownCount();
   DecodeShownPicture(codec, !overlay_, source);
-  pictureDecoded_ = decodedPictures_ + cachedPicturesShown_ > producedBefore;
+  pictureDecoded_ = decodedPictures_ + kept_.ShownCount() > producedBefore;
   RewriteInputHeaderForDisplay();
 
   // The hall event drawn over this frame.

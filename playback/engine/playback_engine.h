@@ -19,7 +19,7 @@
 #include "playback/format/camera_info.h"
 #include "playback/format/codec_table.h"
 #include "playback/platform/data_file.h"
-#include "playback/engine/decoded_picture_cache.h"
+#include "playback/engine/kept_pictures.h"
 #include "playback/format/index_record.h"
 #include "playback/platform/platform_types.h"
 #include "playback/host/video_window.h"
@@ -144,15 +144,15 @@ class CPlaybackEngine {
   // at (a step forward decodes one frame). On by default; off, every
   // catch-up decodes from its key frame. Turning it on or off empties it.
   void SetPictureCacheEnabled(bool enabled);
-  bool PictureCacheEnabled() const { return pictureCacheEnabled_; }
-  const CDecodedPictureCache& PictureCache() const { return pictureCache_; }
+  bool PictureCacheEnabled() const { return kept_.Enabled(); }
+  const CDecodedPictureCache& PictureCache() const { return kept_.Cache(); }
   // A viewer starting up has the kept pictures' storage made present
   // meanwhile (46 MiB, which tools that never step back need not touch);
   // the wait is for tools that time play right after start-up.
-  void PreparePictureStorage() { pictureCache_.MakePresentMeanwhile(); }
-  void WaitUntilPictureStoragePresent() { pictureCache_.WaitUntilPresent(); }
+  void PreparePictureStorage() { kept_.Cache().MakePresentMeanwhile(); }
+  void WaitUntilPictureStoragePresent() { kept_.Cache().WaitUntilPresent(); }
   // Pictures shown from the cache since start-up.
-  uint64_t CachedPicturesShown() const { return cachedPicturesShown_; }
+  uint64_t CachedPicturesShown() const { return kept_.ShownCount(); }
 
   // Frame delay from the twenty-step table; a step above 19 leaves it as is.
   void SetFrameDelay(int delayStep);
@@ -250,7 +250,6 @@ class CPlaybackEngine {
   void DecodeShownPicture(int codec, bool rgb, PictureSource source);
   PictureSource CatchUp(bool rgb, bool keepPictures);
   std::optional<uint32_t> FindKeyFrameBefore(uint32_t record) const;
-  uint32_t CatchUpStart(int codec, uint32_t key, uint32_t end) const;
   bool OnlyAudioBetween(uint32_t earlier, uint32_t later) const;
   void AdvanceDecoderThrough(uint32_t first, uint32_t end, int codec, bool rgb, bool keepPictures);
   void DecodeAndKeep(uint32_t record, int codec, const CachedPictureFormat& format);
@@ -326,17 +325,8 @@ class CPlaybackEngine {
   bool lastDecodeConcealed_ = false;
   uint64_t decodedPictures_ = 0;
 
-  CDecodedPictureCache pictureCache_;
-  bool pictureCacheEnabled_ = true;
-  uint64_t cachedPicturesShown_ = 0;
-  // Per codec: the record whose picture came from the cache last while the
-  // decoder stayed elsewhere. The uncached engine's decoder would stand at
-  // that record; a decode building on the decoder's state first goes there.
-  std::array<std::optional<uint32_t>, kCodecCount> decoderBehindAt_;
-  // Per codec: the record the decoder stands at, having decoded every frame
-  // from its key frame on as a catch-up to it does; unknown after any other
-  // decode.
-  std::array<std::optional<uint32_t>, kCodecCount> decoderAt_;
+  // The pictures kept from catch-ups and where each decoder stands.
+  CKeptPictures kept_;
 
   CEventState events_;
 
