@@ -14,7 +14,7 @@
 #include "playback/tick_clock.h"
 #include "tools/samples/sound_capture.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -109,14 +109,20 @@ int RunAudio(const Args& args) {
   }
 
   const samples::DriftStats drift = capture.Drift();
-  JsonObject driftJson;
-  driftJson.Add("seconds", drift.seconds).Add("max_abs", drift.maxAbsMs).Add("mean", drift.meanMs);
-  driftJson.Add("last", drift.lastMs);
-  JsonObject out;
-  out.Add("written", parsed->output).Add("samples_per_second", rate).Add("bits_per_sample", uint32_t{bits});
-  out.Add("pcm_bytes", static_cast<uint64_t>(capture.Pcm().size()));
-  out.Add("records_played", played).Add("real_time", parsed->realTime).Add("drift_ms", driftJson);
-  std::printf("%s\n", out.str().c_str());
+  Json driftJson;
+  driftJson["seconds"] = drift.seconds;
+  driftJson["max_abs"] = drift.maxAbsMs;
+  driftJson["mean"] = Rounded(drift.meanMs);
+  driftJson["last"] = drift.lastMs;
+  Json out;
+  out["written"] = parsed->output;
+  out["samples_per_second"] = rate;
+  out["bits_per_sample"] = uint32_t{bits};
+  out["pcm_bytes"] = static_cast<uint64_t>(capture.Pcm().size());
+  out["records_played"] = played;
+  out["real_time"] = parsed->realTime;
+  out["drift_ms"] = std::move(driftJson);
+  PrintJsonLine(out);
 
   if (capture.FormatChanged()) {
     std::fprintf(stderr, "the sound output changed its format; only the sound before the change was written\n");

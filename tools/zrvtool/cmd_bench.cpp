@@ -17,7 +17,7 @@
 #include "playback/backup_constants.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/decode_timing.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/play_timing.h"
 #include "tools/zrvtool/tool_backup.h"
@@ -97,23 +97,23 @@ long PeakResidentKiB() {
   return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
 }
 
-std::string WithCachePeak(const std::string& json, const CPlaybackEngine& engine) {
-  // The timings' object with the most bytes the kept pictures held and the
-  // process's peak resident size added.
-  return json.substr(0, json.size() - 1) + ",\"cache_peak_bytes\":" +
-         std::to_string(engine.PictureCache().PeakBytesHeld()) + ",\"peak_resident_kib\":" +
-         std::to_string(PeakResidentKiB()) + "}";
+// The timings with the most bytes the kept pictures held and the process's
+// peak resident size.
+Json WithCachePeak(Json json, const CPlaybackEngine& engine) {
+  json["cache_peak_bytes"] = static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld());
+  json["peak_resident_kib"] = PeakResidentKiB();
+  return json;
 }
 
-std::string StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
-  JsonObject json;
-  json.Add("steps", steps.steps)
-      .Add("refused", steps.refused)
-      .Add("forward_median_ms", steps.forwardMedianMs)
-      .Add("backward_median_ms", steps.backwardMedianMs)
-      .Add("ratio", steps.forwardMedianMs > 0 ? steps.backwardMedianMs / steps.forwardMedianMs : 0.0)
-      .Add("cache_peak_bytes", static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld()));
-  return json.str();
+Json StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
+  Json json;
+  json["steps"] = steps.steps;
+  json["refused"] = steps.refused;
+  json["forward_median_ms"] = Rounded(steps.forwardMedianMs);
+  json["backward_median_ms"] = Rounded(steps.backwardMedianMs);
+  json["ratio"] = Rounded(steps.forwardMedianMs > 0 ? steps.backwardMedianMs / steps.forwardMedianMs : 0.0);
+  json["cache_peak_bytes"] = static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld());
+  return json;
 }
 
 int NothingDecoded() {
@@ -142,7 +142,7 @@ int RunBench(const Args& args) {
   if (!plays) {
     const DecodeTimings timings =
         options.Has("--raw") ? TimeRawDecodes(ReadPayloads(controller)) : TimeViewerDecodes(controller);
-    std::printf("%s\n", DecodeTimingsJson(timings).c_str());
+    PrintJsonLine(DecodeTimingsJson(timings));
     return DecodedFrames(timings) > 0 ? kExitOk : NothingDecoded();
   }
   engine.SetPictureCacheEnabled(!options.Has("--no-cache"));
@@ -155,7 +155,7 @@ int RunBench(const Args& args) {
   if (options.Has("--steps")) {
     if (options.Has("--warm")) TimeSteps(controller);
     const StepTimings steps = TimeSteps(controller);
-    std::printf("%s\n", StepTimingsJson(steps, engine).c_str());
+    PrintJsonLine(StepTimingsJson(steps, engine));
     if (steps.refused >= 2 * steps.steps) return NothingDecoded();
   } else {
     if (options.Has("--drag") && options.Has("--warm")) {
@@ -165,7 +165,7 @@ int RunBench(const Args& args) {
     const DecodeTimings timings = options.Has("--drag")
                                       ? TimeDrag(controller)
                                       : TimePlay(controller, options.Has("--backward"), options.Has("--warm"));
-    std::printf("%s\n", WithCachePeak(DecodeTimingsJson(timings), engine).c_str());
+    PrintJsonLine(WithCachePeak(DecodeTimingsJson(timings), engine));
     if (DecodedFrames(timings) == 0) return NothingDecoded();
   }
   return kExitOk;

@@ -4,7 +4,7 @@
 
 #include "playback/backup_cut.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -29,13 +29,12 @@ int RunCut(const Args& args) {
     std::fprintf(stderr, "%s\n", cut.error.c_str());
     return kExitRefused;
   }
-  std::printf("%s\n", JsonObject()
-                          .Add("output", options.Value("-o"))
-                          .Add("first", cut.first)
-                          .Add("last", cut.last)
-                          .Add("count", cut.count)
-                          .str()
-                          .c_str());
+  Json out;
+  out["output"] = options.Value("-o");
+  out["first"] = cut.first;
+  out["last"] = cut.last;
+  out["count"] = cut.count;
+  PrintJsonLine(out);
   return kExitOk;
 }
 

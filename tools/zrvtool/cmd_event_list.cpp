@@ -7,7 +7,7 @@
 #include "playback/legacy_text.h"
 #include "playback/record_time.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -20,24 +20,17 @@ int RunEventList(const Args& args) {
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
   if (options.Has("--labels-dir")) controller.Engine().SetProgramDirectory(options.Value("--labels-dir"));
-  std::string line;
   for (const BackupEvent& event : ListBackupEvents(controller.EventListRequest())) {
-    JsonObject json;
-    json.Add("start", FormatMoment(event.startMs))
-        .Add("end", FormatMoment(event.endMs))
-        .Add("camera", static_cast<int>(event.camera))
-        .Add("machine", static_cast<int64_t>(event.machineNumber))
-        .Add("kind", event.kind == kMachineEvent ? "machine" : "R40Max")
-        .Add("text", LegacyTextToUtf8(event.text));
+    Json json;
+    json["start"] = FormatMoment(event.startMs);
+    json["end"] = FormatMoment(event.endMs);
+    json["camera"] = static_cast<int>(event.camera);
+    json["machine"] = static_cast<int64_t>(event.machineNumber);
+    json["kind"] = event.kind == kMachineEvent ? "machine" : "R40Max";
+    json["text"] = LegacyTextToUtf8(event.text);
     const uint32_t record = controller.FirstRecordOfEvent(event);
-    if (record == CRecordTimeSearch::kNone) {
-      json.AddRaw("record", "null");
-    } else {
-      json.Add("record", record);
-    }
-    line = json.str();
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    json["record"] = record == CRecordTimeSearch::kNone ? Json(nullptr) : Json(record);
+    PrintJsonLine(json);
   }
   return kExitOk;
 }

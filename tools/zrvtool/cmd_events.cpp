@@ -7,7 +7,7 @@
 
 #include "playback/legacy_text.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -68,13 +68,13 @@ int RunEvents(const Args& args) {
     return kExitRefused;
   }
   const CHeadlessVideoWindow::Event event = window.CurrentEvent();
-  JsonObject json;
-  json.Add("kind", static_cast<int>(event.kind))
-      .Add("text", LegacyTextToUtf8(event.text))
-      .Add("machine", static_cast<int64_t>(event.machineNumber))
-      .Add("colour", static_cast<uint32_t>(event.colour))
-      .Add("label", LegacyTextToUtf8(event.label));
-  std::printf("%s\n", json.str().c_str());
+  Json json;
+  json["kind"] = static_cast<int>(event.kind);
+  json["text"] = LegacyTextToUtf8(event.text);
+  json["machine"] = static_cast<int64_t>(event.machineNumber);
+  json["colour"] = static_cast<uint32_t>(event.colour);
+  json["label"] = LegacyTextToUtf8(event.label);
+  PrintJsonLine(json);
   return kExitOk;
 }
 

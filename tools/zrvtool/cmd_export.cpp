@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
@@ -45,19 +45,25 @@ int RunExport(const Args& args) {
     std::fprintf(stderr, "%s\n", result.error.c_str());
     return kExitRefused;
   }
-  JsonObject out;
-  out.Add("output", request.outputPath).Add("first", result.first).Add("last", result.last);
-  out.Add("video_frames", result.videoFrames).Add("video_codec", result.videoCodec);
-  out.Add("video_copied", result.videoCopied).Add("sound_chunks", result.soundChunks);
+  Json out;
+  out["output"] = request.outputPath;
+  out["first"] = result.first;
+  out["last"] = result.last;
+  out["video_frames"] = result.videoFrames;
+  out["video_codec"] = result.videoCodec;
+  out["video_copied"] = result.videoCopied;
+  out["sound_chunks"] = result.soundChunks;
   if (result.sound) {
-    JsonObject sound;
-    sound.Add("samples_per_second", result.sound->samplesPerSecond);
-    sound.Add("bits_per_sample", int{result.sound->bitsPerSample}).Add("channels", int{result.sound->channels});
-    out.Add("sound", sound);
+    Json sound;
+    sound["samples_per_second"] = result.sound->samplesPerSecond;
+    sound["bits_per_sample"] = int{result.sound->bitsPerSample};
+    sound["channels"] = int{result.sound->channels};
+    out["sound"] = std::move(sound);
   }
-  out.Add("duration_ms", result.durationMs).Add("recorded_from", result.recordedFrom);
-  out.Add("recorded_to", result.recordedTo);
-  std::printf("%s\n", out.str().c_str());
+  out["duration_ms"] = result.durationMs;
+  out["recorded_from"] = result.recordedFrom;
+  out["recorded_to"] = result.recordedTo;
+  PrintJsonLine(out);
   return kExitOk;
 }
 

@@ -7,7 +7,7 @@
 #include "playback/backup_constants.h"
 #include "playback/codec_table.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/picture_files.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -70,17 +70,17 @@ int RunFrame(const Args& args) {
     return kExitRefused;
   }
   const int codec = engine.GetCodecType();
-  JsonObject result;
-  result.Add("index", index)
-      .Add("codec", CodecInfo(codec).name)
-      .Add("key", engine.IsKeyFrame())
-      .Add("width", shown.width)
-      .Add("height", shown.height)
-      // The decoder worked around damage in this picture (or in the frames
-      // it was built from): concealed, not as recorded.
-      .Add("damaged", engine.LastDecodeConcealed())
-      .Add("file", out);
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["index"] = index;
+  result["codec"] = CodecInfo(codec).name;
+  result["key"] = engine.IsKeyFrame();
+  result["width"] = shown.width;
+  result["height"] = shown.height;
+  // The decoder worked around damage in this picture (or in the frames it
+  // was built from): concealed, not as recorded.
+  result["damaged"] = engine.LastDecodeConcealed();
+  result["file"] = out;
+  PrintJsonLine(result);
   return kExitOk;
 }
 

@@ -6,7 +6,7 @@
 #include "playback/pair_files.h"
 #include "playback/sha256.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "export/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -22,30 +22,32 @@ int RunHash(const Args& args) {
   // The whole file the user named (for a pair, the index file and the data
   // file are hashed each).
   auto hashFile = [](const std::string& path) { return FileSha256(path); };
-  JsonObject whole;
-  whole.Add("path", args[0]).Add("size", static_cast<uint64_t>(FileLength(args[0]))).Add("sha256", hashFile(args[0]));
-  JsonObject result;
-  result.Add("file", whole);
-  if (backup->controller.IsOldPair()) {
-    const std::string sav = PairDataFile(args[0]);
-    result.Add("data_file", JsonObject().Add("path", sav).Add("size", file.Length()).Add("sha256", hashFile(sav)));
-  }
-  std::string records = "[";
+  auto fileJson = [&hashFile](const std::string& path, uint64_t size) {
+    Json json;
+    json["path"] = path;
+    json["size"] = size;
+    json["sha256"] = hashFile(path);
+    return json;
+  };
+  Json result;
+  result["file"] = fileJson(args[0], static_cast<uint64_t>(FileLength(args[0])));
+  if (backup->controller.IsOldPair()) result["data_file"] = fileJson(PairDataFile(args[0]), file.Length());
+  Json records = Json::array();
   const IndexArray& index = backup->controller.Index();
   for (uint32_t i = 0; i < index.size(); ++i) {
-    JsonObject record;
-    record.Add("index", i);
+    Json record;
+    record["index"] = i;
     const std::string hash = RecordPayloadHash(engine, index[i]);
     if (hash.empty()) {
-      record.AddRaw("sha256", "null").Add("refused", true);
+      record["sha256"] = nullptr;
+      record["refused"] = true;
     } else {
-      record.Add("sha256", hash);
+      record["sha256"] = hash;
     }
-    records += (i ? "," : "") + record.str();
+    records.push_back(std::move(record));
   }
-  records += "]";
-  result.AddRaw("records", records);
-  std::printf("%s\n", result.str().c_str());
+  result["records"] = std::move(records);
+  PrintJsonLine(result);
   return kExitOk;
 }
 

@@ -6,7 +6,7 @@
 
 #include "tools/samples/sample_backups.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 
 namespace bv::tool {
@@ -35,10 +35,9 @@ int RunMakeSample(const Args& args) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return kExitRefused;
   }
-  std::string list = "[";
-  for (size_t i = 0; i < written.size(); ++i) list += (i ? "," : "") + JsonQuote(written[i]);
-  list += "]";
-  std::printf("%s\n", JsonObject().AddRaw("written", list).str().c_str());
+  Json out;
+  out["written"] = written;
+  PrintJsonLine(out);
   return kExitOk;
 }
 

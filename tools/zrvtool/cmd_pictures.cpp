@@ -12,7 +12,7 @@
 #include "playback/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/picture_files.h"
 #include "tools/zrvtool/tool_backup.h"
@@ -88,14 +88,14 @@ int RunStill(const Args& args) {
     std::fprintf(stderr, "cannot write %s\n", out.c_str());
     return kExitRefused;
   }
-  JsonObject result;
-  result.Add("width", image.width())
-      .Add("height", image.height())
-      .Add("trailer", engine.Still().trailerPresent)
-      .Add("camera", LegacyTextToUtf8(tool.host.EditText(IDC_CAMERA_TITLE)))
-      .Add("info", LegacyTextToUtf8(tool.host.EditText(IDC_LOCATION)))
-      .Add("caption", LegacyTextToUtf8(still.caption));
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["width"] = image.width();
+  result["height"] = image.height();
+  result["trailer"] = engine.Still().trailerPresent;
+  result["camera"] = LegacyTextToUtf8(tool.host.EditText(IDC_CAMERA_TITLE));
+  result["info"] = LegacyTextToUtf8(tool.host.EditText(IDC_LOCATION));
+  result["caption"] = LegacyTextToUtf8(still.caption);
+  PrintJsonLine(result);
   return kExitOk;
 }
 
@@ -123,13 +123,13 @@ int RunSnapshot(const Args& args) {
   if (!RunSnapshotCommand(backup->controller, [&out] { return out; })) return kExitRefused;
   const CPlaybackEngine& engine = backup->controller.Engine();
   const int height = IsSingleField(engine.Width(), engine.Height()) ? 2 * engine.Height() : engine.Height();
-  JsonObject result;
-  result.Add("index", index)
-      .Add("format", format == kSnapshotBmp ? "bmp" : "jpg")
-      .Add("width", engine.Width())
-      .Add("height", height)
-      .Add("file", out);
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["index"] = index;
+  result["format"] = format == kSnapshotBmp ? "bmp" : "jpg";
+  result["width"] = engine.Width();
+  result["height"] = height;
+  result["file"] = out;
+  PrintJsonLine(result);
   return kExitOk;
 }
 
@@ -162,16 +162,16 @@ int RunPrint(const Args& args) {
   const auto request = backup->host.DibWindow().LastPrint();
   const PrintPageLayout layout = ComputePrintPageLayout(0, static_cast<int>(dpi), static_cast<int>(dpi),
                                                         kReferenceScreenDpi, kReferenceScreenDpi);
-  JsonObject result;
-  result.Add("index", index)
-      .Add("dpi", dpi)
-      .Add("caption", LegacyTextToUtf8(request.caption))
-      .Add("picture_width", layout.pictureWidth)
-      .Add("picture_height", layout.pictureHeight)
-      .Add("picture_top", layout.pictureY)
-      .Add("caption_top", layout.captionY)
-      .Add("file", out);
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["index"] = index;
+  result["dpi"] = dpi;
+  result["caption"] = LegacyTextToUtf8(request.caption);
+  result["picture_width"] = layout.pictureWidth;
+  result["picture_height"] = layout.pictureHeight;
+  result["picture_top"] = layout.pictureY;
+  result["caption_top"] = layout.captionY;
+  result["file"] = out;
+  PrintJsonLine(result);
   return kExitOk;
 }
 

@@ -7,7 +7,7 @@
 
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
@@ -53,20 +53,27 @@ int RunPresent(const Args& args) {
     std::fprintf(stderr, "%s\n", result.error.c_str());
     return kExitRefused;
   }
-  JsonObject out;
-  out.Add("output", request.outputPath).Add("first", result.first).Add("last", result.last);
-  out.Add("pictures", result.pictures).Add("refused_pictures", result.refusedPictures);
-  out.Add("concealed_pictures", result.concealedPictures);
-  out.Add("width", result.width).Add("height", result.height);
+  Json out;
+  out["output"] = request.outputPath;
+  out["first"] = result.first;
+  out["last"] = result.last;
+  out["pictures"] = result.pictures;
+  out["refused_pictures"] = result.refusedPictures;
+  out["concealed_pictures"] = result.concealedPictures;
+  out["width"] = result.width;
+  out["height"] = result.height;
   if (result.soundRate > 0) {
-    JsonObject sound;
-    sound.Add("samples_per_second", result.soundRate).Add("channels", result.soundChannels);
-    sound.Add("chunks", result.soundChunks).Add("chunks_skipped", result.soundChunksSkipped);
-    out.Add("sound", sound);
+    Json sound;
+    sound["samples_per_second"] = result.soundRate;
+    sound["channels"] = result.soundChannels;
+    sound["chunks"] = result.soundChunks;
+    sound["chunks_skipped"] = result.soundChunksSkipped;
+    out["sound"] = std::move(sound);
   }
-  out.Add("duration_ms", result.durationMs).Add("recorded_from", result.recordedFrom);
-  out.Add("recorded_to", result.recordedTo);
-  std::printf("%s\n", out.str().c_str());
+  out["duration_ms"] = result.durationMs;
+  out["recorded_from"] = result.recordedFrom;
+  out["recorded_to"] = result.recordedTo;
+  PrintJsonLine(out);
   return kExitOk;
 }
 

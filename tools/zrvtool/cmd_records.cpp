@@ -7,7 +7,7 @@
 #include "playback/legacy_text.h"
 #include "playback/string_printf.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "export/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
@@ -27,20 +27,19 @@ int RunRecords(const Args& args) {
   const CPlaybackEngine& engine = controller.Engine();
   const IndexArray& index = controller.Index();
 
-  std::string line;
   for (uint32_t i = 0; i < index.size(); ++i) {
     const INDEX_RECORD& r = index[i];
     if (oneCamera && r.camera != camera) continue;
-    JsonObject json;
-    json.Add("index", i)
-        .Add("time", StringPrintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d", r.year, r.month, r.day, r.hour,
-                                  r.minute, r.second, r.millisecond))
-        .Add("camera", static_cast<int>(r.camera))
-        .Add("type", static_cast<int>(r.type))
-        .Add("kind", r.IsAudio() ? "audio" : "video")
-        .Add("audio_paced", !r.IsAudio() && r.IsAudioPaced())
-        .Add("offset", r.offset)
-        .Add("size", r.size);
+    Json json;
+    json["index"] = i;
+    json["time"] = StringPrintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d", r.year, r.month, r.day, r.hour, r.minute,
+                                r.second, r.millisecond);
+    json["camera"] = static_cast<int>(r.camera);
+    json["type"] = static_cast<int>(r.type);
+    json["kind"] = r.IsAudio() ? "audio" : "video";
+    json["audio_paced"] = !r.IsAudio() && r.IsAudioPaced();
+    json["offset"] = r.offset;
+    json["size"] = r.size;
     if (!r.IsAudio()) {
       std::string title;
       std::string location;
@@ -49,28 +48,22 @@ int RunRecords(const Args& args) {
         int width = 0;
         int height = 0;
         GetPictureSize(head, &width, &height);
-        json.Add("codec", CodecInfo(GetCodecType(head)).name)
-            .Add("key", IsKeyFrame(head))
-            .Add("width", width)
-            .Add("height", height)
-            .Add("title", LegacyTextToUtf8(title))
-            .Add("location", LegacyTextToUtf8(location));
+        json["codec"] = CodecInfo(GetCodecType(head)).name;
+        json["key"] = IsKeyFrame(head);
+        json["width"] = width;
+        json["height"] = height;
+        json["title"] = LegacyTextToUtf8(title);
+        json["location"] = LegacyTextToUtf8(location);
       } else {
         // The viewer refuses this record (too large, or past the end of the file).
-        json.Add("refused", true);
+        json["refused"] = true;
       }
     }
     if (withHash) {
       const std::string hash = RecordPayloadHash(engine, r);
-      if (hash.empty()) {
-        json.AddRaw("sha256", "null");
-      } else {
-        json.Add("sha256", hash);
-      }
+      json["sha256"] = hash.empty() ? Json(nullptr) : Json(hash);
     }
-    line = json.str();
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    PrintJsonLine(json);
   }
   return kExitOk;
 }

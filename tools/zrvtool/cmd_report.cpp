@@ -7,7 +7,7 @@
 #include "export/evidence_report.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
@@ -67,13 +67,18 @@ int RunReport(const Args& args) {
     std::fprintf(stderr, "%s\n", result.error.c_str());
     return kExitRefused;
   }
-  JsonObject out;
-  out.Add("output", request.outputPath).Add("pages", result.pages);
-  if (!result.csvPath.empty()) out.Add("record_list", result.csvPath);
-  out.Add("first", result.first).Add("last", result.last).Add("sha256", result.sha256);
-  out.Add("refused_frames", result.refusedFrames).Add("concealed_frames", result.concealedFrames);
-  out.Add("gaps", result.gaps).Add("events", result.events);
-  std::printf("%s\n", out.str().c_str());
+  Json out;
+  out["output"] = request.outputPath;
+  out["pages"] = result.pages;
+  if (!result.csvPath.empty()) out["record_list"] = result.csvPath;
+  out["first"] = result.first;
+  out["last"] = result.last;
+  out["sha256"] = result.sha256;
+  out["refused_frames"] = result.refusedFrames;
+  out["concealed_frames"] = result.concealedFrames;
+  out["gaps"] = result.gaps;
+  out["events"] = result.events;
+  PrintJsonLine(out);
   return kExitOk;
 }
 

@@ -7,7 +7,7 @@
 
 #include "playback/record_time.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -42,15 +42,15 @@ int RunSeek(const Args& args) {
   }
   const CRecordTimeSearch& search = controller.TimeSearch();
   const INDEX_RECORD& r = controller.Index()[chosen];
-  JsonObject json;
-  json.Add("index", chosen)
-      .Add("time", FormatMoment(RecordMomentMs(r)))
-      .Add("camera", static_cast<int>(r.camera))
-      .Add("before_start", moment < search.FirstTimeMs())
-      .Add("first", FormatMoment(search.FirstTimeMs()))
-      .Add("last", FormatMoment(search.LastTimeMs()))
-      .Add("time_ordered", search.IsTimeOrdered());
-  std::printf("%s\n", json.str().c_str());
+  Json json;
+  json["index"] = chosen;
+  json["time"] = FormatMoment(RecordMomentMs(r));
+  json["camera"] = static_cast<int>(r.camera);
+  json["before_start"] = moment < search.FirstTimeMs();
+  json["first"] = FormatMoment(search.FirstTimeMs());
+  json["last"] = FormatMoment(search.LastTimeMs());
+  json["time_ordered"] = search.IsTimeOrdered();
+  PrintJsonLine(json);
   return kExitOk;
 }
 

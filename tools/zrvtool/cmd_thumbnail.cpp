@@ -12,7 +12,7 @@
 #include "playback/codec_table.h"
 #include "playback/system_dirs.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 #include "tools/zrvtool/tool_backup.h"
 #include "video_export/backup_thumbnail.h"
@@ -47,10 +47,12 @@ int RunThumbnail(const Args& args) {
     std::fprintf(stderr, "%s\n", result.error.c_str());
     return kExitRefused;
   }
-  JsonObject out;
-  out.Add("output", options.positional[1]).Add("record", result.record);
-  out.Add("width", result.width).Add("height", result.height);
-  std::printf("%s\n", out.str().c_str());
+  Json out;
+  out["output"] = options.positional[1];
+  out["record"] = result.record;
+  out["width"] = result.width;
+  out["height"] = result.height;
+  PrintJsonLine(out);
   return kExitOk;
 }
 

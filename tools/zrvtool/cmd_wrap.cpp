@@ -17,7 +17,7 @@
 #include "tools/samples/mpeg4_encode.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/options.h"
 
 namespace bv::tool {
@@ -192,20 +192,23 @@ int RunWrap(const Args& args) {
   }
   std::error_code ec;
   const uint64_t bytes = std::filesystem::file_size(out, ec);
-  JsonObject json;
-  json.Add("output", out)
-      .Add("codec", codec == "--mpeg4" ? "MPEG4" : codec == "--mjpg" ? "MJPG" : "WAVELET")
-      .Add("width", s.width)
-      .Add("height", s.height)
-      .Add("fps", s.fps)
-      .Add("records", writer.Count())
-      .Add("key_frames", totals.keys)
-      .Add("bytes", bytes)
-      .Add("payload_bytes", totals.payloadBytes)
-      .Add("mean_payload_bytes", static_cast<double>(totals.payloadBytes) / writer.Count())
-      .Add("kbit_per_second", static_cast<double>(totals.payloadBytes) * 8 * s.fps / writer.Count() / 1000);
-  if (codec == "--mpeg4") json.Add("keys_without_vol", totals.keysWithoutVol).Add("ignored_bytes", totals.ignoredBytes);
-  std::printf("%s\n", json.str().c_str());
+  Json json;
+  json["output"] = out;
+  json["codec"] = codec == "--mpeg4" ? "MPEG4" : codec == "--mjpg" ? "MJPG" : "WAVELET";
+  json["width"] = s.width;
+  json["height"] = s.height;
+  json["fps"] = s.fps;
+  json["records"] = writer.Count();
+  json["key_frames"] = totals.keys;
+  json["bytes"] = bytes;
+  json["payload_bytes"] = totals.payloadBytes;
+  json["mean_payload_bytes"] = Rounded(static_cast<double>(totals.payloadBytes) / writer.Count());
+  json["kbit_per_second"] = Rounded(static_cast<double>(totals.payloadBytes) * 8 * s.fps / writer.Count() / 1000);
+  if (codec == "--mpeg4") {
+    json["keys_without_vol"] = totals.keysWithoutVol;
+    json["ignored_bytes"] = totals.ignoredBytes;
+  }
+  PrintJsonLine(json);
   return kExitOk;
 }
 
