@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "playback/system_dirs.h"
 #include "playback/tick_clock.h"
 #include "tools/samples/sound_capture.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -28,45 +30,8 @@ struct AudioArgs {
   bool realTime = false;
 };
 
-bool ParseIndex(const std::string& text, uint32_t* value) {
-  if (text.empty() || text.size() > 10) return false;
-  char* end = nullptr;
-  const unsigned long long parsed = std::strtoull(text.c_str(), &end, 10);
-  if (*end != '\0' || text[0] == '-' || parsed > UINT32_MAX) return false;
-  *value = static_cast<uint32_t>(parsed);
-  return true;
-}
-
-std::optional<AudioArgs> ParseAudioArgs(const Args& args) {
-  AudioArgs parsed;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "-o" && hasValue) {
-      parsed.output = args[++i];
-    } else if (arg == "--from" && hasValue) {
-      if (!ParseIndex(args[++i], &parsed.from)) return std::nullopt;
-    } else if (arg == "--to" && hasValue) {
-      uint32_t to = 0;
-      if (!ParseIndex(args[++i], &to)) return std::nullopt;
-      parsed.to = to;
-    } else if (arg == "--real-time") {
-      parsed.realTime = true;
-    } else if (parsed.path.empty() && !arg.empty() && arg[0] != '-') {
-      parsed.path = arg;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (parsed.path.empty() || parsed.output.empty()) return std::nullopt;
-  return parsed;
-}
-
-}  // namespace
-
-int RunAudio(const Args& args) {
-  const std::optional<AudioArgs> parsed = ParseAudioArgs(args);
-  if (!parsed) return kExitUsage;
+int RunAudio(const AudioArgs* parsed) {
+  if (parsed->output.empty()) return kExitUsage;
   // Nothing is heard unless asked for: the disk driver into /dev/null.
   setenv("SDL_AUDIODRIVER", "disk", 0);
   setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
@@ -129,6 +94,22 @@ int RunAudio(const Args& args) {
     return kExitRefused;
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddAudio(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "audio", "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]",
+                             "The sound of records A..B as the viewer plays it, as a WAV file");
+  auto parsed = std::make_shared<AudioArgs>();
+  app->add_option("PATH", parsed->path, "The backup")->required();
+  app->add_option("-o", parsed->output, "The WAV file")->required()->type_name("OUT.wav");
+  app->add_option("--from", parsed->from, "The first record (0 unless given)")->type_name("A")->transform(WholeNumber());
+  AddOptional(*app, "--to", parsed->to, "The last record (the backup's last unless given)")
+      ->type_name("B")
+      ->transform(WholeNumber());
+  app->add_flag("--real-time", parsed->realTime, "Paced by the real clock, as heard");
+  return {app, [parsed] { return RunAudio(parsed.get()); }};
 }
 
 }  // namespace bv::tool

@@ -8,18 +8,23 @@
 #include "playback/record_time.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 
-int RunEventList(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--labels-dir"}, {}, &options) || options.positional.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(options.positional[0]);
+namespace {
+
+struct EventListOptions {
+  std::string path;
+  std::optional<std::string> labelsDirectory;
+};
+
+int RunEventList(const EventListOptions& options) {
+  auto backup = OpenToolBackup(options.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
-  if (options.Has("--labels-dir")) controller.Engine().SetProgramDirectory(options.Value("--labels-dir"));
+  if (options.labelsDirectory) controller.Engine().SetProgramDirectory(*options.labelsDirectory);
   for (const BackupEvent& event : ListBackupEvents(controller.EventListRequest())) {
     Json json;
     json["start"] = FormatMoment(event.startMs);
@@ -33,6 +38,18 @@ int RunEventList(const Args& args) {
     PrintJsonLine(json);
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddEventList(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "event-list", "event-list PATH [--labels-dir DIR]",
+                             "The hall events of the backup, one JSON line each, as the viewer's event list shows them");
+  auto options = std::make_shared<EventListOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  AddOptional(*app, "--labels-dir", options->labelsDirectory, "The folder of the R40Max labels, for the program's")
+      ->type_name("DIR");
+  return {app, [options] { return RunEventList(*options); }};
 }
 
 }  // namespace bv::tool

@@ -6,31 +6,27 @@
 
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
 #include "video_export/video_export.h"
 
 namespace bv::tool {
 
-int RunExport(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--from", "--to", "-o"}, {"--progress"}, &options) || options.positional.size() != 1 ||
-      !options.Has("-o") || options.Value("-o").empty()) {
-    return kExitUsage;
-  }
+namespace {
+
+struct ExportOptions {
   VideoExportRequest request;
-  request.backupPath = options.positional[0];
-  request.outputPath = options.Value("-o");
-  uint32_t number = 0;
-  if (options.Has("--from")) {
-    if (!options.Number("--from", &number)) return kExitUsage;
-    request.first = number;
-  }
-  if (options.Has("--to")) {
-    if (!options.Number("--to", &number)) return kExitUsage;
-    request.last = number;
-  }
+  std::optional<uint32_t> from;
+  std::optional<uint32_t> to;
+  bool progress = false;
+};
+
+int RunExport(const ExportOptions& options) {
+  VideoExportRequest request = options.request;
+  if (request.outputPath.empty()) return kExitUsage;
+  if (options.from) request.first = *options.from;
+  if (options.to) request.last = *options.to;
   UseBuildTreeFoldersWhenUnset();
   const BackupForm form = BackupFormOfPath(request.backupPath);
   request.oldPair = form == BackupForm::kPair;
@@ -38,7 +34,7 @@ int RunExport(const Args& args) {
 
   VideoExportResult result;
   {
-    CProgressLine progress("export", "packets", options.Has("--progress"));
+    CProgressLine progress("export", "packets", options.progress);
     result = ExportVideo(request, [&progress](uint32_t done, uint32_t total) { return progress.Report(done, total); });
   }
   if (!result.ok) {
@@ -65,6 +61,22 @@ int RunExport(const Args& args) {
   out["recorded_to"] = result.recordedTo;
   PrintJsonLine(out);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddExport(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "export", "export PATH -o OUT.mkv [--from A] [--to B] [--progress]",
+                             "Records A..B as a Matroska file that common players play");
+  auto options = std::make_shared<ExportOptions>();
+  app->add_option("PATH", options->request.backupPath, "The backup")->required();
+  app->add_option("-o", options->request.outputPath, "The Matroska file")->required()->type_name("OUT.mkv");
+  AddOptional(*app, "--from", options->from, "The first record (0 unless given)")->type_name("A")->transform(WholeNumber());
+  AddOptional(*app, "--to", options->to, "The last record (the backup's last unless given)")
+      ->type_name("B")
+      ->transform(WholeNumber());
+  app->add_flag("--progress", options->progress, "A progress line on stderr from the start, not after a second");
+  return {app, [options] { return RunExport(*options); }};
 }
 
 }  // namespace bv::tool

@@ -12,26 +12,26 @@
 
 namespace bv::tool {
 
-int RunHash(const Args& args) {
-  if (args.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(args[0]);
+namespace {
+
+int RunHash(const std::string& path) {
+  auto backup = OpenToolBackup(path);
   if (!backup) return kExitRefused;
   const CPlaybackEngine& engine = backup->controller.Engine();
   const CDataFile& file = engine.DataFile();
 
   // The whole file the user named (for a pair, the index file and the data
   // file are hashed each).
-  auto hashFile = [](const std::string& path) { return FileSha256(path); };
-  auto fileJson = [&hashFile](const std::string& path, uint64_t size) {
+  auto fileJson = [](const std::string& named, uint64_t size) {
     Json json;
-    json["path"] = path;
+    json["path"] = named;
     json["size"] = size;
-    json["sha256"] = hashFile(path);
+    json["sha256"] = FileSha256(named);
     return json;
   };
   Json result;
-  result["file"] = fileJson(args[0], static_cast<uint64_t>(FileLength(args[0])));
-  if (backup->controller.IsOldPair()) result["data_file"] = fileJson(PairDataFile(args[0]), file.Length());
+  result["file"] = fileJson(path, static_cast<uint64_t>(FileLength(path)));
+  if (backup->controller.IsOldPair()) result["data_file"] = fileJson(PairDataFile(path), file.Length());
   Json records = Json::array();
   const IndexArray& index = backup->controller.Index();
   for (uint32_t i = 0; i < index.size(); ++i) {
@@ -49,6 +49,15 @@ int RunHash(const Args& args) {
   result["records"] = std::move(records);
   PrintJsonLine(result);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddHash(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "hash", "hash PATH", "SHA-256 of the whole file and of every record's payload");
+  auto path = std::make_shared<std::string>();
+  app->add_option("PATH", *path, "The backup")->required();
+  return {app, [path] { return RunHash(*path); }};
 }
 
 }  // namespace bv::tool

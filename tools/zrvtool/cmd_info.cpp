@@ -8,9 +8,10 @@
 
 namespace bv::tool {
 
-int RunInfo(const Args& args) {
-  if (args.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(args[0]);
+namespace {
+
+int RunInfo(const std::string& path) {
+  auto backup = OpenToolBackup(path);
   if (!backup) return kExitRefused;
   const CPlaybackController& controller = backup->controller;
   const CPlaybackEngine& engine = controller.Engine();
@@ -31,6 +32,15 @@ int RunInfo(const Args& args) {
   info["camera"] = std::move(cameraJson);
   PrintJsonLine(info);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddInfo(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "info", "info PATH", "What the viewer knows of a backup after opening it");
+  auto path = std::make_shared<std::string>();
+  app->add_option("PATH", *path, "The backup")->required();
+  return {app, [path] { return RunInfo(*path); }};
 }
 
 }  // namespace bv::tool

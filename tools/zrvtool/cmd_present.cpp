@@ -8,36 +8,38 @@
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
 #include "tools/zrvtool/json_output.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
 #include "video_export/presentation_export.h"
 
 namespace bv::tool {
 
-int RunPresent(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--from", "--to", "-o"}, {"--no-cam", "--no-date", "--no-size", "--no-event", "--progress"},
-                    &options) ||
-      options.positional.size() != 1 || !options.Has("-o") || options.Value("-o").empty()) {
-    return kExitUsage;
-  }
+namespace {
+
+struct PresentOptions {
+  std::string path;
+  std::string out;
+  std::optional<uint32_t> from;
+  std::optional<uint32_t> to;
+  bool noCamera = false;
+  bool noDate = false;
+  bool noSize = false;
+  bool noEvent = false;
+  bool progress = false;
+};
+
+int RunPresent(const PresentOptions& options) {
+  if (options.out.empty()) return kExitUsage;
   PresentationRequest request;
-  request.source.path = options.positional[0];
-  request.outputPath = options.Value("-o");
-  uint32_t number = 0;
-  if (options.Has("--from")) {
-    if (!options.Number("--from", &number)) return kExitUsage;
-    request.first = number;
-  }
-  if (options.Has("--to")) {
-    if (!options.Number("--to", &number)) return kExitUsage;
-    request.last = number;
-  }
-  request.items.camera = !options.Has("--no-cam");
-  request.items.dateTime = !options.Has("--no-date");
-  request.items.size = !options.Has("--no-size");
-  request.items.event = !options.Has("--no-event");
+  request.source.path = options.path;
+  request.outputPath = options.out;
+  if (options.from) request.first = *options.from;
+  if (options.to) request.last = *options.to;
+  request.items.camera = !options.noCamera;
+  request.items.dateTime = !options.noDate;
+  request.items.size = !options.noSize;
+  request.items.event = !options.noEvent;
   UseBuildTreeFoldersWhenUnset();
   request.source = SourceOfPath(request.source.path);
 
@@ -45,7 +47,7 @@ int RunPresent(const Args& args) {
   if (!gui.HasFonts()) return kExitRefused;
   PresentationResult result;
   {
-    CProgressLine progress("present", "records", options.Has("--progress"));
+    CProgressLine progress("present", "records", options.progress);
     result = ExportPresentation(request,
                                 [&progress](uint32_t done, uint32_t total) { return progress.Report(done, total); });
   }
@@ -75,6 +77,28 @@ int RunPresent(const Args& args) {
   out["recorded_to"] = result.recordedTo;
   PrintJsonLine(out);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddPresent(CLI::App& tool) {
+  CLI::App* app = AddCommand(
+      tool, "present",
+      "present PATH -o OUT.mp4 [--from A] [--to B] [--no-cam] [--no-date] [--no-size] [--no-event] [--progress]",
+      "Records A..B as a presentation video, the information items and the hall event caption burned in");
+  auto options = std::make_shared<PresentOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  app->add_option("-o", options->out, "The video file")->required()->type_name("OUT.mp4");
+  AddOptional(*app, "--from", options->from, "The first record (0 unless given)")->type_name("A")->transform(WholeNumber());
+  AddOptional(*app, "--to", options->to, "The last record (the backup's last unless given)")
+      ->type_name("B")
+      ->transform(WholeNumber());
+  app->add_flag("--no-cam", options->noCamera, "Without the camera number");
+  app->add_flag("--no-date", options->noDate, "Without the date and time");
+  app->add_flag("--no-size", options->noSize, "Without the picture size");
+  app->add_flag("--no-event", options->noEvent, "Without the hall event caption");
+  app->add_flag("--progress", options->progress, "A progress line on stderr from the start, not after a second");
+  return {app, [options] { return RunPresent(*options); }};
 }
 
 }  // namespace bv::tool

@@ -8,20 +8,25 @@
 #include "playback/string_printf.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/option_values.h"
 #include "export/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 
-int RunRecords(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--camera"}, {"--hash"}, &options) || options.positional.size() != 1) return kExitUsage;
-  const bool withHash = options.Has("--hash");
-  uint32_t camera = 0;
-  const bool oneCamera = options.Has("--camera");
-  if (oneCamera && (!options.Number("--camera", &camera) || camera > 255)) return kExitUsage;
-  auto backup = OpenToolBackup(options.positional[0]);
+namespace {
+
+struct RecordsOptions {
+  std::string path;
+  bool withHash = false;
+  std::optional<uint32_t> camera;
+};
+
+int RunRecords(const RecordsOptions& options) {
+  const bool withHash = options.withHash;
+  const bool oneCamera = options.camera.has_value();
+  const uint32_t camera = options.camera.value_or(0);
+  auto backup = OpenToolBackup(options.path);
   if (!backup) return kExitRefused;
   const CPlaybackController& controller = backup->controller;
   const CPlaybackEngine& engine = controller.Engine();
@@ -66,6 +71,19 @@ int RunRecords(const Args& args) {
     PrintJsonLine(json);
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddRecords(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "records", "records PATH [--hash] [--camera N]", "One JSON line per index record");
+  auto options = std::make_shared<RecordsOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  app->add_flag("--hash", options->withHash, "With the SHA-256 of every record's payload");
+  AddOptional(*app, "--camera", options->camera, "Camera N's records alone (0-based, as their \"camera\")")
+      ->type_name("N")
+      ->transform(WholeNumber(0, 255));
+  return {app, [options] { return RunRecords(*options); }};
 }
 
 }  // namespace bv::tool
