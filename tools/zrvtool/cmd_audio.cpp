@@ -30,31 +30,31 @@ struct AudioArgs {
   bool realTime = false;
 };
 
-int RunAudio(const AudioArgs* parsed) {
-  if (parsed->output.empty()) return kExitUsage;
+int RunAudio(const AudioArgs& parsed) {
+  if (parsed.output.empty()) return kExitUsage;
   // Nothing is heard unless asked for: the disk driver into /dev/null.
   setenv("SDL_AUDIODRIVER", "disk", 0);
   setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
 
-  std::unique_ptr<ToolBackup> backup = OpenToolBackup(parsed->path);
+  std::unique_ptr<ToolBackup> backup = OpenToolBackup(parsed.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
   CPlaybackEngine& engine = controller.Engine();
   const uint32_t count = controller.Count();
-  const uint32_t to = parsed->to.value_or(count - 1);
-  if (parsed->from >= count || to >= count || to < parsed->from) {
-    std::fprintf(stderr, "records %u..%u are not within 0..%u\n", parsed->from, to, count - 1);
+  const uint32_t to = parsed.to.value_or(count - 1);
+  if (parsed.from >= count || to >= count || to < parsed.from) {
+    std::fprintf(stderr, "records %u..%u are not within 0..%u\n", parsed.from, to, count - 1);
     return kExitUsage;
   }
 
   CManualTickClock manualClock;
-  if (!parsed->realTime) engine.SetTickClock(manualClock);
+  if (!parsed.realTime) engine.SetTickClock(manualClock);
   samples::CSoundCapture capture;
   engine.SetSoundTap(&capture);
 
   // As the viewer does: the slider puts record A on screen, play forward
   // goes on from there, and stop ends the sound.
-  controller.GoToRecord(parsed->from);
+  controller.GoToRecord(parsed.from);
   controller.BeginSteppedForwardPlay();
   uint32_t played = 0;
   while (controller.CurrentIndex() < to && controller.StepForwardPlay()) ++played;
@@ -63,8 +63,8 @@ int RunAudio(const AudioArgs* parsed) {
 
   const uint32_t rate = capture.HasFormat() ? capture.SamplesPerSecond() : 8000;
   const uint16_t bits = capture.HasFormat() ? capture.BitsPerSample() : 16;
-  if (!samples::WriteWavFile(parsed->output, rate, bits, capture.Pcm())) {
-    std::fprintf(stderr, "cannot write %s\n", parsed->output.c_str());
+  if (!samples::WriteWavFile(parsed.output, rate, bits, capture.Pcm())) {
+    std::fprintf(stderr, "cannot write %s\n", parsed.output.c_str());
     return kExitRefused;
   }
   const kvr_base_acm::CBase_ACM* acm = engine.AudioState().acm.get();
@@ -80,12 +80,12 @@ int RunAudio(const AudioArgs* parsed) {
   driftJson["mean"] = Rounded(drift.meanMs);
   driftJson["last"] = drift.lastMs;
   Json out;
-  out["written"] = parsed->output;
+  out["written"] = parsed.output;
   out["samples_per_second"] = rate;
   out["bits_per_sample"] = uint32_t{bits};
   out["pcm_bytes"] = static_cast<uint64_t>(capture.Pcm().size());
   out["records_played"] = played;
-  out["real_time"] = parsed->realTime;
+  out["real_time"] = parsed.realTime;
   out["drift_ms"] = std::move(driftJson);
   PrintJsonLine(out);
 
@@ -109,7 +109,7 @@ Command AddAudio(CLI::App& tool) {
       ->type_name("B")
       ->transform(WholeNumber());
   app->add_flag("--real-time", parsed->realTime, "Paced by the real clock, as heard");
-  return {app, [parsed] { return RunAudio(parsed.get()); }};
+  return {app, [parsed] { return RunAudio(*parsed); }};
 }
 
 }  // namespace bv::tool
