@@ -10,6 +10,8 @@ build_packages=(
   libavcodec-dev libswscale-dev libavformat-dev libavutil-dev libyuv-dev
   libgsm1-dev libsdl2-dev
   libgtest-dev libbenchmark-dev
+  # zrvtool's command line and JSON output.
+  libcli11-dev nlohmann-json3-dev
   fonts-dejavu-core fonts-liberation
   # Japanese texts of the recorders (camera names, events, captions).
   fonts-ipafont-gothic

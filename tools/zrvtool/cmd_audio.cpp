@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "playback/platform/system_dirs.h"
 #include "playback/platform/tick_clock.h"
 #include "tools/samples/sound_capture.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -28,68 +30,31 @@ struct AudioArgs {
   bool realTime = false;
 };
 
-bool ParseIndex(const std::string& text, uint32_t* value) {
-  if (text.empty() || text.size() > 10) return false;
-  char* end = nullptr;
-  const unsigned long long parsed = std::strtoull(text.c_str(), &end, 10);
-  if (*end != '\0' || text[0] == '-' || parsed > UINT32_MAX) return false;
-  *value = static_cast<uint32_t>(parsed);
-  return true;
-}
-
-std::optional<AudioArgs> ParseAudioArgs(const Args& args) {
-  AudioArgs parsed;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "-o" && hasValue) {
-      parsed.output = args[++i];
-    } else if (arg == "--from" && hasValue) {
-      if (!ParseIndex(args[++i], &parsed.from)) return std::nullopt;
-    } else if (arg == "--to" && hasValue) {
-      uint32_t to = 0;
-      if (!ParseIndex(args[++i], &to)) return std::nullopt;
-      parsed.to = to;
-    } else if (arg == "--real-time") {
-      parsed.realTime = true;
-    } else if (parsed.path.empty() && !arg.empty() && arg[0] != '-') {
-      parsed.path = arg;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (parsed.path.empty() || parsed.output.empty()) return std::nullopt;
-  return parsed;
-}
-
-}  // namespace
-
-int RunAudio(const Args& args) {
-  const std::optional<AudioArgs> parsed = ParseAudioArgs(args);
-  if (!parsed) return kExitUsage;
+int RunAudio(const AudioArgs& parsed) {
+  if (parsed.output.empty()) return kExitUsage;
   // Nothing is heard unless asked for: the disk driver into /dev/null.
   setenv("SDL_AUDIODRIVER", "disk", 0);
   setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
 
-  std::unique_ptr<ToolBackup> backup = OpenToolBackup(parsed->path);
+  std::unique_ptr<ToolBackup> backup = OpenToolBackup(parsed.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
   CPlaybackEngine& engine = controller.Engine();
   const uint32_t count = controller.Count();
-  const uint32_t to = parsed->to.value_or(count - 1);
-  if (parsed->from >= count || to >= count || to < parsed->from) {
-    std::fprintf(stderr, "records %u..%u are not within 0..%u\n", parsed->from, to, count - 1);
+  const uint32_t to = parsed.to.value_or(count - 1);
+  if (parsed.from >= count || to >= count || to < parsed.from) {
+    std::fprintf(stderr, "records %u..%u are not within 0..%u\n", parsed.from, to, count - 1);
     return kExitUsage;
   }
 
   CManualTickClock manualClock;
-  if (!parsed->realTime) engine.SetTickClock(manualClock);
+  if (!parsed.realTime) engine.SetTickClock(manualClock);
   samples::CSoundCapture capture;
   engine.SetSoundTap(&capture);
 
   // As the viewer does: the slider puts record A on screen, play forward
   // goes on from there, and stop ends the sound.
-  controller.GoToRecord(parsed->from);
+  controller.GoToRecord(parsed.from);
   controller.BeginSteppedForwardPlay();
   uint32_t played = 0;
   while (controller.CurrentIndex() < to && controller.StepForwardPlay()) ++played;
@@ -98,8 +63,8 @@ int RunAudio(const Args& args) {
 
   const uint32_t rate = capture.HasFormat() ? capture.SamplesPerSecond() : 8000;
   const uint16_t bits = capture.HasFormat() ? capture.BitsPerSample() : 16;
-  if (!samples::WriteWavFile(parsed->output, rate, bits, capture.Pcm())) {
-    std::fprintf(stderr, "cannot write %s\n", parsed->output.c_str());
+  if (!samples::WriteWavFile(parsed.output, rate, bits, capture.Pcm())) {
+    std::fprintf(stderr, "cannot write %s\n", parsed.output.c_str());
     return kExitRefused;
   }
   const kvr_base_acm::CBase_ACM* acm = engine.AudioState().acm.get();
@@ -109,20 +74,42 @@ int RunAudio(const Args& args) {
   }
 
   const samples::DriftStats drift = capture.Drift();
-  JsonObject driftJson;
-  driftJson.Add("seconds", drift.seconds).Add("max_abs", drift.maxAbsMs).Add("mean", drift.meanMs);
-  driftJson.Add("last", drift.lastMs);
-  JsonObject out;
-  out.Add("written", parsed->output).Add("samples_per_second", rate).Add("bits_per_sample", uint32_t{bits});
-  out.Add("pcm_bytes", static_cast<uint64_t>(capture.Pcm().size()));
-  out.Add("records_played", played).Add("real_time", parsed->realTime).Add("drift_ms", driftJson);
-  std::printf("%s\n", out.str().c_str());
+  Json driftJson;
+  driftJson["seconds"] = drift.seconds;
+  driftJson["max_abs"] = drift.maxAbsMs;
+  driftJson["mean"] = Rounded(drift.meanMs);
+  driftJson["last"] = drift.lastMs;
+  Json out;
+  out["written"] = parsed.output;
+  out["samples_per_second"] = rate;
+  out["bits_per_sample"] = uint32_t{bits};
+  out["pcm_bytes"] = static_cast<uint64_t>(capture.Pcm().size());
+  out["records_played"] = played;
+  out["real_time"] = parsed.realTime;
+  out["drift_ms"] = std::move(driftJson);
+  PrintJsonLine(out);
 
   if (capture.FormatChanged()) {
     std::fprintf(stderr, "the sound output changed its format; only the sound before the change was written\n");
     return kExitRefused;
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddAudio(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "audio", "audio PATH -o OUT.wav [--from A] [--to B] [--real-time]",
+                             "The sound of records A..B as the viewer plays it, as a WAV file");
+  auto parsed = std::make_shared<AudioArgs>();
+  app->add_option("PATH", parsed->path, "The backup")->required();
+  app->add_option("-o", parsed->output, "The WAV file")->required()->type_name("OUT.wav");
+  app->add_option("--from", parsed->from, "The first record (0 unless given)")->type_name("A")->transform(WholeNumber());
+  AddOptional(*app, "--to", parsed->to, "The last record (the backup's last unless given)")
+      ->type_name("B")
+      ->transform(WholeNumber());
+  app->add_flag("--real-time", parsed->realTime, "Paced by the real clock, as heard");
+  return {app, [parsed] { return RunAudio(*parsed); }};
 }
 
 }  // namespace bv::tool

@@ -17,8 +17,7 @@
 #include "playback/format/backup_constants.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/decode_timing.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/play_timing.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -97,23 +96,23 @@ long PeakResidentKiB() {
   return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
 }
 
-std::string WithCachePeak(const std::string& json, const CPlaybackEngine& engine) {
-  // The timings' object with the most bytes the kept pictures held and the
-  // process's peak resident size added.
-  return json.substr(0, json.size() - 1) + ",\"cache_peak_bytes\":" +
-         std::to_string(engine.PictureCache().PeakBytesHeld()) + ",\"peak_resident_kib\":" +
-         std::to_string(PeakResidentKiB()) + "}";
+// The timings with the most bytes the kept pictures held and the process's
+// peak resident size.
+Json WithCachePeak(Json json, const CPlaybackEngine& engine) {
+  json["cache_peak_bytes"] = static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld());
+  json["peak_resident_kib"] = PeakResidentKiB();
+  return json;
 }
 
-std::string StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
-  JsonObject json;
-  json.Add("steps", steps.steps)
-      .Add("refused", steps.refused)
-      .Add("forward_median_ms", steps.forwardMedianMs)
-      .Add("backward_median_ms", steps.backwardMedianMs)
-      .Add("ratio", steps.forwardMedianMs > 0 ? steps.backwardMedianMs / steps.forwardMedianMs : 0.0)
-      .Add("cache_peak_bytes", static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld()));
-  return json.str();
+Json StepTimingsJson(const StepTimings& steps, const CPlaybackEngine& engine) {
+  Json json;
+  json["steps"] = steps.steps;
+  json["refused"] = steps.refused;
+  json["forward_median_ms"] = Rounded(steps.forwardMedianMs);
+  json["backward_median_ms"] = Rounded(steps.backwardMedianMs);
+  json["ratio"] = Rounded(steps.forwardMedianMs > 0 ? steps.backwardMedianMs / steps.forwardMedianMs : 0.0);
+  json["cache_peak_bytes"] = static_cast<uint64_t>(engine.PictureCache().PeakBytesHeld());
+  return json;
 }
 
 int NothingDecoded() {
@@ -121,54 +120,79 @@ int NothingDecoded() {
   return kExitRefused;
 }
 
-}  // namespace
+struct BenchOptions {
+  std::string path;
+  bool raw = false;
+  bool forward = false;
+  bool backward = false;
+  bool steps = false;
+  bool drag = false;
+  bool noCache = false;
+  bool warm = false;
+};
 
-int RunBench(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {}, {"--raw", "--forward", "--backward", "--steps", "--drag", "--no-cache", "--warm"}, &options) ||
-      options.positional.size() != 1) {
-    return kExitUsage;
-  }
-  const int modes = options.Has("--raw") + options.Has("--forward") + options.Has("--backward") +
-                    options.Has("--steps") + options.Has("--drag");
-  const bool plays = options.Has("--forward") || options.Has("--backward") || options.Has("--steps") ||
-                     options.Has("--drag");
-  if (modes > 1 || ((options.Has("--no-cache") || options.Has("--warm")) && !plays)) return kExitUsage;
-  auto backup = OpenToolBackup(options.positional[0]);
+int RunBench(const BenchOptions& options) {
+  const bool plays = options.forward || options.backward || options.steps || options.drag;
+  // The kept pictures and a warm-up belong to play.
+  if ((options.noCache || options.warm) && !plays) return kExitUsage;
+  auto backup = OpenToolBackup(options.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
   CPlaybackEngine& engine = controller.Engine();
 
   if (!plays) {
     const DecodeTimings timings =
-        options.Has("--raw") ? TimeRawDecodes(ReadPayloads(controller)) : TimeViewerDecodes(controller);
-    std::printf("%s\n", DecodeTimingsJson(timings).c_str());
+        options.raw ? TimeRawDecodes(ReadPayloads(controller)) : TimeViewerDecodes(controller);
+    PrintJsonLine(DecodeTimingsJson(timings));
     return DecodedFrames(timings) > 0 ? kExitOk : NothingDecoded();
   }
-  engine.SetPictureCacheEnabled(!options.Has("--no-cache"));
+  engine.SetPictureCacheEnabled(!options.noCache);
   // The decoders' first use is not timed, nor the start-up's making the kept
   // pictures' storage present; play starts at the first record.
   LoadDecoders(engine, controller.Index());
   engine.PreparePictureStorage();
   engine.WaitUntilPictureStoragePresent();
   controller.GoToFirst();
-  if (options.Has("--steps")) {
-    if (options.Has("--warm")) TimeSteps(controller);
+  if (options.steps) {
+    if (options.warm) TimeSteps(controller);
     const StepTimings steps = TimeSteps(controller);
-    std::printf("%s\n", StepTimingsJson(steps, engine).c_str());
+    PrintJsonLine(StepTimingsJson(steps, engine));
     if (steps.refused >= 2 * steps.steps) return NothingDecoded();
   } else {
-    if (options.Has("--drag") && options.Has("--warm")) {
+    if (options.drag && options.warm) {
       TimeDrag(controller);
       engine.SetPictureCacheEnabled(engine.PictureCacheEnabled());
     }
-    const DecodeTimings timings = options.Has("--drag")
-                                      ? TimeDrag(controller)
-                                      : TimePlay(controller, options.Has("--backward"), options.Has("--warm"));
-    std::printf("%s\n", WithCachePeak(DecodeTimingsJson(timings), engine).c_str());
+    const DecodeTimings timings =
+        options.drag ? TimeDrag(controller) : TimePlay(controller, options.backward, options.warm);
+    PrintJsonLine(WithCachePeak(DecodeTimingsJson(timings), engine));
     if (DecodedFrames(timings) == 0) return NothingDecoded();
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddBench(CLI::App& tool) {
+  CLI::App* app =
+      AddCommand(tool, "bench", "bench PATH [--raw | --forward | --backward | --steps | --drag] [--no-cache] [--warm]",
+                 "Decode speed: every video record decoded in order through the engine's decode path");
+  auto options = std::make_shared<BenchOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  const std::vector<CLI::Option*> modes = {
+      app->add_flag("--raw", options->raw, "The same payloads through the bare libraries"),
+      app->add_flag("--forward", options->forward, "Forward play of the whole backup through the controller"),
+      app->add_flag("--backward", options->backward, "Backward play of the whole backup through the controller"),
+      app->add_flag("--steps", options->steps, "Step Forward to the last record and Step Backward back: the medians"),
+      app->add_flag("--drag", options->drag, "The position slider dragged from the first record to the last")};
+  for (CLI::Option* mode : modes) {
+    for (CLI::Option* other : modes) {
+      if (other != mode) mode->excludes(other);
+    }
+  }
+  app->add_flag("--no-cache", options->noCache, "Play and step without the engine's kept pictures");
+  app->add_flag("--warm", options->warm, "Play once untimed before the timed pass");
+  return {app, [options] { return RunBench(*options); }};
 }
 
 }  // namespace bv::tool

@@ -7,39 +7,49 @@
 #include "playback/platform/legacy_text.h"
 #include "playback/format/record_time.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 
-int RunEventList(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--labels-dir"}, {}, &options) || options.positional.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(options.positional[0]);
+namespace {
+
+struct EventListOptions {
+  std::string path;
+  std::optional<std::string> labelsDirectory;
+};
+
+int RunEventList(const EventListOptions& options) {
+  auto backup = OpenToolBackup(options.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
-  if (options.Has("--labels-dir")) controller.Engine().SetProgramDirectory(options.Value("--labels-dir"));
-  std::string line;
+  if (options.labelsDirectory) controller.Engine().SetProgramDirectory(*options.labelsDirectory);
   for (const BackupEvent& event : ListBackupEvents(controller.EventListRequest())) {
-    JsonObject json;
-    json.Add("start", FormatMoment(event.startMs))
-        .Add("end", FormatMoment(event.endMs))
-        .Add("camera", static_cast<int>(event.camera))
-        .Add("machine", static_cast<int64_t>(event.machineNumber))
-        .Add("kind", event.kind == kMachineEvent ? "machine" : "R40Max")
-        .Add("text", LegacyTextToUtf8(event.text));
+    Json json;
+    json["start"] = FormatMoment(event.startMs);
+    json["end"] = FormatMoment(event.endMs);
+    json["camera"] = static_cast<int>(event.camera);
+    json["machine"] = static_cast<int64_t>(event.machineNumber);
+    json["kind"] = event.kind == kMachineEvent ? "machine" : "R40Max";
+    json["text"] = LegacyTextToUtf8(event.text);
     const uint32_t record = controller.FirstRecordOfEvent(event);
-    if (record == CRecordTimeSearch::kNone) {
-      json.AddRaw("record", "null");
-    } else {
-      json.Add("record", record);
-    }
-    line = json.str();
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    json["record"] = record == CRecordTimeSearch::kNone ? Json(nullptr) : Json(record);
+    PrintJsonLine(json);
   }
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddEventList(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "event-list", "event-list PATH [--labels-dir DIR]",
+                             "The hall events of the backup, one JSON line each, as the viewer's event list shows them");
+  auto options = std::make_shared<EventListOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  AddOptional(*app, "--labels-dir", options->labelsDirectory, "The folder of the R40Max labels, for the program's")
+      ->type_name("DIR");
+  return {app, [options] { return RunEventList(*options); }};
 }
 
 }  // namespace bv::tool

@@ -2,12 +2,13 @@
 // record INDEX hands to the video window, as one JSON object. DIR takes the
 // place of the program's directory for the R40Max labels.
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
@@ -16,39 +17,10 @@ namespace {
 struct EventsArgs {
   std::string path;
   uint32_t index = 0;
-  std::string labelsDirectory;
-  bool hasLabelsDirectory = false;
+  std::optional<std::string> labelsDirectory;
 };
 
-bool ParseIndex(const std::string& text, uint32_t* index) {
-  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
-  if (value > UINT32_MAX) return false;
-  *index = static_cast<uint32_t>(value);
-  return true;
-}
-
-bool ParseEventsArgs(const Args& args, EventsArgs* parsed) {
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--labels-dir") {
-      if (i + 1 >= args.size() || parsed->hasLabelsDirectory) return false;
-      parsed->labelsDirectory = args[++i];
-      parsed->hasLabelsDirectory = true;
-    } else {
-      positional.push_back(args[i]);
-    }
-  }
-  if (positional.size() != 2) return false;
-  parsed->path = positional[0];
-  return ParseIndex(positional[1], &parsed->index);
-}
-
-}  // namespace
-
-int RunEvents(const Args& args) {
-  EventsArgs parsed;
-  if (!ParseEventsArgs(args, &parsed)) return kExitUsage;
+int RunEvents(const EventsArgs& parsed) {
   auto backup = OpenToolBackup(parsed.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
@@ -56,7 +28,7 @@ int RunEvents(const Args& args) {
     std::fprintf(stderr, "record %u does not exist (%u records)\n", parsed.index, controller.Count());
     return kExitRefused;
   }
-  if (parsed.hasLabelsDirectory) controller.Engine().SetProgramDirectory(parsed.labelsDirectory);
+  if (parsed.labelsDirectory) controller.Engine().SetProgramDirectory(*parsed.labelsDirectory);
 
   CHeadlessVideoWindow& window =
       controller.Engine().IsOverlay() ? backup->host.OverlayWindow() : backup->host.DibWindow();
@@ -68,14 +40,29 @@ int RunEvents(const Args& args) {
     return kExitRefused;
   }
   const CHeadlessVideoWindow::Event event = window.CurrentEvent();
-  JsonObject json;
-  json.Add("kind", static_cast<int>(event.kind))
-      .Add("text", LegacyTextToUtf8(event.text))
-      .Add("machine", static_cast<int64_t>(event.machineNumber))
-      .Add("colour", static_cast<uint32_t>(event.colour))
-      .Add("label", LegacyTextToUtf8(event.label));
-  std::printf("%s\n", json.str().c_str());
+  Json json;
+  json["kind"] = static_cast<int>(event.kind);
+  json["text"] = LegacyTextToUtf8(event.text);
+  json["machine"] = static_cast<int64_t>(event.machineNumber);
+  json["colour"] = static_cast<uint32_t>(event.colour);
+  json["label"] = LegacyTextToUtf8(event.label);
+  PrintJsonLine(json);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddEvents(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "events", "events PATH INDEX [--labels-dir DIR]",
+                             "The hall event that showing record INDEX hands to the video window");
+  auto parsed = std::make_shared<EventsArgs>();
+  app->add_option("PATH", parsed->path, "The backup")->required();
+  app->add_option("INDEX", parsed->index, "The record (0-based)")->required()->transform(WholeNumber());
+  // One folder of labels or none: naming two is a mistake, not a choice.
+  AddOptional(*app, "--labels-dir", parsed->labelsDirectory, "The folder of the R40Max labels, for the program's")
+      ->type_name("DIR")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+  return {app, [parsed] { return RunEvents(*parsed); }};
 }
 
 }  // namespace bv::tool

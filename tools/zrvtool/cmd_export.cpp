@@ -5,32 +5,28 @@
 #include <cstdio>
 
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
 #include "video_export/video_export.h"
 
 namespace bv::tool {
 
-int RunExport(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--from", "--to", "-o"}, {"--progress"}, &options) || options.positional.size() != 1 ||
-      !options.Has("-o") || options.Value("-o").empty()) {
-    return kExitUsage;
-  }
+namespace {
+
+struct ExportOptions {
   VideoExportRequest request;
-  request.backupPath = options.positional[0];
-  request.outputPath = options.Value("-o");
-  uint32_t number = 0;
-  if (options.Has("--from")) {
-    if (!options.Number("--from", &number)) return kExitUsage;
-    request.first = number;
-  }
-  if (options.Has("--to")) {
-    if (!options.Number("--to", &number)) return kExitUsage;
-    request.last = number;
-  }
+  std::optional<uint32_t> from;
+  std::optional<uint32_t> to;
+  bool progress = false;
+};
+
+int RunExport(const ExportOptions& options) {
+  VideoExportRequest request = options.request;
+  if (request.outputPath.empty()) return kExitUsage;
+  if (options.from) request.first = *options.from;
+  if (options.to) request.last = *options.to;
   UseBuildTreeFoldersWhenUnset();
   const BackupForm form = BackupFormOfPath(request.backupPath);
   request.oldPair = form == BackupForm::kPair;
@@ -38,27 +34,49 @@ int RunExport(const Args& args) {
 
   VideoExportResult result;
   {
-    CProgressLine progress("export", "packets", options.Has("--progress"));
+    CProgressLine progress("export", "packets", options.progress);
     result = ExportVideo(request, [&progress](uint32_t done, uint32_t total) { return progress.Report(done, total); });
   }
   if (!result.ok) {
     std::fprintf(stderr, "%s\n", result.error.c_str());
     return kExitRefused;
   }
-  JsonObject out;
-  out.Add("output", request.outputPath).Add("first", result.first).Add("last", result.last);
-  out.Add("video_frames", result.videoFrames).Add("video_codec", result.videoCodec);
-  out.Add("video_copied", result.videoCopied).Add("sound_chunks", result.soundChunks);
+  Json out;
+  out["output"] = request.outputPath;
+  out["first"] = result.first;
+  out["last"] = result.last;
+  out["video_frames"] = result.videoFrames;
+  out["video_codec"] = result.videoCodec;
+  out["video_copied"] = result.videoCopied;
+  out["sound_chunks"] = result.soundChunks;
   if (result.sound) {
-    JsonObject sound;
-    sound.Add("samples_per_second", result.sound->samplesPerSecond);
-    sound.Add("bits_per_sample", int{result.sound->bitsPerSample}).Add("channels", int{result.sound->channels});
-    out.Add("sound", sound);
+    Json sound;
+    sound["samples_per_second"] = result.sound->samplesPerSecond;
+    sound["bits_per_sample"] = int{result.sound->bitsPerSample};
+    sound["channels"] = int{result.sound->channels};
+    out["sound"] = std::move(sound);
   }
-  out.Add("duration_ms", result.durationMs).Add("recorded_from", result.recordedFrom);
-  out.Add("recorded_to", result.recordedTo);
-  std::printf("%s\n", out.str().c_str());
+  out["duration_ms"] = result.durationMs;
+  out["recorded_from"] = result.recordedFrom;
+  out["recorded_to"] = result.recordedTo;
+  PrintJsonLine(out);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddExport(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "export", "export PATH -o OUT.mkv [--from A] [--to B] [--progress]",
+                             "Records A..B as a Matroska file that common players play");
+  auto options = std::make_shared<ExportOptions>();
+  app->add_option("PATH", options->request.backupPath, "The backup")->required();
+  app->add_option("-o", options->request.outputPath, "The Matroska file")->required()->type_name("OUT.mkv");
+  AddOptional(*app, "--from", options->from, "The first record (0 unless given)")->type_name("A")->transform(WholeNumber());
+  AddOptional(*app, "--to", options->to, "The last record (the backup's last unless given)")
+      ->type_name("B")
+      ->transform(WholeNumber());
+  app->add_flag("--progress", options->progress, "A progress line on stderr from the start, not after a second");
+  return {app, [options] { return RunExport(*options); }};
 }
 
 }  // namespace bv::tool

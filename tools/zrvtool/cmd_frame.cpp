@@ -2,39 +2,33 @@
 // viewer shows it after seeking there (delta frames rebuilt from their key
 // frame), without the texts drawn over it, as a .bmp, .png or .ppm file.
 #include <cstdio>
-#include <cstdlib>
 
 #include "playback/format/backup_constants.h"
 #include "playback/format/codec_table.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/picture_files.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 namespace {
 
-bool ParseIndex(const std::string& text, uint32_t* index) {
-  if (text.empty() || text.size() > 10) return false;
-  char* end = nullptr;
-  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-  if (*end != '\0' || text[0] == '-' || value > UINT32_MAX) return false;
-  *index = static_cast<uint32_t>(value);
-  return true;
-}
-
-}  // namespace
-
-int RunFrame(const Args& args) {
+struct FrameOptions {
+  std::string path;
   uint32_t index = 0;
-  if (args.size() != 4 || args[2] != "-o" || !ParseIndex(args[1], &index)) return kExitUsage;
-  const std::string& out = args[3];
+  std::string out;
+};
+
+int RunFrame(const FrameOptions& options) {
+  const uint32_t index = options.index;
+  const std::string& out = options.out;
   if (PictureFileTypeOf(out) == PictureFileType::kNone) {
     std::fprintf(stderr, "%s: the picture file must end in .bmp, .png or .ppm\n", out.c_str());
     return kExitUsage;
   }
 
-  auto backup = OpenToolBackup(args[0]);
+  auto backup = OpenToolBackup(options.path);
   if (!backup) return kExitRefused;
   CPlaybackController& controller = backup->controller;
   const CPlaybackEngine& engine = controller.Engine();
@@ -70,18 +64,30 @@ int RunFrame(const Args& args) {
     return kExitRefused;
   }
   const int codec = engine.GetCodecType();
-  JsonObject result;
-  result.Add("index", index)
-      .Add("codec", CodecInfo(codec).name)
-      .Add("key", engine.IsKeyFrame())
-      .Add("width", shown.width)
-      .Add("height", shown.height)
-      // The decoder worked around damage in this picture (or in the frames
-      // it was built from): concealed, not as recorded.
-      .Add("damaged", engine.LastDecodeConcealed())
-      .Add("file", out);
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["index"] = index;
+  result["codec"] = CodecInfo(codec).name;
+  result["key"] = engine.IsKeyFrame();
+  result["width"] = shown.width;
+  result["height"] = shown.height;
+  // The decoder worked around damage in this picture (or in the frames it
+  // was built from): concealed, not as recorded.
+  result["damaged"] = engine.LastDecodeConcealed();
+  result["file"] = out;
+  PrintJsonLine(result);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddFrame(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "frame", "frame PATH INDEX -o OUT.bmp|OUT.png|OUT.ppm",
+                             "The picture of one record as the viewer shows it after seeking there");
+  auto options = std::make_shared<FrameOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  app->add_option("INDEX", options->index, "The record (0-based)")->required()->transform(WholeNumber());
+  app->add_option("-o", options->out, "The picture file")->required()->type_name("OUT");
+  return {app, [options] { return RunFrame(*options); }};
 }
 
 }  // namespace bv::tool

@@ -6,47 +6,58 @@
 #include "playback/format/pair_files.h"
 #include "playback/platform/sha256.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "playback/engine/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 
-int RunHash(const Args& args) {
-  if (args.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(args[0]);
+namespace {
+
+int RunHash(const std::string& path) {
+  auto backup = OpenToolBackup(path);
   if (!backup) return kExitRefused;
   const CPlaybackEngine& engine = backup->controller.Engine();
   const CDataFile& file = engine.DataFile();
 
   // The whole file the user named (for a pair, the index file and the data
   // file are hashed each).
-  auto hashFile = [](const std::string& path) { return FileSha256(path); };
-  JsonObject whole;
-  whole.Add("path", args[0]).Add("size", static_cast<uint64_t>(FileLength(args[0]))).Add("sha256", hashFile(args[0]));
-  JsonObject result;
-  result.Add("file", whole);
-  if (backup->controller.IsOldPair()) {
-    const std::string sav = PairDataFile(args[0]);
-    result.Add("data_file", JsonObject().Add("path", sav).Add("size", file.Length()).Add("sha256", hashFile(sav)));
-  }
-  std::string records = "[";
+  auto fileJson = [](const std::string& named, uint64_t size) {
+    Json json;
+    json["path"] = named;
+    json["size"] = size;
+    json["sha256"] = FileSha256(named);
+    return json;
+  };
+  Json result;
+  result["file"] = fileJson(path, static_cast<uint64_t>(FileLength(path)));
+  if (backup->controller.IsOldPair()) result["data_file"] = fileJson(PairDataFile(path), file.Length());
+  Json records = Json::array();
   const IndexArray& index = backup->controller.Index();
   for (uint32_t i = 0; i < index.size(); ++i) {
-    JsonObject record;
-    record.Add("index", i);
+    Json record;
+    record["index"] = i;
     const std::string hash = RecordPayloadHash(engine, index[i]);
     if (hash.empty()) {
-      record.AddRaw("sha256", "null").Add("refused", true);
+      record["sha256"] = nullptr;
+      record["refused"] = true;
     } else {
-      record.Add("sha256", hash);
+      record["sha256"] = hash;
     }
-    records += (i ? "," : "") + record.str();
+    records.push_back(std::move(record));
   }
-  records += "]";
-  result.AddRaw("records", records);
-  std::printf("%s\n", result.str().c_str());
+  result["records"] = std::move(records);
+  PrintJsonLine(result);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddHash(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "hash", "hash PATH", "SHA-256 of the whole file and of every record's payload");
+  auto path = std::make_shared<std::string>();
+  app->add_option("PATH", *path, "The backup")->required();
+  return {app, [path] { return RunHash(*path); }};
 }
 
 }  // namespace bv::tool

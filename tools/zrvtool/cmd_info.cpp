@@ -3,34 +3,44 @@
 
 #include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
 
-int RunInfo(const Args& args) {
-  if (args.size() != 1) return kExitUsage;
-  auto backup = OpenToolBackup(args[0]);
+namespace {
+
+int RunInfo(const std::string& path) {
+  auto backup = OpenToolBackup(path);
   if (!backup) return kExitRefused;
   const CPlaybackController& controller = backup->controller;
   const CPlaybackEngine& engine = controller.Engine();
   const CAMERA_INFO& camera = engine.CameraInfo();
 
-  JsonObject cameraJson;
-  cameraJson.Add("number", static_cast<int>(camera.number))
-      .Add("name", LegacyTextToUtf8(FieldText(camera.name)))
-      .Add("location", LegacyTextToUtf8(FieldText(camera.location)))
-      .Add("organization", LegacyTextToUtf8(FieldText(camera.organization)))
-      .Add("owner", LegacyTextToUtf8(FieldText(camera.owner)));
-  JsonObject info;
-  info.Add("form", BackupFormName(backup->form))
-      .Add("version", engine.Version())
-      .Add("count", controller.Count())
-      .Add("index_length", controller.IndexLength())
-      .Add("frame_base", engine.FrameBase())
-      .Add("camera", cameraJson);
-  std::printf("%s\n", info.str().c_str());
+  Json cameraJson;
+  cameraJson["number"] = static_cast<int>(camera.number);
+  cameraJson["name"] = LegacyTextToUtf8(FieldText(camera.name));
+  cameraJson["location"] = LegacyTextToUtf8(FieldText(camera.location));
+  cameraJson["organization"] = LegacyTextToUtf8(FieldText(camera.organization));
+  cameraJson["owner"] = LegacyTextToUtf8(FieldText(camera.owner));
+  Json info;
+  info["form"] = BackupFormName(backup->form);
+  info["version"] = engine.Version();
+  info["count"] = controller.Count();
+  info["index_length"] = controller.IndexLength();
+  info["frame_base"] = engine.FrameBase();
+  info["camera"] = std::move(cameraJson);
+  PrintJsonLine(info);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddInfo(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "info", "info PATH", "What the viewer knows of a backup after opening it");
+  auto path = std::make_shared<std::string>();
+  app->add_option("PATH", *path, "The backup")->required();
+  return {app, [path] { return RunInfo(*path); }};
 }
 
 }  // namespace bv::tool

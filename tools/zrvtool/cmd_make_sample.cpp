@@ -6,40 +6,51 @@
 
 #include "tools/samples/sample_backups.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 
 namespace bv::tool {
 
-int RunMakeSample(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--key-interval", "--frames", "--size"}, {}, &options) || options.positional.size() != 1) {
-    return kExitUsage;
-  }
-  samples::DemoBackupOptions demo;
-  uint32_t number = 0;
-  if (options.Has("--key-interval")) {
-    // A catch-up finds a key frame at most 99 records back.
-    if (!options.Number("--key-interval", &number) || number < 1 || number > 100) return kExitUsage;
-    demo.keyFrameInterval = static_cast<int>(number);
-  }
-  if (options.Has("--frames")) {
-    if (!options.Number("--frames", &number) || number < 1 || number > 100000) return kExitUsage;
-    demo.frames = static_cast<int>(number);
-  }
-  if (options.Has("--size") && !ParsePictureSize(options.Value("--size"), &demo.width, &demo.height)) return kExitUsage;
+namespace {
 
+struct MakeSampleOptions {
+  std::string directory;
+  samples::DemoBackupOptions demo;
+  std::string size;
+};
+
+int RunMakeSample(MakeSampleOptions options) {
+  samples::DemoBackupOptions& demo = options.demo;
+  if (!options.size.empty()) ParsePictureSize(options.size, &demo.width, &demo.height);
   std::string error;
-  const std::vector<std::string> written = samples::WriteDemoBackups(options.positional[0], &error, demo);
+  const std::vector<std::string> written = samples::WriteDemoBackups(options.directory, &error, demo);
   if (written.empty()) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return kExitRefused;
   }
-  std::string list = "[";
-  for (size_t i = 0; i < written.size(); ++i) list += (i ? "," : "") + JsonQuote(written[i]);
-  list += "]";
-  std::printf("%s\n", JsonObject().AddRaw("written", list).str().c_str());
+  Json out;
+  out["written"] = written;
+  PrintJsonLine(out);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddMakeSample(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "make-sample", "make-sample DIR [--key-interval N] [--frames N] [--size WxH]",
+                             "Write the demo backups into DIR");
+  auto options = std::make_shared<MakeSampleOptions>();
+  app->add_option("DIR", options->directory, "Where the demo backups go")->required();
+  // A catch-up finds a key frame at most 99 records back.
+  app->add_option("--key-interval", options->demo.keyFrameInterval,
+                  "Records from one key frame to the next (Wavelet and MPEG-4 demos)")
+      ->type_name("N")
+      ->transform(WholeNumber(1, 100));
+  app->add_option("--frames", options->demo.frames, "Frames of each video demo")
+      ->type_name("N")
+      ->transform(WholeNumber(1, 100000));
+  app->add_option("--size", options->size, "Picture size of the video demos")->type_name("WxH")->check(PictureSize());
+  return {app, [options] { return RunMakeSample(*options); }};
 }
 
 }  // namespace bv::tool

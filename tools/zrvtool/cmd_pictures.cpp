@@ -13,8 +13,8 @@
 #include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/picture_files.h"
 #include "tools/zrvtool/tool_backup.h"
 
@@ -51,15 +51,20 @@ std::unique_ptr<ToolBackup> OpenAtRecord(const std::string& path, uint32_t index
   return backup;
 }
 
-}  // namespace
+// The options of all three: a picture file or a record, and the output.
+struct PictureOptions {
+  std::string path;
+  uint32_t index = 0;
+  std::string out;
+  bool noCamera = false;
+  bool noDate = false;
+  bool noSize = false;
+  uint32_t dpi = 600;
+};
 
-int RunStill(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"-o"}, {}, &options) || options.positional.size() != 1 || !options.Has("-o")) {
-    return kExitUsage;
-  }
-  const std::string& path = options.positional[0];
-  const std::string out = options.Value("-o");
+int RunStill(const PictureOptions& options) {
+  const std::string& path = options.path;
+  const std::string& out = options.out;
   if (PictureFileTypeOf(out) == PictureFileType::kNone) {
     std::fprintf(stderr, "%s: the picture file must end in .bmp, .png or .ppm\n", out.c_str());
     return kExitUsage;
@@ -89,25 +94,20 @@ int RunStill(const Args& args) {
     std::fprintf(stderr, "cannot write %s\n", out.c_str());
     return kExitRefused;
   }
-  JsonObject result;
-  result.Add("width", image.width())
-      .Add("height", image.height())
-      .Add("trailer", engine.Still().trailerPresent)
-      .Add("camera", LegacyTextToUtf8(tool.host.EditText(IDC_CAMERA_TITLE)))
-      .Add("info", LegacyTextToUtf8(tool.host.EditText(IDC_LOCATION)))
-      .Add("caption", LegacyTextToUtf8(still.caption));
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["width"] = image.width();
+  result["height"] = image.height();
+  result["trailer"] = engine.Still().trailerPresent;
+  result["camera"] = LegacyTextToUtf8(tool.host.EditText(IDC_CAMERA_TITLE));
+  result["info"] = LegacyTextToUtf8(tool.host.EditText(IDC_LOCATION));
+  result["caption"] = LegacyTextToUtf8(still.caption);
+  PrintJsonLine(result);
   return kExitOk;
 }
 
-int RunSnapshot(const Args& args) {
-  ParsedOptions options;
-  uint32_t index = 0;
-  if (!ParseOptions(args, {"-o"}, {"--no-cam", "--no-date", "--no-size"}, &options) ||
-      options.positional.size() != 2 || !options.Has("-o") || !ParseNumber(options.positional[1], &index)) {
-    return kExitUsage;
-  }
-  const std::string out = options.Value("-o");
+int RunSnapshot(const PictureOptions& options) {
+  const uint32_t index = options.index;
+  const std::string& out = options.out;
   const SnapshotFormat format = SnapshotFormatOfName(out);
   if (format == kSnapshotNone) {
     std::fprintf(stderr, "%s: a snapshot is saved under a name ending in .bmp or .jpg\n", out.c_str());
@@ -115,40 +115,34 @@ int RunSnapshot(const Args& args) {
   }
   const CToolGuiApplication gui;
   if (!gui.HasFonts()) return kExitRefused;
-  auto backup = OpenAtRecord(options.positional[0], index);
+  auto backup = OpenAtRecord(options.path, index);
   if (!backup) return kExitRefused;
   // The Display Showing menu's check marks.
-  backup->host.SetMenuItemChecked(ID_SHOW_CAM_NUMBER, !options.Has("--no-cam"));
-  backup->host.SetMenuItemChecked(ID_SHOW_DATE_TIME, !options.Has("--no-date"));
-  backup->host.SetMenuItemChecked(ID_SHOW_IMAGE_SIZE, !options.Has("--no-size"));
+  backup->host.SetMenuItemChecked(ID_SHOW_CAM_NUMBER, !options.noCamera);
+  backup->host.SetMenuItemChecked(ID_SHOW_DATE_TIME, !options.noDate);
+  backup->host.SetMenuItemChecked(ID_SHOW_IMAGE_SIZE, !options.noSize);
   if (!RunSnapshotCommand(backup->controller, [&out] { return out; })) return kExitRefused;
   const CPlaybackEngine& engine = backup->controller.Engine();
   const int height = IsSingleField(engine.Width(), engine.Height()) ? 2 * engine.Height() : engine.Height();
-  JsonObject result;
-  result.Add("index", index)
-      .Add("format", format == kSnapshotBmp ? "bmp" : "jpg")
-      .Add("width", engine.Width())
-      .Add("height", height)
-      .Add("file", out);
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["index"] = index;
+  result["format"] = format == kSnapshotBmp ? "bmp" : "jpg";
+  result["width"] = engine.Width();
+  result["height"] = height;
+  result["file"] = out;
+  PrintJsonLine(result);
   return kExitOk;
 }
 
-int RunPrint(const Args& args) {
-  ParsedOptions options;
-  uint32_t index = 0;
-  uint32_t dpi = 600;
-  if (!ParseOptions(args, {"-o", "--dpi"}, {}, &options) || options.positional.size() != 2 || !options.Has("-o") ||
-      !ParseNumber(options.positional[1], &index) || (options.Has("--dpi") && !options.Number("--dpi", &dpi)) ||
-      dpi < 72 || dpi > 2400) {
-    return kExitUsage;
-  }
+int RunPrint(const PictureOptions& options) {
+  const uint32_t index = options.index;
+  const uint32_t dpi = options.dpi;
   const CToolGuiApplication gui;
   if (!gui.HasFonts()) return kExitRefused;
-  auto backup = OpenAtRecord(options.positional[0], index);
+  auto backup = OpenAtRecord(options.path, index);
   if (!backup) return kExitRefused;
   // The DIB window prints; its printer is a PDF file.
-  const std::string out = options.Value("-o");
+  const std::string& out = options.out;
   bool written = false;
   backup->host.DibWindow().SetPrintHandler(
       [&](const uint8_t* bits, uint32_t, const BITMAPINFOHEADER& header, const std::string& caption) {
@@ -163,17 +157,58 @@ int RunPrint(const Args& args) {
   const auto request = backup->host.DibWindow().LastPrint();
   const PrintPageLayout layout = ComputePrintPageLayout(0, static_cast<int>(dpi), static_cast<int>(dpi),
                                                         kReferenceScreenDpi, kReferenceScreenDpi);
-  JsonObject result;
-  result.Add("index", index)
-      .Add("dpi", dpi)
-      .Add("caption", LegacyTextToUtf8(request.caption))
-      .Add("picture_width", layout.pictureWidth)
-      .Add("picture_height", layout.pictureHeight)
-      .Add("picture_top", layout.pictureY)
-      .Add("caption_top", layout.captionY)
-      .Add("file", out);
-  std::printf("%s\n", result.str().c_str());
+  Json result;
+  result["index"] = index;
+  result["dpi"] = dpi;
+  result["caption"] = LegacyTextToUtf8(request.caption);
+  result["picture_width"] = layout.pictureWidth;
+  result["picture_height"] = layout.pictureHeight;
+  result["picture_top"] = layout.pictureY;
+  result["caption_top"] = layout.captionY;
+  result["file"] = out;
+  PrintJsonLine(result);
   return kExitOk;
+}
+
+// PATH INDEX -o OUT, the start of snapshot's and print's command lines.
+std::shared_ptr<PictureOptions> AddRecordPicture(CLI::App& app, const std::string& output) {
+  auto options = std::make_shared<PictureOptions>();
+  app.add_option("PATH", options->path, "The backup")->required();
+  app.add_option("INDEX", options->index, "The record (0-based)")->required()->transform(WholeNumber());
+  app.add_option("-o", options->out, output)->required()->type_name("OUT");
+  return options;
+}
+
+}  // namespace
+
+Command AddStill(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "still", "still PATH.bmp|PATH.jpg -o OUT.png|OUT.bmp|OUT.ppm",
+                             "A still picture as the viewer's still display shows it");
+  auto options = std::make_shared<PictureOptions>();
+  app->add_option("PATH", options->path, "The still picture, .bmp or .jpg")->required();
+  app->add_option("-o", options->out, "The picture file")->required()->type_name("OUT");
+  return {app, [options] { return RunStill(*options); }};
+}
+
+Command AddSnapshot(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "snapshot",
+                             "snapshot PATH INDEX -o OUT.bmp|OUT.jpg [--no-cam] [--no-date] [--no-size]",
+                             "The viewer's snapshot of one record");
+  auto options = AddRecordPicture(*app, "The snapshot file, .bmp or .jpg");
+  app->add_flag("--no-cam", options->noCamera, "Without the camera number");
+  app->add_flag("--no-date", options->noDate, "Without the date and time");
+  app->add_flag("--no-size", options->noSize, "Without the picture size");
+  return {app, [options] { return RunSnapshot(*options); }};
+}
+
+Command AddPrint(CLI::App& tool) {
+  CLI::App* app =
+      AddCommand(tool, "print", "print PATH INDEX -o OUT.pdf [--dpi N]", "The viewer's printed page of one record");
+  auto options = AddRecordPicture(*app, "The page's PDF file");
+  app->add_option("--dpi", options->dpi, "The printer's dots per inch (600 unless given)")
+      ->type_name("N")
+      ->transform(WholeNumber(72, 2400));
+  return {app, [options] { return RunPrint(*options); }};
 }
 
 }  // namespace bv::tool

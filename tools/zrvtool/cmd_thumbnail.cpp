@@ -12,8 +12,8 @@
 #include "playback/format/codec_table.h"
 #include "playback/platform/system_dirs.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
 #include "video_export/backup_thumbnail.h"
 
@@ -29,29 +29,43 @@ bool ModulesInPlace() {
   return true;
 }
 
-}  // namespace
+struct ThumbnailOptions {
+  std::string path;
+  std::string out;
+  int size = 256;
+};
 
-int RunThumbnail(const Args& args) {
-  ParsedOptions options;
-  uint32_t size = 256;
-  if (!ParseOptions(args, {"--size"}, {}, &options) || options.positional.size() != 2 ||
-      (options.Has("--size") && !options.Number("--size", &size)) || size < 1 || size > 4096) {
-    return kExitUsage;
-  }
-  const BackupSource source = SourceOfPath(options.positional[0]);
+int RunThumbnail(const ThumbnailOptions& options) {
+  const BackupSource source = SourceOfPath(options.path);
   UseBuildTreeFoldersWhenUnset();
   if (!ModulesInPlace()) DeployCodecModules();
 
-  const ThumbnailResult result = WriteBackupThumbnail(source, options.positional[1], static_cast<int>(size));
+  const ThumbnailResult result = WriteBackupThumbnail(source, options.out, options.size);
   if (!result.ok) {
     std::fprintf(stderr, "%s\n", result.error.c_str());
     return kExitRefused;
   }
-  JsonObject out;
-  out.Add("output", options.positional[1]).Add("record", result.record);
-  out.Add("width", result.width).Add("height", result.height);
-  std::printf("%s\n", out.str().c_str());
+  Json out;
+  out["output"] = options.out;
+  out["record"] = result.record;
+  out["width"] = result.width;
+  out["height"] = result.height;
+  PrintJsonLine(out);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddThumbnail(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "thumbnail", "thumbnail PATH OUT.png [--size N]",
+                             "The backup's first decodable picture as a PNG: the file managers' thumbnailer");
+  auto options = std::make_shared<ThumbnailOptions>();
+  app->add_option("PATH", options->path, "The backup")->required();
+  app->add_option("OUT.png", options->out, "The PNG file")->required();
+  app->add_option("--size", options->size, "Pixels on the picture's long side (256 unless given)")
+      ->type_name("N")
+      ->transform(WholeNumber(1, 4096));
+  return {app, [options] { return RunThumbnail(*options); }};
 }
 
 }  // namespace bv::tool

@@ -17,8 +17,8 @@
 #include "tools/samples/mpeg4_encode.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/json_writer.h"
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/json_output.h"
+#include "tools/zrvtool/option_values.h"
 
 namespace bv::tool {
 namespace {
@@ -129,52 +129,17 @@ bool WrapRaw(const WrapSettings& s, bool wavelet, FILE* in, CBackupWriter& write
   return true;
 }
 
-// A number option within [low, high], or its default when absent.
-bool NumberIn(const ParsedOptions& options, const std::string& name, int low, int high, int* value) {
-  if (!options.Has(name)) return true;
-  uint32_t number = 0;
-  if (!options.Number(name, &number) || number < static_cast<uint32_t>(low) || number > static_cast<uint32_t>(high)) {
-    std::fprintf(stderr, "%s: a whole number from %d to %d\n", name.c_str(), low, high);
-    return false;
-  }
-  *value = static_cast<int>(number);
-  return true;
-}
+struct WrapOptions {
+  std::string out;
+  std::string size;
+  WrapSettings settings;  // input: the footage's path
+  std::string codec;      // "--mpeg4", "--mjpg" or "--wavelet"
+};
 
-}  // namespace
-
-int RunWrap(const Args& args) {
-  ParsedOptions options;
-  if (!ParseOptions(args, {"--size", "--fps", "--mpeg4", "--mjpg", "--wavelet", "--key-interval", "--quality"}, {},
-                    &options) ||
-      options.positional.size() != 1 || !options.Has("--size")) {
-    return kExitUsage;
-  }
-  const char* codecs[] = {"--mpeg4", "--mjpg", "--wavelet"};
-  int given = 0;
-  std::string codec;
-  for (const char* name : codecs) {
-    if (options.Has(name)) {
-      ++given;
-      codec = name;
-    }
-  }
-  if (given != 1) return kExitUsage;
-  WrapSettings s;
-  s.input = options.Value(codec);
-  if (!ParsePictureSize(options.Value("--size"), &s.width, &s.height)) {
-    std::fprintf(stderr, "--size: WxH, even, from 16x16 to 704x576\n");
-    return kExitUsage;
-  }
-  // A catch-up finds a key frame at most 99 records back.
-  if (!NumberIn(options, "--fps", 1, 60, &s.fps) || !NumberIn(options, "--key-interval", 1, 100, &s.keyInterval) ||
-      !NumberIn(options, "--quality", 1, 100, &s.quality)) {
-    return kExitUsage;
-  }
-  // The stream itself says which pictures are key frames and how fine.
-  if (codec == "--mpeg4" && (options.Has("--key-interval") || options.Has("--quality"))) return kExitUsage;
-  if (codec == "--mjpg" && options.Has("--key-interval")) return kExitUsage;
-
+int RunWrap(const WrapOptions& options) {
+  WrapSettings s = options.settings;
+  ParsePictureSize(options.size, &s.width, &s.height);
+  const std::string& codec = options.codec;
   FilePtr in = OpenInput(s.input);
   if (!in) {
     std::fprintf(stderr, "cannot open %s\n", s.input.c_str());
@@ -185,28 +150,72 @@ int RunWrap(const Args& args) {
   const bool ok = codec == "--mpeg4" ? WrapMpeg4(s, in.get(), writer, &totals)
                                      : WrapRaw(s, codec == "--wavelet", in.get(), writer, &totals);
   if (!ok) return kExitRefused;
-  const std::string& out = options.positional[0];
+  const std::string& out = options.out;
   if (!writer.WriteContainer(out)) {
     std::fprintf(stderr, "cannot write %s\n", out.c_str());
     return kExitRefused;
   }
   std::error_code ec;
   const uint64_t bytes = std::filesystem::file_size(out, ec);
-  JsonObject json;
-  json.Add("output", out)
-      .Add("codec", codec == "--mpeg4" ? "MPEG4" : codec == "--mjpg" ? "MJPG" : "WAVELET")
-      .Add("width", s.width)
-      .Add("height", s.height)
-      .Add("fps", s.fps)
-      .Add("records", writer.Count())
-      .Add("key_frames", totals.keys)
-      .Add("bytes", bytes)
-      .Add("payload_bytes", totals.payloadBytes)
-      .Add("mean_payload_bytes", static_cast<double>(totals.payloadBytes) / writer.Count())
-      .Add("kbit_per_second", static_cast<double>(totals.payloadBytes) * 8 * s.fps / writer.Count() / 1000);
-  if (codec == "--mpeg4") json.Add("keys_without_vol", totals.keysWithoutVol).Add("ignored_bytes", totals.ignoredBytes);
-  std::printf("%s\n", json.str().c_str());
+  Json json;
+  json["output"] = out;
+  json["codec"] = codec == "--mpeg4" ? "MPEG4" : codec == "--mjpg" ? "MJPG" : "WAVELET";
+  json["width"] = s.width;
+  json["height"] = s.height;
+  json["fps"] = s.fps;
+  json["records"] = writer.Count();
+  json["key_frames"] = totals.keys;
+  json["bytes"] = bytes;
+  json["payload_bytes"] = totals.payloadBytes;
+  json["mean_payload_bytes"] = Rounded(static_cast<double>(totals.payloadBytes) / writer.Count());
+  json["kbit_per_second"] = Rounded(static_cast<double>(totals.payloadBytes) * 8 * s.fps / writer.Count() / 1000);
+  if (codec == "--mpeg4") {
+    json["keys_without_vol"] = totals.keysWithoutVol;
+    json["ignored_bytes"] = totals.ignoredBytes;
+  }
+  PrintJsonLine(json);
   return kExitOk;
+}
+
+}  // namespace
+
+Command AddWrap(CLI::App& tool) {
+  CLI::App* app = AddCommand(tool, "wrap",
+                             "wrap OUT.zrv --size WxH [--fps N] (--mpeg4 STREAM.m4v | --mjpg RAW | --wavelet RAW) "
+                             "[--key-interval N] [--quality Q]",
+                             "Footage from elsewhere as a container written by the project's writer");
+  auto options = std::make_shared<WrapOptions>();
+  WrapSettings& s = options->settings;
+  app->add_option("OUT.zrv", options->out, "The container")->required();
+  app->add_option("--size", options->size, "The pictures' size")->required()->type_name("WxH")->check(PictureSize());
+  app->add_option("--fps", s.fps, "Records a second (25 unless given)")->type_name("N")->transform(WholeNumber(1, 60));
+  CLI::Option_group* input = app->add_option_group("Footage", "One of");
+  auto footage = [input, chosen = options.get()](const std::string& name, const std::string& description) {
+    return input->add_option_function<std::string>(
+        name,
+        [chosen, name](const std::string& path) {
+          chosen->codec = name;
+          chosen->settings.input = path;
+        },
+        description);
+  };
+  CLI::Option* mpeg4 =
+      footage("--mpeg4", "An MPEG-4 Part 2 elementary stream, one VOP a record")->type_name("STREAM.m4v");
+  CLI::Option* mjpg = footage("--mjpg", "Raw 24-bit R, G, B pictures (a path, or - for stdin) as MJPEG")->type_name("RAW");
+  footage("--wavelet", "Raw 24-bit R, G, B pictures (a path, or - for stdin) as Wavelet")->type_name("RAW");
+  input->require_option(1);
+  // A catch-up finds a key frame at most 99 records back. An MPEG-4 stream
+  // itself says which pictures are key frames and how fine.
+  app->add_option("--key-interval", s.keyInterval, "Records from one Wavelet key frame to the next (30 unless given)")
+      ->type_name("N")
+      ->transform(WholeNumber(1, 100))
+      ->excludes(mpeg4)
+      ->excludes(mjpg);
+  app->add_option("--quality", s.quality, "The encoder's quality (the codec's own unless given)")
+      ->type_name("Q")
+      ->transform(WholeNumber(1, 100))
+      ->excludes(mpeg4);
+  return {app, [options] { return RunWrap(*options); }};
 }
 
 }  // namespace bv::tool

@@ -1,35 +1,33 @@
 #pragma once
-// zrvtool's commands. Each returns the process exit code: 0 done, 1 input
-// refused (message on stderr), 2 usage error.
-#include <string>
-#include <vector>
+// zrvtool's commands. Each adds itself to the tool's command line; run, it
+// returns the process exit code: 0 done, 1 input refused (message on
+// stderr), 2 usage error.
+#include "tools/zrvtool/command_line.h"
 
 namespace bv::tool {
-
-using Args = std::vector<std::string>;
 
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
-int RunInfo(const Args& args);
-int RunRecords(const Args& args);
-int RunMakeSample(const Args& args);
-int RunFrame(const Args& args);
-int RunStill(const Args& args);
-int RunSnapshot(const Args& args);
-int RunPrint(const Args& args);
-int RunBench(const Args& args);
-int RunCut(const Args& args);
-int RunHash(const Args& args);
-int RunEvents(const Args& args);
-int RunAudio(const Args& args);
-int RunExport(const Args& args);
-int RunPresent(const Args& args);
-int RunReport(const Args& args);
-int RunThumbnail(const Args& args);
-int RunSeek(const Args& args);
-int RunEventList(const Args& args);
-int RunWrap(const Args& args);
+Command AddInfo(CLI::App& tool);
+Command AddRecords(CLI::App& tool);
+Command AddMakeSample(CLI::App& tool);
+Command AddFrame(CLI::App& tool);
+Command AddStill(CLI::App& tool);
+Command AddSnapshot(CLI::App& tool);
+Command AddPrint(CLI::App& tool);
+Command AddBench(CLI::App& tool);
+Command AddCut(CLI::App& tool);
+Command AddHash(CLI::App& tool);
+Command AddEvents(CLI::App& tool);
+Command AddAudio(CLI::App& tool);
+Command AddExport(CLI::App& tool);
+Command AddPresent(CLI::App& tool);
+Command AddReport(CLI::App& tool);
+Command AddThumbnail(CLI::App& tool);
+Command AddSeek(CLI::App& tool);
+Command AddEventList(CLI::App& tool);
+Command AddWrap(CLI::App& tool);
 
 }  // namespace bv::tool

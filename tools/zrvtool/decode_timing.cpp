@@ -6,38 +6,38 @@
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
 #include "tools/samples/reference_wavelet.h"
-#include "tools/zrvtool/json_writer.h"
+#include "tools/zrvtool/json_output.h"
 
 namespace bv::tool {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-JsonObject TimingJson(const CodecTiming& timing) {
-  JsonObject json;
-  json.Add("frames", timing.frames)
-      .Add("refused", timing.refused)
-      .Add("seconds", timing.seconds)
-      .Add("fps", timing.seconds > 0 ? static_cast<double>(timing.frames) / timing.seconds : 0.0);
+Json TimingJson(const CodecTiming& timing) {
+  Json json;
+  json["frames"] = timing.frames;
+  json["refused"] = timing.refused;
+  json["seconds"] = Rounded(timing.seconds);
+  json["fps"] = Rounded(timing.seconds > 0 ? static_cast<double>(timing.frames) / timing.seconds : 0.0);
   return json;
 }
 
 }  // namespace
 
-std::string DecodeTimingsJson(const DecodeTimings& timings) {
+Json DecodeTimingsJson(const DecodeTimings& timings) {
   CodecTiming total;
-  JsonObject byCodec;
+  Json byCodec = Json::object();
   for (int codec = 0; codec < kCodecCount; ++codec) {
     const CodecTiming& timing = timings[codec];
     if (timing.frames == 0 && timing.refused == 0) continue;
     total.frames += timing.frames;
     total.refused += timing.refused;
     total.seconds += timing.seconds;
-    byCodec.Add(CodecInfo(codec).name, TimingJson(timing));
+    byCodec[CodecInfo(codec).name] = TimingJson(timing);
   }
-  JsonObject json = TimingJson(total);
-  json.Add("by_codec", byCodec);
-  return json.str();
+  Json json = TimingJson(total);
+  json["by_codec"] = std::move(byCodec);
+  return json;
 }
 
 uint64_t DecodedFrames(const DecodeTimings& timings) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "playback/format/codec_table.h"
+#include "tools/zrvtool/json_output.h"
 
 namespace bv::tool {
 
@@ -21,7 +22,7 @@ using DecodeTimings = std::array<CodecTiming, kCodecCount>;
 
 // {"frames":N,"refused":R,"seconds":S,"fps":F,"by_codec":{"MJPG":{...},...}},
 // with the codecs that had frames or refusals.
-std::string DecodeTimingsJson(const DecodeTimings& timings);
+Json DecodeTimingsJson(const DecodeTimings& timings);
 // Pictures produced in all.
 uint64_t DecodedFrames(const DecodeTimings& timings);
 

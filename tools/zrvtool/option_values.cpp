@@ -1,4 +1,4 @@
-#include "tools/zrvtool/options.h"
+#include "tools/zrvtool/option_values.h"
 
 #include "playback/format/backup_constants.h"
 
@@ -29,24 +29,30 @@ bool ParsePictureSize(const std::string& text, int* width, int* height) {
          *width % 2 == 0 && *height % 2 == 0;
 }
 
-bool ParsedOptions::Number(const std::string& name, uint32_t* out) const { return ParseNumber(Value(name), out); }
+CLI::Validator WholeNumber(uint32_t low, uint32_t high) {
+  const bool bounded = low > 0 || high < UINT32_MAX;
+  const std::string range = std::to_string(low) + " to " + std::to_string(high);
+  const std::string refusal = bounded ? "a whole number from " + range : "a whole number";
+  return CLI::Validator(
+      [low, high, refusal](std::string& text) {
+        uint32_t value = 0;
+        if (!ParseNumber(text, &value) || value < low || value > high) return refusal;
+        text = std::to_string(value);
+        return std::string();
+      },
+      bounded ? range : "", "whole number");
+}
 
-bool ParseOptions(const std::vector<std::string>& args, const std::set<std::string>& withValue,
-                  const std::set<std::string>& flags, ParsedOptions* out) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (withValue.count(a)) {
-      if (i + 1 >= args.size()) return false;
-      out->values[a] = args[++i];
-    } else if (flags.count(a)) {
-      out->flags.insert(a);
-    } else if (a.size() > 1 && a[0] == '-') {
-      return false;
-    } else {
-      out->positional.push_back(a);
-    }
-  }
-  return true;
+CLI::Validator PictureSize() {
+  return CLI::Validator(
+      [](const std::string& text) {
+        int width = 0;
+        int height = 0;
+        if (ParsePictureSize(text, &width, &height)) return std::string();
+        return "WxH, even, from 16x16 to " + std::to_string(kMaxPictureWidth) + "x" +
+               std::to_string(kMaxPictureHeight);
+      },
+      "", "picture size");
 }
 
 }  // namespace bv::tool
