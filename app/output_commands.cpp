@@ -6,8 +6,8 @@
 #include "app/viewer_dlg.h"
 #include "app/worker_progress.h"
 #include "export/report/evidence_report.h"
-#include "playback/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/host/control_ids.h"
 #include "video_export/presentation_export.h"
 
 namespace bv {

@@ -19,19 +19,19 @@
 #include <chrono>
 #include <thread>
 
+#include "app/message_box.h"
 #include "app/topmost_window_check.h"
 #include "app/viewer_layout.h"
+#include "app/window_sizing.h"
 #include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
+#include "deploy/codec_deployment.h"
+#include "export/legacy_qstring.h"
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
 #include "playback/platform/data_file.h"
-#include "export/legacy_qstring.h"
 #include "playback/platform/string_printf.h"
 #include "playback/platform/system_dirs.h"
-#include "app/message_box.h"
-#include "app/window_sizing.h"
-#include "deploy/codec_deployment.h"
 #include "video/dib_video_wnd.h"
 #include "video/overlay_video_wnd.h"
 

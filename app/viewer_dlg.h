@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "video/gui_dispatcher.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/host/viewer_host.h"
+#include "video/gui_dispatcher.h"
 #include "video/picture_printer.h"
 
 class QAction;

@@ -12,8 +12,8 @@
 #include "app/viewer_dlg.h"
 #include "controls/custom_slider_ctrl.h"
 #include "events/event_records.h"
-#include "playback/host/control_ids.h"
 #include "playback/format/record_time.h"
+#include "playback/host/control_ids.h"
 
 namespace bv {
 

@@ -8,8 +8,8 @@
 #include "app/go_to_time_dlg.h"
 #include "app/viewer_dlg.h"
 #include "controls/custom_slider_ctrl.h"
-#include "playback/host/control_ids.h"
 #include "playback/format/record_time.h"
+#include "playback/host/control_ids.h"
 
 namespace bv {
 

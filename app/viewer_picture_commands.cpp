@@ -8,8 +8,8 @@
 #include "app/viewer_dlg.h"
 #include "controls/skin_button.h"
 #include "export/commands/picture_commands.h"
-#include "playback/host/control_ids.h"
 #include "export/legacy_qstring.h"
+#include "playback/host/control_ids.h"
 #include "video/dib_video_wnd.h"
 
 namespace bv {

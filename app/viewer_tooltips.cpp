@@ -10,9 +10,9 @@
 #include "app/viewer_dlg.h"
 #include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
-#include "playback/host/control_ids.h"
 #include "playback/engine/playback_engine.h"
 #include "playback/format/recorded_frame_rate.h"
+#include "playback/host/control_ids.h"
 #include "playback/platform/string_printf.h"
 
 namespace bv {

@@ -25,11 +25,11 @@
 
 #include "bench/bench_footage.h"
 #include "codecs/vfw/vfw.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
 #include "playback/format/backup_constants.h"
 #include "playback/format/codec_table.h"
 #include "playback/host/control_ids.h"
-#include "playback/engine/headless_host.h"
-#include "playback/engine/playback_controller.h"
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
 #include "tools/samples/reference_wavelet.h"

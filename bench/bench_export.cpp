@@ -15,9 +15,9 @@
 #include <string>
 
 #include "bench/bench_footage.h"
-#include "playback/format/codec_table.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/format/codec_table.h"
 #include "tools/samples/sample_backups.h"
 #include "video_export/video_export.h"
 

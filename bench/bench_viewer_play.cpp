@@ -21,9 +21,9 @@
 
 #include "app/viewer_dlg.h"
 #include "bench/bench_footage.h"
-#include "tools/samples/sample_backups.h"
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
+#include "tools/samples/sample_backups.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "events/event_day.h"
 #include "events/file_cache.h"
 #include "events/r40max_text.h"
-#include "playback/platform/platform_types.h"
 #include "playback/host/video_window.h"
+#include "playback/platform/platform_types.h"
 
 namespace bv {
 

@@ -6,8 +6,8 @@
 
 #include <jpeglib.h>
 
-#include "playback/platform/atomic_file.h"
 #include "playback/host/control_ids.h"
+#include "playback/platform/atomic_file.h"
 #include "playback/platform/string_printf.h"
 
 namespace bv {

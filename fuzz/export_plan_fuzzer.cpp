@@ -8,8 +8,8 @@
 
 #include "fuzz/fuzz_support.h"
 #include "video_export/export_plan.h"
-#include "video_export/video_export.h"
 #include "video_export/mpeg4_stream_head.h"
+#include "video_export/video_export.h"
 
 using namespace bv;
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "playback/format/backup_writer.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/format/backup_writer.h"
 #include "playback/platform/tick_clock.h"
 
 namespace bv::fuzz {

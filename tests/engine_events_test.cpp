@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "events/event_file_writer.h"
-#include "playback/host/control_ids.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/host/control_ids.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"

@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "playback/engine/record_hash.h"
-#include "playback/platform/sha256.h"
 #include "playback/format/backup_constants.h"
+#include "playback/platform/sha256.h"
 #include "tests/support/run_command.h"
-#include "tests/support/text_lines.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 #include "tools/samples/sample_backups.h"
 
 namespace bv {

@@ -7,9 +7,9 @@
 
 #include "export/commands/picture_commands.h"
 #include "export/print_page.h"
+#include "playback/engine/playback_controller.h"
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
-#include "playback/engine/playback_controller.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"

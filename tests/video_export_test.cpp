@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "playback/format/backup_constants.h"
 #include "playback/engine/headless_host.h"
-#include "playback/platform/le_bytes.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/format/backup_constants.h"
+#include "playback/platform/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/picture_checks.h"

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "playback/engine/headless_host.h"
-#include "playback/platform/le_bytes.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/platform/le_bytes.h"
+#include "tests/support/backup_payloads.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
-#include "tests/support/backup_payloads.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"

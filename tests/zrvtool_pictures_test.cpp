@@ -4,8 +4,8 @@
 
 #include "export/commands/picture_commands.h"
 #include "export/recorder_trailer.h"
-#include "playback/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/host/control_ids.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"

@@ -6,9 +6,9 @@
 #include "playback/format/backup_constants.h"
 #include "playback/platform/le_bytes.h"
 #include "tests/support/run_command.h"
-#include "tests/support/text_lines.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace bv {
 namespace {

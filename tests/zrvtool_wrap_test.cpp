@@ -11,9 +11,9 @@
 
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
+#include "tests/support/backup_payloads.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
-#include "tests/support/backup_payloads.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 

@@ -11,10 +11,10 @@
 #include <mutex>
 #include <vector>
 
-#include "video/gui_dispatcher.h"
 #include "export/dib_image.h"
-#include "playback/host/video_window.h"
 #include "export/frame_texts_painter.h"
+#include "playback/host/video_window.h"
+#include "video/gui_dispatcher.h"
 #include "video/picture_printer.h"
 
 namespace bv {

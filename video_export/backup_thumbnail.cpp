@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "export/snapshot_file.h"
+#include "playback/engine/playback_controller.h"
 #include "playback/format/codec_table.h"
 #include "playback/platform/partial_output_file.h"
-#include "playback/engine/playback_controller.h"
 #include "playback/platform/string_printf.h"
 
 namespace bv {

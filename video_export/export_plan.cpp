@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstdarg>
 
+#include "playback/engine/backup_cut.h"
+#include "playback/engine/playback_controller.h"
 #include "playback/format/audio_header.h"
 #include "playback/format/backup_constants.h"
-#include "playback/engine/backup_cut.h"
 #include "playback/format/camera_info.h"
 #include "playback/format/codec_table.h"
-#include "playback/platform/legacy_text.h"
 #include "playback/platform/le_bytes.h"
+#include "playback/platform/legacy_text.h"
 #include "playback/platform/platform_types.h"
-#include "playback/engine/playback_controller.h"
 #include "playback/platform/string_printf.h"
 #include "playback/sound/wave_out_stream.h"
 #include "video_export/mpeg4_stream_head.h"

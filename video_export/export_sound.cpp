@@ -1,10 +1,10 @@
 #include "video_export/export_sound.h"
 
 #include "codecs/base_acm.h"
-#include "playback/sound/audio_path_state.h"
 #include "playback/engine/playback_engine.h"
 #include "playback/platform/string_printf.h"
 #include "playback/platform/system_dirs.h"
+#include "playback/sound/audio_path_state.h"
 
 namespace bv {
 namespace {

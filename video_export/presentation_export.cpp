@@ -6,12 +6,12 @@ extern "C" {
 }
 
 #include "codecs/base_acm.h"
+#include "playback/engine/playback_controller.h"
 #include "playback/format/audio_header.h"
 #include "playback/format/camera_info.h"
 #include "playback/format/codec_table.h"
 #include "playback/platform/legacy_text.h"
 #include "playback/platform/partial_output_file.h"
-#include "playback/engine/playback_controller.h"
 #include "playback/platform/string_printf.h"
 #include "playback/platform/system_dirs.h"
 #include "playback/sound/wave_out_stream.h"

@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
-#include "export/snapshot_file.h"
-#include "export/legacy_qstring.h"
 #include "export/frame_texts_painter.h"
+#include "export/legacy_qstring.h"
+#include "export/snapshot_file.h"
 
 namespace bv {
 

@@ -3,19 +3,19 @@
 #include <span>
 #include <vector>
 
-#include "playback/format/pair_files.h"
+#include "playback/engine/headless_host.h"
+#include "playback/engine/playback_controller.h"
 #include "playback/format/camera_info.h"
 #include "playback/format/codec_table.h"
-#include "playback/engine/headless_host.h"
+#include "playback/format/pair_files.h"
 #include "playback/platform/legacy_text.h"
-#include "playback/engine/playback_controller.h"
+#include "playback/platform/partial_output_file.h"
 #include "playback/platform/string_printf.h"
 #include "playback/platform/system_dirs.h"
 #include "video_export/export_sound.h"
 #include "video_export/lossless_picture_encoder.h"
 #include "video_export/matroska_writer.h"
 #include "video_export/mpeg4_stream_head.h"
-#include "playback/platform/partial_output_file.h"
 #include "video_export/record_clock.h"
 
 namespace bv {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "playback/engine/playback_controller.h"
 #include "playback/engine/record_hash.h"
 #include "playback/format/audio_header.h"
 #include "playback/format/backup_constants.h"
@@ -10,7 +11,6 @@
 #include "playback/format/codec_table.h"
 #include "playback/platform/data_file.h"
 #include "playback/platform/legacy_text.h"
-#include "playback/engine/playback_controller.h"
 #include "playback/platform/string_printf.h"
 #include "video_export/record_clock.h"
 

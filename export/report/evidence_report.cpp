@@ -7,14 +7,14 @@
 #include <QPdfWriter>
 #include <cstdio>
 
-#include "playback/platform/atomic_file.h"
 #include "export/report/evidence_facts.h"
-#include "playback/engine/record_hash.h"
 #include "export/report/report_layout.h"
+#include "playback/engine/playback_controller.h"
+#include "playback/engine/record_hash.h"
+#include "playback/platform/atomic_file.h"
+#include "playback/platform/legacy_text.h"
 #include "playback/platform/partial_output_file.h"
 #include "playback/platform/sha256.h"
-#include "playback/engine/playback_controller.h"
-#include "playback/platform/legacy_text.h"
 #include "playback/platform/string_printf.h"
 #include "video_export/presentation_picture.h"
 #include "video_export/record_clock.h"

@@ -2,12 +2,12 @@
 
 #include <vector>
 
+#include "playback/engine/playback_controller.h"
 #include "playback/format/backup_constants.h"
 #include "playback/format/backup_trailer.h"
 #include "playback/format/codec_table.h"
-#include "playback/platform/file_write.h"
-#include "playback/engine/playback_controller.h"
 #include "playback/format/record_extent.h"
+#include "playback/platform/file_write.h"
 #include "playback/platform/string_printf.h"
 
 namespace bv {

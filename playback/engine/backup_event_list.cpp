@@ -7,9 +7,9 @@
 #include "events/event_records.h"
 #include "events/event_state.h"
 #include "events/r40max_text.h"
-#include "playback/platform/ini_file.h"
 #include "playback/format/record_time.h"
 #include "playback/host/video_window.h"
+#include "playback/platform/ini_file.h"
 
 namespace bv {
 namespace {

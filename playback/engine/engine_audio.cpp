@@ -5,8 +5,8 @@
 
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/sound/sound_tap.h"
 #include "playback/platform/tick_clock.h"
+#include "playback/sound/sound_tap.h"
 
 namespace bv {
 namespace {

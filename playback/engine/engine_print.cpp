@@ -1,9 +1,9 @@
 // CPlaybackEngine: printing the current frame.
 #include "export/recording_time.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
+#include "playback/format/backup_constants.h"
+#include "playback/host/control_ids.h"
 #include "playback/platform/string_printf.h"
 
 namespace bv {

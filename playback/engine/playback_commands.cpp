@@ -1,8 +1,8 @@
 // The playback commands and the playback thread of the main dialog.
 #include <algorithm>
 
-#include "playback/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
+#include "playback/host/control_ids.h"
 
 namespace bv {
 

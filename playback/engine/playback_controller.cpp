@@ -3,8 +3,8 @@
 #include <strings.h>
 
 #include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "playback/format/pair_files.h"
+#include "playback/host/control_ids.h"
 
 namespace bv {
 namespace {

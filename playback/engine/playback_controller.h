@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "playback/format/backup_constants.h"
 #include "playback/engine/backup_event_list.h"
-#include "playback/format/backup_index.h"
 #include "playback/engine/playback_engine.h"
+#include "playback/format/backup_constants.h"
+#include "playback/format/backup_index.h"
 #include "playback/format/record_time_search.h"
 #include "playback/host/viewer_host.h"
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "playback/engine/playback_controller.h"
 #include "playback/format/backup_constants.h"
 #include "playback/format/codec_table.h"
-#include "playback/host/control_ids.h"
 #include "playback/format/frame_record.h"
-#include "playback/engine/playback_controller.h"
+#include "playback/host/control_ids.h"
 #include "playback/platform/string_printf.h"
 
 namespace bv {

@@ -14,15 +14,15 @@
 #include "events/event_state.h"
 #include "export/picture_messages.h"
 #include "export/still_picture.h"
+#include "playback/engine/kept_pictures.h"
 #include "playback/format/audio_header.h"
-#include "playback/sound/audio_path_state.h"
 #include "playback/format/camera_info.h"
 #include "playback/format/codec_table.h"
-#include "playback/platform/data_file.h"
-#include "playback/engine/kept_pictures.h"
 #include "playback/format/index_record.h"
-#include "playback/platform/platform_types.h"
 #include "playback/host/video_window.h"
+#include "playback/platform/data_file.h"
+#include "playback/platform/platform_types.h"
+#include "playback/sound/audio_path_state.h"
 
 namespace bv {
 
@@ -235,7 +235,7 @@ class CPlaybackEngine {
 
   bool ReadPayloadAt(uint64_t position, uint32_t size);
 
-  // Decoding (engine_decode.cpp).
+  // Decoding (engine_decode.cpp) and the catch-up (engine_catch_up.cpp).
   // Where the picture of the record being shown comes from.
   enum class PictureSource {
     kRefused,              // the record cannot be shown

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "playback/platform/data_file.h"
 #include "playback/format/record_extent.h"
+#include "playback/platform/data_file.h"
 #include "playback/platform/sha256.h"
 
 namespace bv {

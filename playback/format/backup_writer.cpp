@@ -5,8 +5,8 @@
 
 #include "playback/format/backup_constants.h"
 #include "playback/format/backup_trailer.h"
-#include "playback/platform/file_write.h"
 #include "playback/format/frame_record.h"
+#include "playback/platform/file_write.h"
 
 namespace bv {
 

@@ -9,8 +9,8 @@
 #include <atomic>
 #include <thread>
 
-#include "video/gui_dispatcher.h"
 #include "video/dib_video_wnd.h"
+#include "video/gui_dispatcher.h"
 #include "video/overlay_video_wnd.h"
 
 namespace bv {

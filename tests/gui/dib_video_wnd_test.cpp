@@ -6,10 +6,10 @@
 #include <QImage>
 #include <thread>
 
-#include "video/gui_dispatcher.h"
+#include "export/frame_texts_painter.h"
 #include "playback/format/backup_constants.h"
 #include "video/dib_video_wnd.h"
-#include "export/frame_texts_painter.h"
+#include "video/gui_dispatcher.h"
 
 namespace bv {
 namespace {

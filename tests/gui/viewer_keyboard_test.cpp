@@ -16,9 +16,9 @@
 
 #include "app/viewer_app.h"
 #include "controls/custom_slider_ctrl.h"
+#include "playback/engine/playback_engine.h"
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
-#include "playback/engine/playback_engine.h"
 #include "tests/gui/viewer_fixture.h"
 #include "tests/support/small_backups.h"
 #include "video/dib_video_wnd.h"

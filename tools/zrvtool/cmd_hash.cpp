@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "playback/engine/record_hash.h"
 #include "playback/format/pair_files.h"
 #include "playback/platform/sha256.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
-#include "playback/engine/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {

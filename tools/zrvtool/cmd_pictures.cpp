@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "export/dib_image.h"
 #include "export/commands/picture_commands.h"
+#include "export/dib_image.h"
+#include "export/legacy_qstring.h"
 #include "export/print_page.h"
 #include "export/snapshot_file.h"
 #include "playback/format/backup_constants.h"
 #include "playback/host/control_ids.h"
-#include "export/legacy_qstring.h"
 #include "playback/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"

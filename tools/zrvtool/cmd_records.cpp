@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "playback/engine/record_hash.h"
 #include "playback/format/codec_table.h"
 #include "playback/platform/legacy_text.h"
 #include "playback/platform/string_printf.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"
-#include "playback/engine/record_hash.h"
 #include "tools/zrvtool/tool_backup.h"
 
 namespace bv::tool {
