@@ -145,7 +145,7 @@ void CPlaybackEngine::SyncToRecordTime(const INDEX_RECORD& record) {
   if (newSecond || audio.realTimeBase == 0) {
     GatherSecondAudio(record, audio.realTimeBase == 0);
     if (audio.firstAudioMillisecond == AudioPathState::kNoAudioMillisecond) {
-      PlayGatheredAudio();
+      PlayGatheredAudio(record.SecondOfDay());
       audio.audioPending = false;
     } else {
       audio.audioPending = true;
@@ -160,7 +160,7 @@ void CPlaybackEngine::SyncToRecordTime(const INDEX_RECORD& record) {
   for (;;) {
     uint32_t elapsed = clock.TickCount() - audio.realTimeBase;
     if (audio.audioPending && elapsed >= audio.firstAudioMillisecond) {
-      PlayGatheredAudio();
+      PlayGatheredAudio(record.SecondOfDay());
       audio.audioPending = false;
       elapsed = clock.TickCount() - audio.realTimeBase;
     }
@@ -174,7 +174,6 @@ void CPlaybackEngine::GatherSecondAudio(const INDEX_RECORD& record, bool restart
   audio.chunkCount = 0;
   if (restart) audio.scanPosition = 0;
   const int target = record.SecondOfDay();
-  audio.gatheredSecond = target;
   audio.firstAudioMillisecond = AudioPathState::kNoAudioMillisecond;
   const uint32_t current = owner_->CurrentIndex();
   if (audio.scanPosition < current) audio.scanPosition = current + 1;
@@ -196,19 +195,19 @@ void CPlaybackEngine::GatherSecondAudio(const INDEX_RECORD& record, bool restart
   audio.scanPosition = position > 0 ? position - 1 : 0;
 }
 
-void CPlaybackEngine::PlayGatheredAudio() {
+void CPlaybackEngine::PlayGatheredAudio(int secondOfDay) {
   AudioPathState& audio = audio_;
   if (!audio.soundOutput) audio.soundOutput = std::make_unique<CSoundOutput>(owner_->Host(), *audio.clock);
   CSoundOutput& output = *audio.soundOutput;
   // A device a stop let go may still be closing; a pause or stop request
   // during that wait is not held up by it: this second is left silent.
   if (!output.IsOpen() && !output.WaitForClosing([this] { return owner_->PlaybackThreadAsked(); })) return;
-  if (audio.tap && audio.chunkCount > 0) {
-    audio.tap->OnSecondHandedOver(audio.clock->TickCount(), audio.gatheredSecond, audio.firstAudioMillisecond);
+  if (soundTap_ && audio.chunkCount > 0) {
+    soundTap_->OnSecondHandedOver(audio.clock->TickCount(), secondOfDay, audio.firstAudioMillisecond);
   }
   const auto push = [&](const uint8_t* data, uint32_t length) {
-    if (audio.tap && output.IsOpen() && length > 0) {
-      audio.tap->OnPcmPushed(audio.outputFormat.samplesPerSecond, audio.outputFormat.bitsPerSample, data, length);
+    if (soundTap_ && output.IsOpen() && length > 0) {
+      soundTap_->OnPcmPushed(audio.outputFormat.samplesPerSecond, audio.outputFormat.bitsPerSample, data, length);
     }
     output.Push(data, length);
   };

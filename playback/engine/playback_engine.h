@@ -27,6 +27,7 @@
 namespace bv {
 
 class CPlaybackController;
+class ISoundTap;
 
 // What the engine shows: a backup's records, or a still picture.
 enum EngineMode : int { kModeBmpStill = 0, kModeJpegStill = 1, kModeBackup = 2 };
@@ -173,7 +174,9 @@ class CPlaybackEngine {
   // second's sound to the output.
   void SyncToRecordTime(const INDEX_RECORD& record);
   void GatherSecondAudio(const INDEX_RECORD& record, bool restart);
-  void PlayGatheredAudio();
+  // Hands the sound gathered for the second secondOfDay (the second of the
+  // record being shown, which the gathered sound belongs to) to the output.
+  void PlayGatheredAudio(int secondOfDay);
   // Forward play starts: pacing restarts and the next hand-off reopens the
   // sound output.
   void RestartAudioSync();
@@ -189,7 +192,7 @@ class CPlaybackEngine {
   // outlive the engine's use of it.
   void SetTickClock(ITickClock& clock) { audio_.clock = &clock; }
   ITickClock& TickClock() const { return *audio_.clock; }
-  void SetSoundTap(ISoundTap* tap) { audio_.tap = tap; }
+  void SetSoundTap(ISoundTap* tap) { soundTap_ = tap; }
   const AudioPathState& AudioState() const { return audio_; }
 
   // Texts of the record last displayed.
@@ -337,6 +340,8 @@ class CPlaybackEngine {
   std::atomic<uint32_t> frameDelay_{30};
 
   AudioPathState audio_;
+  // Watches the sound handed over (tools and tests); none unless set.
+  ISoundTap* soundTap_ = nullptr;
 
   StillPicture still_;
   PictureMessageSink pictureMessages_;

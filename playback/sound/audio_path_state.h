@@ -15,7 +15,6 @@
 namespace bv {
 
 class ITickClock;
-class ISoundTap;
 
 struct AudioPathState {
   static constexpr int kMaxChunks = 16;
@@ -36,7 +35,6 @@ struct AudioPathState {
   // Index record from which the next gather looks for audio.
   uint32_t scanPosition = 0;
   uint16_t firstAudioMillisecond = kNoAudioMillisecond;
-  int gatheredSecond = -1;
 
   // The format the chunk buffers were sized for, and the one the output was
   // opened with (all zero: reopen at the next hand-off).
@@ -54,7 +52,6 @@ struct AudioPathState {
   std::unique_ptr<CSoundOutput> soundOutput;
 
   ITickClock* clock = nullptr;
-  ISoundTap* tap = nullptr;
 };
 
 }  // namespace bv
