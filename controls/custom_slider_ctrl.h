@@ -21,8 +21,6 @@ class CCustomSliderCtrl : public QSlider {
 
   void SetFaceColour(COLORREF colour);
   const SliderPalette& Palette() const { return palette_; }
-  // The thumb's width along the channel (11 by default).
-  void SetThumbWidth(int width);
 
   QRect ThumbRect() const;
   QRect ChannelRect() const;
@@ -53,7 +51,8 @@ class CCustomSliderCtrl : public QSlider {
   const int channelInset_;  // shrinks the channel when the range is not 0..0
   COLORREF face_ = 0;
   SliderPalette palette_{};
-  int thumbWidth_ = 11;
+  // The thumb's width along the channel.
+  static constexpr int kThumbWidth = 11;
   int dragOffset_ = 0;
   QTimer pageRepeat_;
   SliderAction pageAction_ = SliderNoAction;

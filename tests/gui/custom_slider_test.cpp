@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "controls/custom_slider_ctrl.h"
+#include "controls/slider_drawing.h"
 #include "controls/slider_palette.h"
 
 namespace bv {
@@ -57,7 +58,6 @@ TEST_F(SliderPixelsTest, ThumbFrameCornersAndFourLightThreeDarkGripLines) {
   slider.setRange(1, 20);
   slider.setValue(10);
   slider.SetFaceColour(0xE1E1E1);
-  slider.SetThumbWidth(11);
   const QImage image = Render(slider);
   const Inner r = InnerOf(slider, 0);
   const SliderPalette& p = slider.Palette();
@@ -90,9 +90,17 @@ TEST_F(SliderPixelsTest, NineWideThumbGetsTwoLightAndTwoDarkLinesTenWideFourAndT
   const QColor fill(0x80, 0x80, 0x80), light(0xB3, 0xB3, 0xB3), lighter(0xE6, 0xE6, 0xE6), dark(0x1A, 0x1A, 0x1A),
       edge(0x4D, 0x4D, 0x4D);
   for (int width : {9, 10}) {
-    slider.SetThumbWidth(width);
-    const QImage image = Render(slider);
-    const Inner r = InnerOf(slider, 0);
+    // The sliders' thumbs are 11 wide; narrower ones are drawn by the same
+    // thumb drawing, here into an image of the slider's size.
+    QImage image(112, 20, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    const QRect thumb(40, 2, width, 16);
+    {
+      QPainter painter(&image);
+      DrawSliderThumb(painter, thumb, slider.Palette(), QColor(0, 0, 0), true);
+    }
+    const Inner r{thumb.left() + 1, thumb.top() + 1, thumb.left() + thumb.width() - 1,
+                  thumb.top() + thumb.height() - 1};
     const int mid = r.top + 6;
     EXPECT_EQ(image.pixelColor(r.left + 1, mid), light) << width;
     EXPECT_EQ(image.pixelColor(r.left + 2, mid), dark) << width;
