@@ -9,9 +9,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "base/format/record_time.h"
+#include "base/host/video_window.h"
 #include "export/legacy_qstring.h"
-#include "playback/format/record_time.h"
-#include "playback/host/video_window.h"
 
 namespace bv {
 namespace {

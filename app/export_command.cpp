@@ -5,9 +5,9 @@
 
 #include "app/viewer_dlg.h"
 #include "app/worker_progress.h"
+#include "base/format/record_time.h"
+#include "outputs/video_export.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/record_time.h"
-#include "video_export/video_export.h"
 
 namespace bv {
 

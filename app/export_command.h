@@ -1,6 +1,6 @@
 #pragma once
 // The File menu's "&Export..." command: the open backup as a Matroska file
-// (video_export/video_export.h). A save dialog names the file; the export
+// (outputs/video_export.h). A save dialog names the file; the export
 // runs on a worker thread with its own reading of the backup, so the viewer
 // may go on playing, while a progress dialog offers to cancel. A cancelled
 // or failed export leaves no file.

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "playback/format/record_time.h"
+#include "base/format/record_time.h"
 
 namespace bv {
 namespace {

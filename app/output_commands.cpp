@@ -5,10 +5,10 @@
 
 #include "app/viewer_dlg.h"
 #include "app/worker_progress.h"
-#include "export/report/evidence_report.h"
+#include "base/host/control_ids.h"
+#include "outputs/presentation_export.h"
+#include "outputs/report/evidence_report.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
-#include "video_export/presentation_export.h"
 
 namespace bv {
 namespace {

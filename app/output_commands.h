@@ -1,8 +1,8 @@
 #pragma once
 // The File menu's "Export for &Presentation..." (the open backup as an MP4
-// file that plays anywhere, video_export/presentation_export.h) and
+// file that plays anywhere, outputs/presentation_export.h) and
 // "Evidence &Report..." (a PDF of what the backup is and holds, with the
-// picture shown as its still, export/report/evidence_report.h). A save dialog names
+// picture shown as its still, outputs/report/evidence_report.h). A save dialog names
 // the file; the work runs on a worker thread with its own reading of the
 // backup while a progress dialog offers to cancel. A cancelled or failed run
 // leaves no file.

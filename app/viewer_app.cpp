@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/viewer_dlg.h"
-#include "playback/platform/legacy_text.h"
+#include "base/platform/legacy_text.h"
 
 namespace bv {
 

@@ -11,8 +11,8 @@
 #include <QUrl>
 
 #include "app/viewer_dlg.h"
+#include "base/host/control_ids.h"
 #include "controls/skin_button.h"
-#include "playback/host/control_ids.h"
 
 namespace bv {
 

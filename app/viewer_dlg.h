@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/host/viewer_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/viewer_host.h"
 #include "video/gui_dispatcher.h"
 #include "video/picture_printer.h"
 

@@ -10,10 +10,10 @@
 
 #include "app/event_list_wnd.h"
 #include "app/viewer_dlg.h"
+#include "base/format/record_time.h"
+#include "base/host/control_ids.h"
 #include "controls/custom_slider_ctrl.h"
 #include "events/event_records.h"
-#include "playback/format/record_time.h"
-#include "playback/host/control_ids.h"
 
 namespace bv {
 

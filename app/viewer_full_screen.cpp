@@ -12,8 +12,8 @@
 #include "app/viewer_dlg.h"
 #include "app/viewer_layout.h"
 #include "app/window_sizing.h"
+#include "base/host/control_ids.h"
 #include "controls/skin_button.h"
-#include "playback/host/control_ids.h"
 #include "video/dib_video_wnd.h"
 #include "video/overlay_video_wnd.h"
 

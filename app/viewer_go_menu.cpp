@@ -7,9 +7,9 @@
 
 #include "app/go_to_time_dlg.h"
 #include "app/viewer_dlg.h"
+#include "base/format/record_time.h"
+#include "base/host/control_ids.h"
 #include "controls/custom_slider_ctrl.h"
-#include "playback/format/record_time.h"
-#include "playback/host/control_ids.h"
 
 namespace bv {
 

@@ -1,6 +1,6 @@
 #include "app/viewer_layout.h"
 
-#include "playback/host/control_ids.h"
+#include "base/host/control_ids.h"
 
 namespace bv {
 

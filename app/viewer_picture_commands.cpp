@@ -6,10 +6,10 @@
 
 #include "app/message_box.h"
 #include "app/viewer_dlg.h"
+#include "base/host/control_ids.h"
 #include "controls/skin_button.h"
-#include "export/commands/picture_commands.h"
 #include "export/legacy_qstring.h"
-#include "playback/host/control_ids.h"
+#include "outputs/commands/picture_commands.h"
 #include "video/dib_video_wnd.h"
 
 namespace bv {

@@ -8,12 +8,12 @@
 #include <QToolTip>
 
 #include "app/viewer_dlg.h"
+#include "base/format/recorded_frame_rate.h"
+#include "base/host/control_ids.h"
+#include "base/platform/string_printf.h"
 #include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/recorded_frame_rate.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/string_printf.h"
 
 namespace bv {
 namespace {

@@ -19,10 +19,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/platform/tick_clock.h"
 #include "codecs/base_acm.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/platform/tick_clock.h"
 #include "tools/samples/gsm_encode.h"
 #include "tools/samples/sound_backup.h"
 #include "tools/samples/sound_capture.h"

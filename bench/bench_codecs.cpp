@@ -23,13 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "base/format/backup_constants.h"
+#include "base/format/codec_table.h"
+#include "base/host/control_ids.h"
 #include "bench/bench_footage.h"
 #include "codecs/vfw/vfw.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/codec_table.h"
-#include "playback/host/control_ids.h"
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
 #include "tools/samples/reference_wavelet.h"

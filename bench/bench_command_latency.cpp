@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/viewer_dlg.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "controls/skin_button.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/sound_backup.h"
 

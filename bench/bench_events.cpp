@@ -21,13 +21,13 @@
 #include <thread>
 #include <vector>
 
+#include "base/platform/data_file.h"
+#include "base/platform/file_write.h"
+#include "base/platform/ini_file.h"
 #include "events/event_configuration.h"
 #include "events/event_file_writer.h"
 #include "events/event_state.h"
 #include "events/r40max_text.h"
-#include "playback/platform/data_file.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/ini_file.h"
 
 namespace {
 

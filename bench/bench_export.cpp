@@ -14,12 +14,12 @@
 #include <filesystem>
 #include <string>
 
+#include "base/format/codec_table.h"
 #include "bench/bench_footage.h"
+#include "outputs/video_export.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/codec_table.h"
 #include "tools/samples/sample_backups.h"
-#include "video_export/video_export.h"
 
 namespace {
 

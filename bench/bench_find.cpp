@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "base/format/index_record.h"
+#include "base/format/record_time.h"
+#include "base/format/record_time_search.h"
 #include "events/bounded_file_read.h"
 #include "events/event_records.h"
 #include "playback/engine/backup_event_list.h"
-#include "playback/format/index_record.h"
-#include "playback/format/record_time.h"
-#include "playback/format/record_time_search.h"
 
 namespace {
 

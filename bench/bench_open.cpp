@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "base/format/backup_writer.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_writer.h"
 #include "tools/samples/sample_backups.h"
 
 namespace {

@@ -22,13 +22,13 @@
 #include <filesystem>
 #include <string>
 
+#include "base/format/backup_writer.h"
 #include "bench/bench_footage.h"
-#include "playback/format/backup_writer.h"
+#include "outputs/backup_thumbnail.h"
+#include "outputs/presentation_export.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/test_picture.h"
-#include "video_export/backup_thumbnail.h"
-#include "video_export/presentation_export.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "playback/platform/system_dirs.h"
+#include "base/platform/system_dirs.h"
 
 namespace bv {
 namespace {

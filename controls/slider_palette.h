@@ -2,7 +2,7 @@
 // The sliders' palette: every shade derives from one face colour.
 #include <cstdint>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

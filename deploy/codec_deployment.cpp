@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <span>
 
+#include "base/platform/file_write.h"
+#include "base/platform/system_dirs.h"
 #include "codecs/codec_module.h"
 #include "deploy/inf_installer.h"
 #include "deploy/module_resources.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

@@ -9,9 +9,9 @@
 #include <span>
 #include <vector>
 
-#include "playback/platform/data_file.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/system_dirs.h"
+#include "base/platform/data_file.h"
+#include "base/platform/file_write.h"
+#include "base/platform/system_dirs.h"
 
 namespace bv {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "playback/platform/ini_file.h"
+#include "base/platform/ini_file.h"
 
 namespace bv {
 namespace {

@@ -6,8 +6,8 @@
 // codes, one section per maker, and the machine-number label.
 #include <string>
 
+#include "base/platform/platform_types.h"
 #include "events/event_code_table.h"
-#include "playback/platform/platform_types.h"
 
 namespace bv {
 

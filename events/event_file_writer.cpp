@@ -1,6 +1,6 @@
 #include "events/event_file_writer.h"
 
-#include "playback/platform/file_write.h"
+#include "base/platform/file_write.h"
 
 namespace bv {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "playback/platform/string_printf.h"
+#include "base/platform/string_printf.h"
 
 namespace bv {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

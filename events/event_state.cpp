@@ -1,8 +1,8 @@
 #include "events/event_state.h"
 
+#include "base/platform/ini_file.h"
+#include "base/platform/system_dirs.h"
 #include "events/bounded_file_read.h"
-#include "playback/platform/ini_file.h"
-#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

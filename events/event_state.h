@@ -13,12 +13,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/host/video_window.h"
+#include "base/platform/platform_types.h"
 #include "events/event_configuration.h"
 #include "events/event_day.h"
 #include "events/file_cache.h"
 #include "events/r40max_text.h"
-#include "playback/host/video_window.h"
-#include "playback/platform/platform_types.h"
 
 namespace bv {
 

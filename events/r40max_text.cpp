@@ -1,7 +1,7 @@
 #include "events/r40max_text.h"
 
-#include "playback/platform/ini_file.h"
-#include "playback/platform/string_printf.h"
+#include "base/platform/ini_file.h"
+#include "base/platform/string_printf.h"
 
 namespace bv {
 namespace {

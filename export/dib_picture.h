@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

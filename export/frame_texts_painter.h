@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QString>
 
-#include "playback/host/video_window.h"
+#include "base/host/video_window.h"
 
 namespace bv {
 

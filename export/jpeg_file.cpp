@@ -6,9 +6,9 @@
 
 #include <jpeglib.h>
 
-#include "playback/host/control_ids.h"
-#include "playback/platform/atomic_file.h"
-#include "playback/platform/string_printf.h"
+#include "base/host/control_ids.h"
+#include "base/platform/atomic_file.h"
+#include "base/platform/string_printf.h"
 
 namespace bv {
 namespace {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "playback/platform/legacy_text.h"
+#include "base/platform/legacy_text.h"
 
 namespace bv {
 

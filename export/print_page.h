@@ -9,7 +9,7 @@
 #include <QString>
 #include <string>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <string>
 
-#include "playback/platform/data_file.h"
-#include "playback/platform/platform_types.h"
+#include "base/platform/data_file.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

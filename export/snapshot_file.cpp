@@ -8,11 +8,11 @@
 #include <span>
 #include <vector>
 
+#include "base/host/control_ids.h"
+#include "base/platform/file_write.h"
+#include "base/platform/platform_types.h"
 #include "export/dib_picture.h"
 #include "export/jpeg_file.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/platform_types.h"
 
 namespace bv {
 namespace {

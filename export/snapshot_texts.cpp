@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cstring>
 
+#include "base/platform/string_printf.h"
 #include "export/frame_texts_painter.h"
-#include "playback/platform/string_printf.h"
 
 namespace bv {
 

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <string>
 
+#include "base/format/index_record.h"
 #include "export/snapshot_file.h"
-#include "playback/format/index_record.h"
 
 namespace bv {
 

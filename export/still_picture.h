@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "base/platform/platform_types.h"
 #include "export/recorder_trailer.h"
-#include "playback/platform/platform_types.h"
 
 namespace bv {
 

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/platform/ini_file.h"
 #include "events/event_configuration.h"
 #include "events/r40max_text.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/platform/ini_file.h"
 
 using namespace bv;
 

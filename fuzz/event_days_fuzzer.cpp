@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/platform/ini_file.h"
 #include "events/event_records.h"
 #include "events/event_state.h"
 #include "events/r40max_text.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/platform/ini_file.h"
 
 using namespace bv;
 

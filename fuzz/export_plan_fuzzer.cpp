@@ -7,9 +7,9 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "video_export/export_plan.h"
-#include "video_export/mpeg4_stream_head.h"
-#include "video_export/video_export.h"
+#include "outputs/export_plan.h"
+#include "outputs/mpeg4_stream_head.h"
+#include "outputs/video_export.h"
 
 using namespace bv;
 

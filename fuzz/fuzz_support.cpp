@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "playback/format/frame_record.h"
-#include "playback/format/record_extent.h"
-#include "playback/platform/le_bytes.h"
+#include "base/format/frame_record.h"
+#include "base/format/record_extent.h"
+#include "base/platform/le_bytes.h"
 
 namespace bv::fuzz {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/format/backup_writer.h"
+#include "base/platform/tick_clock.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_writer.h"
-#include "playback/platform/tick_clock.h"
 
 namespace bv::fuzz {
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/format/record_extent.h"
 #include "events/event_configuration.h"
 #include "events/event_records.h"
 #include "export/jpeg_file.h"
@@ -17,7 +18,6 @@
 #include "export/snapshot_file.h"
 #include "fuzz/fuzz_support.h"
 #include "playback/engine/backup_cut.h"
-#include "playback/format/record_extent.h"
 #include "tools/samples/mpeg4_backup.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/sound_backup.h"

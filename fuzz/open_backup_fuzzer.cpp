@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/format/backup_constants.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/format/backup_constants.h"
 
 using namespace bv;
 

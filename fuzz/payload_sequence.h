@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/format/backup_constants.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/format/backup_constants.h"
 
 namespace bv::fuzz {
 

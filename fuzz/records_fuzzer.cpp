@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/format/codec_table.h"
+#include "base/host/control_ids.h"
 #include "fuzz/fuzz_support.h"
-#include "playback/format/codec_table.h"
-#include "playback/host/control_ids.h"
 
 using namespace bv;
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <random>
 
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/sound_test_support.h"
 #include "tests/support/temp_dir.h"

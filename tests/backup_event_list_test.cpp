@@ -2,8 +2,8 @@
 // laid out byte by byte, its progress and cancelling.
 #include <gtest/gtest.h>
 
+#include "base/format/record_time.h"
 #include "playback/engine/backup_event_list.h"
-#include "playback/format/record_time.h"
 #include "tests/support/event_day_bytes.h"
 #include "tests/support/temp_dir.h"
 

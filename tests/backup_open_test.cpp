@@ -6,11 +6,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/format/backup_constants.h"
+#include "base/format/pair_files.h"
+#include "base/host/control_ids.h"
+#include "base/platform/le_bytes.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/pair_files.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

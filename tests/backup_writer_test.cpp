@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "playback/format/backup_constants.h"
-#include "playback/format/backup_writer.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/le_bytes.h"
+#include "base/format/backup_constants.h"
+#include "base/format/backup_writer.h"
+#include "base/platform/file_write.h"
+#include "base/platform/le_bytes.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 

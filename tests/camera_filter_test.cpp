@@ -2,9 +2,9 @@
 // forward play and going to a time pass over the other camera's records.
 #include <gtest/gtest.h>
 
+#include "base/format/record_time.h"
+#include "base/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/record_time.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

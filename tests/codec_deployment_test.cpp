@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/platform/ini_file.h"
 #include "codecs/codec_module.h"
 #include "deploy/codec_deployment.h"
 #include "deploy/inf_installer.h"
 #include "deploy/module_resources.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/platform/ini_file.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "playback/format/codec_table.h"
-#include "playback/platform/le_bytes.h"
+#include "base/format/codec_table.h"
+#include "base/platform/le_bytes.h"
 
 namespace bv {
 namespace {

@@ -17,10 +17,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "base/format/codec_table.h"
+#include "base/host/control_ids.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/codec_table.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mpeg4_backup.h"

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
+#include "base/platform/le_bytes.h"
 #include "codecs/mvia_dec.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tests/support/temp_dir.h"

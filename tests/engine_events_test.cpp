@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/host/control_ids.h"
 #include "events/event_file_writer.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/host/control_ids.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tests/support/temp_dir.h"

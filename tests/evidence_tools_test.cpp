@@ -6,9 +6,9 @@
 #include <array>
 #include <sstream>
 
+#include "base/format/backup_constants.h"
+#include "base/platform/sha256.h"
 #include "playback/engine/record_hash.h"
-#include "playback/format/backup_constants.h"
-#include "playback/platform/sha256.h"
 #include "tests/support/run_command.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

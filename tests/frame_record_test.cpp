@@ -2,12 +2,12 @@
 // the buffers cannot hold.
 #include <gtest/gtest.h>
 
+#include "base/format/backup_constants.h"
+#include "base/format/codec_table.h"
+#include "base/format/frame_record.h"
+#include "base/host/control_ids.h"
+#include "base/platform/le_bytes.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/codec_table.h"
-#include "playback/format/frame_record.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

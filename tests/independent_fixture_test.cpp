@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "base/host/control_ids.h"
+#include "base/platform/legacy_text.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/legacy_text.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"

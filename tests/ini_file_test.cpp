@@ -1,7 +1,7 @@
 // The INI reader's Windows profile rules, on real files.
 #include <gtest/gtest.h>
 
-#include "playback/platform/ini_file.h"
+#include "base/platform/ini_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace bv {

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <jpeglib.h>
 
+#include "base/platform/string_printf.h"
 #include "export/jpeg_file.h"
-#include "playback/platform/string_printf.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"

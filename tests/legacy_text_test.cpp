@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "playback/platform/legacy_text.h"
+#include "base/platform/legacy_text.h"
 
 namespace bv {
 namespace {

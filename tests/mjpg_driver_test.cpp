@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "base/platform/le_bytes.h"
 #include "codecs/vfw/vfw.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tools/samples/mjpg_encode.h"

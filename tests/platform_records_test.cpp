@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "playback/format/audio_header.h"
-#include "playback/format/backup_trailer.h"
-#include "playback/format/camera_info.h"
-#include "playback/format/index_record.h"
-#include "playback/platform/platform_types.h"
+#include "base/format/audio_header.h"
+#include "base/format/backup_trailer.h"
+#include "base/format/camera_info.h"
+#include "base/format/index_record.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 namespace {

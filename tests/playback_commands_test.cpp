@@ -6,8 +6,8 @@
 #include <functional>
 #include <thread>
 
+#include "base/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

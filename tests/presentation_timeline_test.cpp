@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "playback/format/backup_constants.h"
-#include "video_export/presentation_timeline.h"
+#include "base/format/backup_constants.h"
+#include "outputs/presentation_timeline.h"
 
 namespace bv {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <QImage>
 
-#include "export/commands/picture_commands.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "export/print_page.h"
+#include "outputs/commands/picture_commands.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/platform/ini_file.h"
 #include "events/event_file_writer.h"
 #include "events/r40max_text.h"
-#include "playback/platform/ini_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace bv {

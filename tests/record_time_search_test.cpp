@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "playback/format/record_time.h"
-#include "playback/format/record_time_search.h"
+#include "base/format/record_time.h"
+#include "base/format/record_time_search.h"
 
 namespace bv {
 namespace {

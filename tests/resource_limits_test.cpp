@@ -9,15 +9,15 @@
 
 #include <cstring>
 
+#include "base/format/backup_constants.h"
+#include "base/format/backup_index.h"
+#include "base/host/control_ids.h"
+#include "base/platform/le_bytes.h"
 #include "events/event_configuration.h"
 #include "events/event_file_writer.h"
 #include "events/event_records.h"
 #include "events/event_state.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/backup_index.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

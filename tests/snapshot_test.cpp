@@ -11,13 +11,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "export/commands/picture_commands.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "export/jpeg_file.h"
 #include "export/snapshot_file.h"
 #include "export/snapshot_texts.h"
+#include "outputs/commands/picture_commands.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tests/support/picture_tools.h"

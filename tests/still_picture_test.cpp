@@ -5,12 +5,12 @@
 
 #include <cstring>
 
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "export/dib_picture.h"
 #include "export/recorder_trailer.h"
 #include "export/recording_time.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/small_backups.h"

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <vector>
 
-#include "video_export/mpeg4_stream_head.h"
-#include "video_export/record_clock.h"
+#include "outputs/mpeg4_stream_head.h"
+#include "outputs/record_clock.h"
 
 namespace bv {
 namespace {

@@ -12,10 +12,12 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/format/backup_constants.h"
+#include "base/platform/le_bytes.h"
+#include "outputs/record_clock.h"
+#include "outputs/video_export.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/picture_checks.h"
@@ -24,8 +26,6 @@
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/mjpg_variants.h"
 #include "tools/samples/sample_backups.h"
-#include "video_export/record_clock.h"
-#include "video_export/video_export.h"
 
 namespace bv {
 namespace {

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <thread>
 
-#include "playback/host/control_ids.h"
-#include "playback/platform/data_file.h"
+#include "base/host/control_ids.h"
+#include "base/platform/data_file.h"
 #include "playback/sound/sound_output.h"
 #include "playback/sound/wave_out_stream.h"
 #include "tests/support/recording_host.h"

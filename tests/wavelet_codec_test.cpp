@@ -7,13 +7,13 @@
 #include <memory>
 #include <random>
 
+#include "base/format/frame_record.h"
 #include "codecs/wavelet/checksum.h"
 #include "codecs/wavelet/entropy_tables.h"
 #include "codecs/wavelet/inverse_transform.h"
 #include "codecs/wavelet/symbol_stream.h"
 #include "codecs/wavelet/wavelet_decoder.h"
 #include "codecs/wavelet/wavelet_encoder.h"
-#include "playback/format/frame_record.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/test_picture.h"
 

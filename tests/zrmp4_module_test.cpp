@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "base/platform/le_bytes.h"
 #include "codecs/zrmp4_decoder.h"
 #include "playback/engine/planar_picture.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"
 #include "tests/support/run_command.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "playback/host/control_ids.h"
+#include "base/host/control_ids.h"
 #include "tests/support/run_command.h"
 #include "tests/support/sound_test_support.h"
 #include "tests/support/temp_dir.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/platform/le_bytes.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/platform/le_bytes.h"
 #include "tests/support/backup_payloads.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_checks.h"

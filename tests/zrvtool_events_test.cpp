@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/format/backup_writer.h"
 #include "events/event_file_writer.h"
-#include "playback/format/backup_writer.h"
 #include "tests/support/run_command.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

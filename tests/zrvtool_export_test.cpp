@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "outputs/record_clock.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/run_command.h"
@@ -13,7 +14,6 @@
 #include "tests/support/text_lines.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/sound_backup.h"
-#include "video_export/record_clock.h"
 
 namespace bv {
 namespace {

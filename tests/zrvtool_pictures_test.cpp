@@ -2,10 +2,10 @@
 // the same files, the same page.
 #include <gtest/gtest.h>
 
-#include "export/commands/picture_commands.h"
+#include "base/host/control_ids.h"
 #include "export/recorder_trailer.h"
+#include "outputs/commands/picture_commands.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/recording_host.h"

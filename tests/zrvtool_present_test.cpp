@@ -8,7 +8,7 @@
 #include <fstream>
 #include <random>
 
-#include "playback/format/backup_writer.h"
+#include "base/format/backup_writer.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/picture_tools.h"

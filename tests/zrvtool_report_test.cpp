@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <random>
 
-#include "playback/format/backup_writer.h"
+#include "base/format/backup_writer.h"
 #include "tests/support/codec_environment.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/run_command.h"

@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "playback/format/backup_constants.h"
-#include "playback/platform/le_bytes.h"
+#include "base/format/backup_constants.h"
+#include "base/platform/le_bytes.h"
 #include "tests/support/run_command.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

@@ -10,9 +10,9 @@
 
 #include <libyuv/convert_argb.h>
 
+#include "base/format/backup_constants.h"
 #include "export/legacy_qstring.h"
 #include "export/print_page.h"
-#include "playback/format/backup_constants.h"
 
 namespace bv {
 

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <vector>
 
+#include "base/host/video_window.h"
 #include "export/dib_image.h"
 #include "export/frame_texts_painter.h"
-#include "playback/host/video_window.h"
 #include "video/gui_dispatcher.h"
 #include "video/picture_printer.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

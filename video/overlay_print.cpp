@@ -1,8 +1,8 @@
 // COverlayVideoWnd: printing. The picture is drawn on the page from the bits
 // as the request's header describes them; the surfaces are not involved.
+#include "base/format/backup_constants.h"
 #include "export/legacy_qstring.h"
 #include "export/print_page.h"
-#include "playback/format/backup_constants.h"
 #include "video/overlay_video_wnd.h"
 
 namespace bv {

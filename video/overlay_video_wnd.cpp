@@ -13,7 +13,7 @@
 #include <QResizeEvent>
 #include <cstring>
 
-#include "playback/format/backup_constants.h"
+#include "base/format/backup_constants.h"
 #include "video/overlay_gl_view.h"
 
 namespace bv {

@@ -15,8 +15,8 @@
 #include <mutex>
 #include <vector>
 
+#include "base/host/video_window.h"
 #include "export/frame_texts_painter.h"
-#include "playback/host/video_window.h"
 #include "video/gui_dispatcher.h"
 #include "video/overlay_params.h"
 #include "video/overlay_zoom.h"

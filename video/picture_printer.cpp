@@ -4,8 +4,8 @@
 #include <QPrintDialog>
 #include <QWidget>
 
+#include "base/host/control_ids.h"
 #include "export/print_page.h"
-#include "playback/host/control_ids.h"
 
 namespace bv {
 

@@ -3,9 +3,9 @@
 #include <mutex>
 #include <string>
 
+#include "base/platform/ini_file.h"
+#include "base/platform/system_dirs.h"
 #include "codecs/file_stamp.h"
-#include "playback/platform/ini_file.h"
-#include "playback/platform/system_dirs.h"
 
 namespace bv::mjpg {
 namespace {

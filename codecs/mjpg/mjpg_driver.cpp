@@ -13,11 +13,11 @@
 #include <mutex>
 #include <type_traits>
 
+#include "base/platform/le_bytes.h"
 #include "codecs/mjpg/driver_settings.h"
 #include "codecs/mjpg/jpeg_frame_decoder.h"
 #include "codecs/module_abi.h"
 #include "codecs/vfw/vfw_abi.h"
-#include "playback/platform/le_bytes.h"
 
 namespace bv::mjpg {
 namespace {

@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "base/platform/ini_file.h"
+#include "base/platform/system_dirs.h"
 #include "codecs/codec_module.h"
 #include "codecs/file_stamp.h"
 #include "codecs/vfw/vfw_abi.h"
-#include "playback/platform/ini_file.h"
-#include "playback/platform/system_dirs.h"
 
 namespace bv {
 namespace {

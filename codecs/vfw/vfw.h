@@ -13,8 +13,8 @@
 // decompressor for every frame allocates nothing.
 #include <cstdint>
 
+#include "base/platform/platform_types.h"
 #include "codecs/vfw/vfw_abi.h"
-#include "playback/platform/platform_types.h"
 
 namespace bv {
 

@@ -6,7 +6,7 @@
 // Windows layer (vfw.h) and the MJPEG driver module.
 #include <cstdint>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv {
 

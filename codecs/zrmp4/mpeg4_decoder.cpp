@@ -13,10 +13,10 @@ extern "C" {
 #include <libyuv/convert_argb.h>
 #include <libyuv/planar_functions.h>
 
+#include "base/format/backup_constants.h"
+#include "base/platform/le_bytes.h"
 #include "codecs/module_abi.h"
 #include "codecs/zrmp4/mpeg4_stream.h"
-#include "playback/format/backup_constants.h"
-#include "playback/platform/le_bytes.h"
 
 namespace bv::zrmp4 {
 namespace {

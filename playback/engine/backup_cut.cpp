@@ -2,13 +2,13 @@
 
 #include <vector>
 
+#include "base/format/backup_constants.h"
+#include "base/format/backup_trailer.h"
+#include "base/format/codec_table.h"
+#include "base/format/record_extent.h"
+#include "base/platform/file_write.h"
+#include "base/platform/string_printf.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/backup_trailer.h"
-#include "playback/format/codec_table.h"
-#include "playback/format/record_extent.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/string_printf.h"
 
 namespace bv {
 namespace {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/format/record_time.h"
+#include "base/host/video_window.h"
+#include "base/platform/ini_file.h"
 #include "events/bounded_file_read.h"
 #include "events/event_records.h"
 #include "events/event_state.h"
 #include "events/r40max_text.h"
-#include "playback/format/record_time.h"
-#include "playback/host/video_window.h"
-#include "playback/platform/ini_file.h"
 
 namespace bv {
 namespace {

@@ -3,9 +3,9 @@
 // decoding GSM 6.10 chunks on the way.
 #include <algorithm>
 
+#include "base/platform/tick_clock.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/platform/tick_clock.h"
 #include "playback/sound/sound_tap.h"
 
 namespace bv {

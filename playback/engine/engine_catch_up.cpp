@@ -6,10 +6,10 @@
 #include <cstring>
 #include <optional>
 
+#include "base/format/codec_table.h"
 #include "playback/engine/planar_picture.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/codec_table.h"
 
 namespace bv {
 namespace {

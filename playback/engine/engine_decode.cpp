@@ -6,13 +6,13 @@
 #include <optional>
 #include <utility>
 
+#include "base/format/backup_constants.h"
+#include "base/format/codec_table.h"
+#include "base/platform/le_bytes.h"
 #include "codecs/mvia_dec.h"
 #include "codecs/vfw/vfw.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/codec_table.h"
-#include "playback/platform/le_bytes.h"
 
 namespace bv {
 void CPlaybackEngine::FreeDeleter::operator()(uint8_t* p) const { std::free(p); }

@@ -1,10 +1,10 @@
 // CPlaybackEngine: printing the current frame.
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
+#include "base/platform/string_printf.h"
 #include "export/recording_time.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/string_printf.h"
 
 namespace bv {
 

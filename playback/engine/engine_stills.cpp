@@ -1,14 +1,14 @@
 // CPlaybackEngine: still pictures, BMP and JPEG files the user opens.
 #include <cstring>
 
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
+#include "base/platform/string_printf.h"
 #include "export/dib_picture.h"
 #include "export/jpeg_file.h"
 #include "export/recording_time.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/string_printf.h"
 
 namespace bv {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "playback/host/control_ids.h"
+#include "base/host/control_ids.h"
 
 namespace bv {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/host/viewer_host.h"
 #include "playback/engine/headless_video_window.h"
-#include "playback/host/viewer_host.h"
 
 namespace bv {
 

@@ -1,7 +1,7 @@
 #include "playback/engine/headless_video_window.h"
 
+#include "base/format/backup_constants.h"
 #include "export/dib_picture.h"
-#include "playback/format/backup_constants.h"
 
 namespace bv {
 

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "playback/host/video_window.h"
+#include "base/host/video_window.h"
 
 namespace bv {
 

@@ -23,8 +23,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/format/codec_table.h"
 #include "playback/engine/decoded_picture_cache.h"
-#include "playback/format/codec_table.h"
 
 namespace bv {
 

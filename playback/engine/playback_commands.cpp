@@ -1,8 +1,8 @@
 // The playback commands and the playback thread of the main dialog.
 #include <algorithm>
 
+#include "base/host/control_ids.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/host/control_ids.h"
 
 namespace bv {
 
@@ -89,7 +89,7 @@ void CPlaybackController::PlaybackThreadProc() {
     host_.FlushUpdates();
     if (forwardPlayEndedInStep_) {
       forwardPlayEndedInStep_ = false;
-      if (forwardPlayEndedHook_) forwardPlayEndedHook_();
+      if (threadObserver_) threadObserver_->OnForwardPlayEnded();
     }
     threadState_ = kThreadBetweenSteps;
   }

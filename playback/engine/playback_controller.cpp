@@ -2,9 +2,9 @@
 
 #include <strings.h>
 
-#include "playback/format/backup_constants.h"
-#include "playback/format/pair_files.h"
-#include "playback/host/control_ids.h"
+#include "base/format/backup_constants.h"
+#include "base/format/pair_files.h"
+#include "base/host/control_ids.h"
 
 namespace bv {
 namespace {

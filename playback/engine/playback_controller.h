@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include "base/format/backup_constants.h"
+#include "base/format/backup_index.h"
+#include "base/format/record_time_search.h"
+#include "base/host/viewer_host.h"
 #include "playback/engine/backup_event_list.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/backup_index.h"
-#include "playback/format/record_time_search.h"
-#include "playback/host/viewer_host.h"
 
 namespace bv {
 
@@ -38,6 +38,16 @@ enum ThreadState : uint8_t {
   kThreadStarted = 1,
   kThreadInStep = 2,
   kThreadBetweenSteps = 3,
+};
+
+// What the playback thread lets a watcher see; called on that thread.
+class IPlaybackThreadObserver {
+ public:
+  virtual ~IPlaybackThreadObserver() = default;
+  // Forward play has run past the last record and ended (PlayState is 0
+  // again, record 0 shown and the screen updated); the thread has not
+  // finished yet.
+  virtual void OnForwardPlayEnded() = 0;
 };
 
 class CPlaybackController {
@@ -169,11 +179,9 @@ class CPlaybackController {
   // command takes effect at once whatever kind of play runs.
   bool PlaybackThreadAsked() const;
 
-  // Called on the playback thread when forward play has run past the last
-  // record and ended (PlayState is 0 again, record 0 shown and the screen
-  // updated), before the thread finishes. Lets tests act in that moment;
-  // unset in the viewer.
-  void SetForwardPlayEndedHook(std::function<void()> hook) { forwardPlayEndedHook_ = std::move(hook); }
+  // Watches the playback thread (tests act in its moments); none in the
+  // viewer.
+  void SetPlaybackThreadObserver(IPlaybackThreadObserver* observer) { threadObserver_ = observer; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -234,7 +242,7 @@ class CPlaybackController {
   // thread starts no further step.
   std::mutex stepGate_;
   std::condition_variable wake_;
-  std::function<void()> forwardPlayEndedHook_;
+  IPlaybackThreadObserver* threadObserver_ = nullptr;
   bool forwardPlayEndedInStep_ = false;  // by the thread that steps forward play
 };
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/format/backup_constants.h"
+#include "base/format/codec_table.h"
+#include "base/format/frame_record.h"
+#include "base/host/control_ids.h"
+#include "base/platform/string_printf.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/format/backup_constants.h"
-#include "playback/format/codec_table.h"
-#include "playback/format/frame_record.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/string_printf.h"
 
 namespace bv {
 namespace {

@@ -10,18 +10,18 @@
 #include <optional>
 #include <string>
 
+#include "base/format/audio_header.h"
+#include "base/format/camera_info.h"
+#include "base/format/codec_table.h"
+#include "base/format/index_record.h"
+#include "base/host/video_window.h"
+#include "base/platform/data_file.h"
+#include "base/platform/platform_types.h"
 #include "codecs/zrmp4_decoder.h"
 #include "events/event_state.h"
 #include "export/picture_messages.h"
 #include "export/still_picture.h"
 #include "playback/engine/kept_pictures.h"
-#include "playback/format/audio_header.h"
-#include "playback/format/camera_info.h"
-#include "playback/format/codec_table.h"
-#include "playback/format/index_record.h"
-#include "playback/host/video_window.h"
-#include "playback/platform/data_file.h"
-#include "playback/platform/platform_types.h"
 #include "playback/sound/audio_path_state.h"
 
 namespace bv {
@@ -229,7 +229,7 @@ class CPlaybackEngine {
 
   // Printing of the current frame (engine_print.cpp); only while playback
   // is stopped or paused. The snapshot is composed by its command
-  // (export/commands/) from DecodeStillBgr.
+  // (outputs/commands/) from DecodeStillBgr.
   // Prints the picture of the record with the caption "%s - %s" (the camera
   int PrintCurrentFrame(const INDEX_RECORD& record);
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "playback/format/record_extent.h"
-#include "playback/platform/data_file.h"
-#include "playback/platform/sha256.h"
+#include "base/format/record_extent.h"
+#include "base/platform/data_file.h"
+#include "base/platform/sha256.h"
 
 namespace bv {
 

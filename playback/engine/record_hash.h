@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/platform/sha256.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/platform/sha256.h"
 
 namespace bv {
 

@@ -1,8 +1,8 @@
 // Forward play on the caller's thread, step by step: the play-forward
 // command's state change and the playback thread's step, without the thread,
 // for tools that play a backup headless and for tests.
+#include "base/platform/tick_clock.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/platform/tick_clock.h"
 
 namespace bv {
 

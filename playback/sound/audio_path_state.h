@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/format/audio_header.h"
 #include "codecs/base_acm.h"
-#include "playback/format/audio_header.h"
 #include "playback/sound/sound_output.h"
 
 namespace bv {

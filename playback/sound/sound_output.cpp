@@ -1,8 +1,8 @@
 #include "playback/sound/sound_output.h"
 
-#include "playback/host/control_ids.h"
-#include "playback/host/viewer_host.h"
-#include "playback/platform/tick_clock.h"
+#include "base/host/control_ids.h"
+#include "base/host/viewer_host.h"
+#include "base/platform/tick_clock.h"
 
 namespace bv {
 

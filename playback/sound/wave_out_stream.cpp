@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "playback/platform/mcl_auto_lock.h"
+#include "base/platform/mcl_auto_lock.h"
 
 namespace bv {
 

@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "app/viewer_dlg.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"
 #include "video/dib_video_wnd.h"

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/viewer_dlg.h"
-#include "playback/format/backup_constants.h"
+#include "base/format/backup_constants.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"
 #include "video/dib_video_wnd.h"

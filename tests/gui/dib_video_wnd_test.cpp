@@ -6,8 +6,8 @@
 #include <QImage>
 #include <thread>
 
+#include "base/format/backup_constants.h"
 #include "export/frame_texts_painter.h"
-#include "playback/format/backup_constants.h"
 #include "video/dib_video_wnd.h"
 #include "video/gui_dispatcher.h"
 

@@ -14,10 +14,10 @@
 
 #include "app/event_list_wnd.h"
 #include "app/viewer_dlg.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/event_day_bytes.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"

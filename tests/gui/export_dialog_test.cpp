@@ -18,9 +18,9 @@
 #include <functional>
 
 #include "app/viewer_dlg.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "controls/skin_button.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"

@@ -17,10 +17,10 @@
 
 #include "app/go_to_time_dlg.h"
 #include "app/viewer_dlg.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "controls/custom_slider_ctrl.h"
 #include "controls/skin_button.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/viewer_layout.h"
 #include "app/window_sizing.h"
-#include "playback/host/control_ids.h"
+#include "base/host/control_ids.h"
 #include "video/overlay_params.h"
 #include "video/overlay_zoom.h"
 

@@ -18,15 +18,15 @@
 #include <functional>
 
 #include "app/viewer_dlg.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
+#include "outputs/presentation_export.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/picture_tools.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_backups.h"
-#include "video_export/presentation_export.h"
 
 namespace bv {
 namespace {

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <thread>
 
-#include "playback/host/control_ids.h"
-#include "playback/platform/tick_clock.h"
+#include "base/host/control_ids.h"
+#include "base/platform/tick_clock.h"
 #include "tests/gui/viewer_fixture.h"
 #include "tools/samples/sound_backup.h"
 
@@ -125,12 +125,19 @@ TEST_F(PlaybackTimingTest, PlayPressedAsForwardPlayEndsStartsPlayAgain) {
   std::atomic<bool> ended{false};
   std::atomic<bool> released{false};
   std::atomic<int> ends{0};
-  controller().SetForwardPlayEndedHook([&] {
-    if (ends++ > 0) return;
-    ended = true;
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (!released && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(1ms);
-  });
+  struct HoldAtFirstEnd : IPlaybackThreadObserver {
+    std::atomic<bool>& ended;
+    std::atomic<bool>& released;
+    std::atomic<int>& ends;
+    HoldAtFirstEnd(std::atomic<bool>& e, std::atomic<bool>& r, std::atomic<int>& n) : ended(e), released(r), ends(n) {}
+    void OnForwardPlayEnded() override {
+      if (ends++ > 0) return;
+      ended = true;
+      const auto limit = std::chrono::steady_clock::now() + 10s;
+      while (!released && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(1ms);
+    }
+  } observer(ended, released, ends);
+  controller().SetPlaybackThreadObserver(&observer);
   PlayFastest();
   ASSERT_TRUE(test::PumpUntil([&] { return ended.load(); }));
   ASSERT_EQ(controller().GetPlayState(), kStoppedOrPaused);
@@ -150,7 +157,7 @@ TEST_F(PlaybackTimingTest, PlayPressedAsForwardPlayEndsStartsPlayAgain) {
   EXPECT_TRUE(test::PumpUntil([&] { return ends.load() == 2; }));
   EXPECT_TRUE(test::PumpUntil([&] { return controller().GetThreadState() == kNoThread; }));
   EXPECT_EQ(controller().GetPlayState(), kStoppedOrPaused);
-  controller().SetForwardPlayEndedHook(nullptr);
+  controller().SetPlaybackThreadObserver(nullptr);
 }
 
 TEST_F(PlaybackTimingTest, BackwardPlayReachingTheFirstRecordOffersSaveAndPrintAgain) {

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "tests/gui/viewer_fixture.h"
 #include "tests/support/small_backups.h"
 

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <thread>
 
+#include "base/host/control_ids.h"
 #include "controls/custom_slider_ctrl.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/host/control_ids.h"
 #include "tests/gui/viewer_fixture.h"
 
 namespace bv {

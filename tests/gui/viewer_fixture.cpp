@@ -4,9 +4,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "controls/skin_button.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/sample_backups.h"
 #include "tools/samples/test_picture.h"

@@ -15,10 +15,10 @@
 #include <filesystem>
 
 #include "app/viewer_app.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
 #include "controls/custom_slider_ctrl.h"
 #include "playback/engine/playback_engine.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
 #include "tests/gui/viewer_fixture.h"
 #include "tests/support/small_backups.h"
 #include "video/dib_video_wnd.h"

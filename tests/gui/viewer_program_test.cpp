@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "playback/format/backup_constants.h"
-#include "playback/platform/data_file.h"
+#include "base/format/backup_constants.h"
+#include "base/platform/data_file.h"
 #include "tests/support/small_backups.h"
 #include "tests/support/temp_dir.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 #include "tools/samples/test_picture.h"
 
 namespace bv::test {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/sample_backups.h"
 

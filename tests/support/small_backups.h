@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/format/backup_writer.h"
+#include "base/format/backup_writer.h"
 
 namespace bv::test {
 

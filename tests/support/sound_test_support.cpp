@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "playback/platform/le_bytes.h"
+#include "base/platform/le_bytes.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/platform/tick_clock.h"
 #include "playback/engine/playback_controller.h"
-#include "playback/platform/tick_clock.h"
 #include "tests/support/recording_host.h"
 #include "tools/samples/sound_capture.h"
 

@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 
 namespace bv::samples {
 namespace {

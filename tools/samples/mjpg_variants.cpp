@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "playback/platform/platform_types.h"
+#include "base/platform/platform_types.h"
 #include "tools/samples/mjpg_encode.h"
 
 namespace bv::samples {

@@ -2,7 +2,7 @@
 // MPEG-4 backups of the moving test picture, encoded with libavcodec.
 #include <cstdint>
 
-#include "playback/format/backup_writer.h"
+#include "base/format/backup_writer.h"
 
 namespace bv::samples {
 

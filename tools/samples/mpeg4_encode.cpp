@@ -6,7 +6,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "playback/platform/le_bytes.h"
+#include "base/platform/le_bytes.h"
 
 namespace bv::samples {
 

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "base/format/codec_table.h"
 #include "codecs/codec_module.h"
 #include "codecs/mvia_dec.h"
-#include "playback/format/codec_table.h"
 
 namespace bv::samples {
 

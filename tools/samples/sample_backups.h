@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "playback/format/backup_writer.h"
-#include "playback/format/index_record.h"
+#include "base/format/backup_writer.h"
+#include "base/format/index_record.h"
 
 namespace bv {
 class CWaveletEncoder;

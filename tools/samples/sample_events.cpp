@@ -1,8 +1,8 @@
 #include "tools/samples/sample_events.h"
 
+#include "base/platform/file_write.h"
 #include "events/event_configuration.h"
 #include "events/event_file_writer.h"
-#include "playback/platform/file_write.h"
 #include "tools/samples/sample_backups.h"
 
 namespace bv::samples {

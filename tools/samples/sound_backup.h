@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "playback/format/backup_writer.h"
+#include "base/format/backup_writer.h"
 
 namespace bv::samples {
 

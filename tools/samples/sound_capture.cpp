@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "playback/platform/file_write.h"
-#include "playback/platform/le_bytes.h"
+#include "base/platform/file_write.h"
+#include "base/platform/le_bytes.h"
 
 namespace bv::samples {
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "playback/platform/system_dirs.h"
-#include "playback/platform/tick_clock.h"
+#include "base/platform/system_dirs.h"
+#include "base/platform/tick_clock.h"
 #include "tools/samples/sound_capture.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"

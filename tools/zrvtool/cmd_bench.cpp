@@ -14,7 +14,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "playback/format/backup_constants.h"
+#include "base/format/backup_constants.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/decode_timing.h"
 #include "tools/zrvtool/json_output.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "playback/format/record_time.h"
-#include "playback/platform/legacy_text.h"
+#include "base/format/record_time.h"
+#include "base/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "playback/platform/legacy_text.h"
+#include "base/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"

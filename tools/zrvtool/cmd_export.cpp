@@ -1,15 +1,15 @@
 // zrvtool export PATH -o OUT.mkv [--from A] [--to B] [--progress]: records
 // A..B as a Matroska file that common players play (see
-// video_export/video_export.h). A progress line on stderr once an export has
+// outputs/video_export.h). A progress line on stderr once an export has
 // run for a second, or from the start with --progress.
 #include <cstdio>
 
+#include "outputs/video_export.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
-#include "video_export/video_export.h"
 
 namespace bv::tool {
 

@@ -3,8 +3,8 @@
 // frame), without the texts drawn over it, as a .bmp, .png or .ppm file.
 #include <cstdio>
 
-#include "playback/format/backup_constants.h"
-#include "playback/format/codec_table.h"
+#include "base/format/backup_constants.h"
+#include "base/format/codec_table.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"

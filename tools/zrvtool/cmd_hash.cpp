@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/format/pair_files.h"
+#include "base/platform/sha256.h"
 #include "playback/engine/record_hash.h"
-#include "playback/format/pair_files.h"
-#include "playback/platform/sha256.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/tool_backup.h"

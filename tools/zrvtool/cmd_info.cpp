@@ -1,7 +1,7 @@
 // zrvtool info PATH: what the viewer knows of a backup after opening it.
 #include <cstdio>
 
-#include "playback/platform/legacy_text.h"
+#include "base/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/tool_backup.h"

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "export/commands/picture_commands.h"
+#include "base/format/backup_constants.h"
+#include "base/host/control_ids.h"
+#include "base/platform/legacy_text.h"
 #include "export/dib_image.h"
 #include "export/legacy_qstring.h"
 #include "export/print_page.h"
 #include "export/snapshot_file.h"
-#include "playback/format/backup_constants.h"
-#include "playback/host/control_ids.h"
-#include "playback/platform/legacy_text.h"
+#include "outputs/commands/picture_commands.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
 #include "tools/zrvtool/json_output.h"

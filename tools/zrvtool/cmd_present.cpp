@@ -1,17 +1,17 @@
 // zrvtool present PATH -o OUT.mp4 [--from A] [--to B] [--no-cam] [--no-date]
 // [--no-size] [--no-event] [--progress]: records A..B as a presentation video
-// (see video_export/presentation_export.h), the information items and the
+// (see outputs/presentation_export.h), the information items and the
 // hall event caption burned in unless left out. A progress line on stderr
 // once an export has run for a second, or from the start with --progress.
 #include <cstdio>
 
+#include "outputs/presentation_export.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/progress_line.h"
 #include "tools/zrvtool/tool_backup.h"
-#include "video_export/presentation_export.h"
 
 namespace bv::tool {
 

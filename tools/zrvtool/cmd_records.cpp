@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "base/format/codec_table.h"
+#include "base/platform/legacy_text.h"
+#include "base/platform/string_printf.h"
 #include "playback/engine/record_hash.h"
-#include "playback/format/codec_table.h"
-#include "playback/platform/legacy_text.h"
-#include "playback/platform/string_printf.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"

@@ -1,10 +1,10 @@
 // zrvtool report PATH -o OUT.pdf [--from A] [--to B] [--stills I,J,...]
 // [--case TEXT] [--progress]: the evidence report of records A..B (see
-// export/report/evidence_report.h), with the pictures of records I, J, ... as
+// outputs/report/evidence_report.h), with the pictures of records I, J, ... as
 // stills.
 #include <cstdio>
 
-#include "export/report/evidence_report.h"
+#include "outputs/report/evidence_report.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/gui_application.h"
 #include "tools/zrvtool/json_output.h"

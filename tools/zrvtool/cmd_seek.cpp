@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "playback/format/record_time.h"
+#include "base/format/record_time.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"

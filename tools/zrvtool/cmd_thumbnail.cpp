@@ -8,14 +8,14 @@
 
 #include <cstdio>
 
+#include "base/format/codec_table.h"
+#include "base/platform/system_dirs.h"
 #include "deploy/codec_deployment.h"
-#include "playback/format/codec_table.h"
-#include "playback/platform/system_dirs.h"
+#include "outputs/backup_thumbnail.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/json_output.h"
 #include "tools/zrvtool/option_values.h"
 #include "tools/zrvtool/tool_backup.h"
-#include "video_export/backup_thumbnail.h"
 
 namespace bv::tool {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "playback/format/backup_constants.h"
+#include "base/format/backup_constants.h"
 #include "tools/samples/reference_jpeg.h"
 #include "tools/samples/reference_mpeg4.h"
 #include "tools/samples/reference_wavelet.h"

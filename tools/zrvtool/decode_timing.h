@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/format/codec_table.h"
+#include "base/format/codec_table.h"
 #include "tools/zrvtool/json_output.h"
 
 namespace bv::tool {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "playback/platform/legacy_text.h"
+#include "base/platform/legacy_text.h"
 #include "tools/zrvtool/commands.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tools/zrvtool/option_values.h"
 
-#include "playback/format/backup_constants.h"
+#include "base/format/backup_constants.h"
 
 namespace bv::tool {
 

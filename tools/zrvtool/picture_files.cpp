@@ -7,11 +7,11 @@
 #include <array>
 #include <vector>
 
+#include "base/platform/file_write.h"
+#include "base/platform/le_bytes.h"
+#include "base/platform/platform_types.h"
 #include "export/dib_picture.h"
 #include "export/snapshot_file.h"
-#include "playback/platform/file_write.h"
-#include "playback/platform/le_bytes.h"
-#include "playback/platform/platform_types.h"
 
 namespace bv::tool {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "playback/platform/system_dirs.h"
+#include "base/platform/system_dirs.h"
 
 namespace bv::tool {
 

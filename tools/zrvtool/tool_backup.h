@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "outputs/frame_walk.h"
 #include "playback/engine/headless_host.h"
 #include "playback/engine/playback_controller.h"
-#include "video_export/frame_walk.h"
 
 namespace bv::tool {
 
