@@ -74,9 +74,11 @@ class WindowManagerTest : public ::testing::Test {
     dialog = std::make_unique<CViewerDlg>(options);
     ASSERT_TRUE(dialog->OnInitDialog());
     dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    // A window manager that has only just started, on a loaded machine, may
+    // take a while to map the first window it manages.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), 30000));
     // The frame is there once the window manager has reparented the window.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->windowHandle()->frameMargins().top() > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->windowHandle()->frameMargins().top() > 0; }, 30000));
     QTest::qWait(300);
   }
 
