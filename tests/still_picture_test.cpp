@@ -326,8 +326,8 @@ TEST_F(StillPictureTest, LyingAndDamagedBmpHeadersAreRefusedWithAMessage) {
       {"zero height", [](auto& f) { WriteI32LE(f.data() + 22, 0); }},
       {"odd depth", [](auto& f) { WriteU16LE(f.data() + 28, 17); }},
       {"eight bits per pixel", [](auto& f) { WriteU16LE(f.data() + 28, 8); }},
-      {"bits cut short", [](auto& f) { f.resize(f.size() - 1); }},
-      {"headers cut short", [](auto& f) { f.resize(50); }},
+      {"bits cut short", [](auto& f) { f.pop_back(); }},
+      {"headers cut short", [](auto& f) { f.erase(f.begin() + 50, f.end()); }},
       {"empty file", [](auto& f) { f.clear(); }},
   };
   for (const Case& c : cases) {
