@@ -11,10 +11,10 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 #include <libyuv/convert_argb.h>
-#include <libyuv/planar_functions.h>
 
 #include "base/format/backup_constants.h"
 #include "base/platform/le_bytes.h"
+#include "base/platform/streaming_copy.h"
 #include "codecs/module_abi.h"
 #include "codecs/zrmp4/mpeg4_stream.h"
 
@@ -221,9 +221,12 @@ bool CMpeg4Decoder::CopyPlanes(uint8_t* output, int width, int height) {
   uint8_t* cb = luma + static_cast<size_t>(width) * height;
   uint8_t* cr = cb + static_cast<size_t>(width / 2) * (height / 2);
   if (frame_->format == AV_PIX_FMT_YUV420P && frame_->width == width && frame_->height == height) {
-    return libyuv::I420Copy(frame_->data[0], frame_->linesize[0], frame_->data[1], frame_->linesize[1],
-                            frame_->data[2], frame_->linesize[2], luma, width, cb, width / 2, cr, width / 2, width,
-                            height) == 0;
+    // The planes are kept for later, while the library's buffer is used
+    // again at once: streamed past the caches.
+    StreamRows(frame_->data[0], frame_->linesize[0], luma, width, width, height);
+    StreamRows(frame_->data[1], frame_->linesize[1], cb, width / 2, width / 2, height / 2);
+    StreamRows(frame_->data[2], frame_->linesize[2], cr, width / 2, width / 2, height / 2);
+    return true;
   }
   scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
                                  width, height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);

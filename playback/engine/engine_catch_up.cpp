@@ -3,10 +3,10 @@
 // frame, the pictures on the way kept (CKeptPictures) so that stepping back
 // through the group shows them without decoding it again.
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 #include "base/format/codec_table.h"
+#include "base/platform/streaming_copy.h"
 #include "playback/engine/planar_picture.h"
 #include "playback/engine/playback_controller.h"
 #include "playback/engine/playback_engine.h"
@@ -178,7 +178,7 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
     result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
   } else if (format.rgb && !Mpeg4WritesBottomUp()) {
     result = CallMpeg4Decoder(decoderOutput_.get(), true);
-    if (result >= 0) FlipRows(decoderOutput_.get(), room);
+    if (result >= 0) KeepFlipped(decoderOutput_.get(), room);
   } else {
     result = format.rgb ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), room, payloadSize_)
                         : CallMpeg4Decoder(room, false);
@@ -195,11 +195,20 @@ void CPlaybackEngine::KeepPicture(uint32_t record, const CachedPictureFormat& fo
   uint8_t* room = kept_.Cache().Reserve(record, format);
   if (!room) return;
   if (format.rgb) {
-    FlipRows(output, room);
+    KeepFlipped(output, room);
   } else {
-    std::memcpy(room, output, format.Bytes());
+    StreamBytes(output, room, format.Bytes());
+    StreamFence();
   }
   kept_.Cache().Commit(concealed);
+}
+
+// FlipRows into a kept picture's room, streamed past the processor's
+// caches: the picture is shown later, while the decoder output buffer is
+// written again at once.
+void CPlaybackEngine::KeepFlipped(const uint8_t* topDown, uint8_t* room) const {
+  const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(width_) * 3;
+  StreamRows(topDown + (height_ - 1) * rowBytes, -rowBytes, room, rowBytes, rowBytes, height_);
 }
 
 // A picture served from the cache leaves the decoder where its last decode

@@ -272,6 +272,7 @@ class CPlaybackEngine {
   int CallMpeg4Decoder(uint8_t* output, bool rgb);
   bool AdvanceDecoder(int codec, bool rgb);
   void FlipRows(const uint8_t* topDown, uint8_t* bottomUp) const;
+  void KeepFlipped(const uint8_t* topDown, uint8_t* room) const;
   void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);
   void RewriteInputHeaderForDisplay();
   void ShowDecodedPicture();
