@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <qdrawutil.h>
 #include <cstdlib>
-#include <cstring>
 
 #include <libyuv/convert_argb.h>
 
@@ -17,7 +16,7 @@
 namespace bv {
 
 CDibVideoWnd::CDibVideoWnd(CGuiDispatcher& dispatcher, QWidget* parent)
-    : QWidget(parent), dispatcher_(dispatcher), frame_(static_cast<size_t>(kMaxPictureWidth) * kMaxPictureHeight) {
+    : QWidget(parent), dispatcher_(dispatcher) {
   setObjectName(QStringLiteral("1001"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
@@ -35,19 +34,25 @@ void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
     return;
   }
   {
-    std::lock_guard lock(mutex_);
+    std::lock_guard incoming(incomingMutex_);
+    // A spare image still shared with a paint in progress is left to it.
+    if (incoming_.size() != QSize(frame.width, frame.height) || !incoming_.isDetached()) {
+      incoming_ = QImage(frame.width, frame.height, QImage::Format_RGB32);
+    }
+    if (incoming_.isNull()) return;
     // Bottom-up B, G, R rows become top-down 0xffRRGGBB rows (libyuv's
     // "RGB24" and "ARGB" name these byte orders; a negative height reads the
-    // rows from the last one up). This runs on the playback thread for
-    // every frame shown.
-    libyuv::RGB24ToARGB(frame.pixels, frame.width * 3, reinterpret_cast<uint8_t*>(frame_.data()), frame.width * 4,
+    // rows from the last one up), outside the window's lock.
+    libyuv::RGB24ToARGB(frame.pixels, frame.width * 3, incoming_.bits(), static_cast<int>(incoming_.bytesPerLine()),
                         frame.width, -frame.height);
+    std::lock_guard lock(mutex_);
+    frame_.swap(incoming_);
     header_ = frame.header;
     overlay_.SetTexts(texts);
     stored_ = Stored::kFrame;
-    // Composed when painted, on the GUI thread: the playback thread goes on
-    // decoding meanwhile, and frames arriving faster than the screen is
-    // painted are shown as the newest one.
+    // Painted on the GUI thread: the playback thread goes on decoding
+    // meanwhile, and frames arriving faster than the screen is painted are
+    // shown as the newest one.
     composed_ = false;
   }
   dispatcher_.Post([this] { update(); });
@@ -112,11 +117,18 @@ void CDibVideoWnd::ComposeLocked() {
 }
 
 void CDibVideoWnd::ComposeFrameLocked(QPainter& painter, const QRect& area) {
-  const QImage picture(reinterpret_cast<const uchar*>(frame_.data()), header_.biWidth, header_.biHeight,
-                       header_.biWidth * 4, QImage::Format_RGB32);
-  // The picture fills the whole area, its aspect ratio not kept.
-  painter.drawImage(area, picture);
-  PaintFrameTexts(painter, area, overlay_, CaptionPlacement::kDibWindow);
+  PaintFrame(painter, area, frame_, overlay_);
+}
+
+// The picture fills the whole area, its aspect ratio not kept.
+void CDibVideoWnd::PaintFrame(QPainter& painter, const QRect& area, const QImage& picture,
+                              const FrameOverlayState& overlay) {
+  if (!picture.isNull()) painter.drawImage(area, picture);
+  painter.save();
+  painter.setClipRect(area, Qt::IntersectClip);
+  painter.translate(area.topLeft());
+  PaintFrameTexts(painter, QRect(QPoint(0, 0), area.size()), overlay, CaptionPlacement::kDibWindow);
+  painter.restore();
 }
 
 void CDibVideoWnd::ComposeStillLocked(QPainter& painter, const QRect& area) {
@@ -138,13 +150,29 @@ void CDibVideoWnd::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect client = ClientRect();
   if (clientEdge_) qDrawWinPanel(&painter, rect(), palette(), true);
-  std::lock_guard lock(mutex_);
-  if (!composed_ || back_.size() != client.size()) ComposeLocked();
-  if (back_.isNull()) {
-    painter.fillRect(client, Qt::black);
-    return;
+  QImage shown;
+  FrameOverlayState overlay;
+  bool frame = false;
+  {
+    std::lock_guard lock(mutex_);
+    // Shared, not copied: drawn without holding the lock, so a frame
+    // arriving meanwhile need not wait (it is converted into another image).
+    frame = stored_ == Stored::kFrame;
+    if (frame) {
+      shown = frame_;
+      overlay = overlay_;
+    } else {
+      if (!composed_ || back_.size() != client.size()) ComposeLocked();
+      shown = back_;
+    }
   }
-  painter.drawImage(client.topLeft(), back_);
+  if (frame) {
+    PaintFrame(painter, client, shown, overlay);
+  } else if (shown.isNull()) {
+    painter.fillRect(client, Qt::black);
+  } else {
+    painter.drawImage(client.topLeft(), shown);
+  }
 }
 
 void CDibVideoWnd::SetClientEdge(bool edge) {

@@ -1,10 +1,12 @@
 #pragma once
-// CDibVideoWnd: the video area (control 1001) in DIB presentation. Each frame
-// is composed off-screen (picture stretched to the whole area, information
-// items, event caption) into a back buffer, which one paint copies to the
-// screen. Frames may arrive on the playback thread: it leaves a copy of the
-// picture under the window's lock, and the GUI thread composes and paints it,
-// so a repaint never races a frame.
+// CDibVideoWnd: the video area (control 1001) in DIB presentation. A frame
+// is painted straight onto the window (picture stretched to the whole area,
+// then the information items and event caption); a still is composed into a
+// back buffer, which a paint copies to the screen. Frames may arrive on the
+// playback thread: it converts the picture into a spare image of its own and
+// swaps it in under the window's lock, and the GUI thread paints the newest
+// one, holding the lock only to take it, so a repaint never races a frame and
+// the two threads never wait for each other's copying.
 #include <QImage>
 #include <QWidget>
 #include <atomic>
@@ -58,6 +60,8 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   void ComposeLocked();
   void ComposeFrameLocked(QPainter& painter, const QRect& area);
   void ComposeStillLocked(QPainter& painter, const QRect& area);
+  static void PaintFrame(QPainter& painter, const QRect& area, const QImage& picture,
+                         const FrameOverlayState& overlay);
   void RequestRepaint();
 
   CGuiDispatcher& dispatcher_;
@@ -65,17 +69,21 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   std::atomic<int> clientHeight_{0};
   bool clientEdge_ = false;  // GUI thread only
 
+  // The image a frame is converted into before it is swapped in as frame_;
+  // its own lock, taken before mutex_, lets frames come from any thread.
+  std::mutex incomingMutex_;
+  QImage incoming_;
   mutable std::mutex mutex_;
   Stored stored_ = Stored::kNothing;
   // The window's own copy of the frame, top row first, as 0xffRRGGBB pixels
-  // (the form the painter scales fastest), and of a still's bits.
-  std::vector<uint32_t> frame_;
+  // (the form the painter draws and scales fastest), and of a still's bits.
+  QImage frame_;
   std::vector<uint8_t> still_;
   BITMAPINFOHEADER header_{};
   QString stillCaption_;
   FrameOverlayState overlay_;
   QImage back_;
-  bool composed_ = true;  // back_ shows the stored picture
+  bool composed_ = true;  // back_ shows the stored picture (a frame's only when asked for)
   PrintSupport printSupport_;
 };
 
