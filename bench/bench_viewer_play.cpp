@@ -127,7 +127,13 @@ int main(int argc, char** argv) {
   const std::string mjpg704 = bv::bench::FootageFile("mjpg.zrv");
   const std::string wavelet704 = bv::bench::FootageFile("wavelet-k30.zrv");
   const std::string mpeg4704 = bv::bench::FootageFile("mpeg4-k30.zrv");
-  std::printf("%-18s %-8s %9s %9s %7s %12s\n", "backup", "present", "decode/s", "shown/s", "ratio", "cpu ms/frame");
+  // The minimum frame delay of 1 ms holds fastest play to 1,000 frames a
+  // second at most: "of limit" compares with the lower of that and the
+  // decode rate.
+  constexpr double kFrameDelayLimit = 1000;
+  constexpr int kRuns = 5;
+  std::printf("%-18s %-8s %9s %9s %7s %8s %12s\n", "backup", "present", "decode/s", "shown/s", "ratio", "of limit",
+              "cpu ms/frame");
   for (const std::string& path : {demo + "/demo-mjpg.zrv", demo + "/demo-wavelet.zrv", demo + "/demo-mpeg4.zrv",
                                  mjpg704, wavelet704, mpeg4704}) {
     const std::string name = std::filesystem::path(path).filename();
@@ -138,14 +144,21 @@ int main(int argc, char** argv) {
       dialog.Controller().OpenChosenFile(path);
       std::vector<double> fps;
       std::vector<double> cpu;
-      for (int run = 0; run < 3; ++run) {
+      std::vector<double> decode;
+      // The viewer and zrvtool take turns, so that load on the machine
+      // falls on both alike.
+      for (int run = 0; run < kRuns; ++run) {
         const PlayResult r = PlayOnce(dialog);
         fps.push_back(r.fps);
         cpu.push_back(r.cpuPerFrameMs);
+        decode.push_back(ZrvtoolFps(zrvtool, path));
       }
-      const double reference = ZrvtoolFps(zrvtool, path);
-      std::printf("%-18s %-8s %9.0f %9.0f %7.2f %12.3f\n", name.c_str(), overlay ? "overlay" : "DIB", reference, Median(fps),
-                  reference > 0 ? Median(fps) / reference : 0, Median(cpu));
+      const double reference = Median(decode);
+      const double limit = std::min(reference, kFrameDelayLimit);
+      std::printf("%-18s %-8s %9.0f %9.0f %7.2f %8.2f %12.3f\n", name.c_str(), overlay ? "overlay" : "DIB", reference,
+                  Median(fps), reference > 0 ? Median(fps) / reference : 0, limit > 0 ? Median(fps) / limit : 0,
+                  Median(cpu));
+      std::fflush(stdout);
     }
   }
 
