@@ -249,6 +249,34 @@ TEST_F(DibWindowTest, FramesFromAnotherThreadNeverRaceRepaints) {
   }
   producer.join();
   EXPECT_EQ(window.PictureHeader().biWidth, 352);
+  // The newest frame is the one painted.
+  QApplication::processEvents();
+  const QImage painted = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(painted.pixelColor(300, 150), QColor(128, 128, 128));
+}
+
+// A frame is painted onto the window itself, not from the composition:
+// both show the same pixels, the picture stretched and its texts over it,
+// with the sunken edge and without.
+TEST_F(DibWindowTest, TheWindowPaintsExactlyTheComposedPicture) {
+  const auto picture = MakePicture(352, 240, [](int x, int y) { return QColor(x % 256, y % 256, (x + y) % 256); });
+  window.SetInfoItems(1, 1, 1, 1);
+  for (bool edge : {false, true}) {
+    window.SetClientEdge(edge);
+    for (QSize size : {QSize(368, 342), QSize(352, 240)}) {
+      window.resize(size);
+      QApplication::processEvents();
+      window.ShowFrame(FrameOf(picture, 352, 240), texts);
+      QApplication::processEvents();
+      const QImage composed = Composed();
+      const QImage painted =
+          window.grab(window.ClientRect()).toImage().convertToFormat(QImage::Format_RGB32);
+      ASSERT_EQ(painted.size(), composed.size()) << edge;
+      EXPECT_TRUE(painted == composed) << "edge " << edge << " size " << size.width();
+      // The texts are there: white outlined pixels over the picture.
+      EXPECT_GT(CountPixels(painted, painted.rect(), Qt::white, 10), 50);
+    }
+  }
 }
 
 }  // namespace
