@@ -24,6 +24,15 @@ if [ "$size" = footage ]; then
   ZRVTOOL="$zrvtool" "$here/make_footage.sh" "$footage" "$frames" >&2
 fi
 
+# Every pass runs on the same processor (BV_BENCH_CPU, 0 unless set): a
+# single-threaded pass the scheduler moves between processors finds its
+# caches cold after each move, which on this machine's two virtual
+# processors made forward play alone swing between 1,900 and 2,650 frames a
+# second from one pass to the next.
+pin=
+if command -v taskset >/dev/null 2>&1; then pin="taskset -c ${BV_BENCH_CPU:-0}"; fi
+bench() { $pin "$zrvtool" bench "$@"; }
+
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 field() { sed -n "s/.*\"$1\":\([0-9.e+-]*\).*/\1/p"; }
 
@@ -39,14 +48,14 @@ for key in 12 30; do
     i=0
     while [ "$i" -lt "$runs" ]; do
       # Every pass is cold: a process of its own, nothing played before it.
-      "$zrvtool" bench "$backup" --forward | field fps | head -1 >>"$work/fwd"
-      out=$("$zrvtool" bench "$backup" --backward)
+      bench "$backup" --forward | field fps | head -1 >>"$work/fwd"
+      out=$(bench "$backup" --backward)
       echo "$out" | field fps | head -1 >>"$work/back"
       echo "$out" | field cache_peak_bytes >>"$work/peak"
       echo "$out" | field peak_resident_kib >>"$work/rss"
-      "$zrvtool" bench "$backup" --drag | field fps | head -1 >>"$work/drag"
-      "$zrvtool" bench "$backup" --backward --no-cache | field fps | head -1 >>"$work/plain"
-      out=$("$zrvtool" bench "$backup" --steps)
+      bench "$backup" --drag | field fps | head -1 >>"$work/drag"
+      bench "$backup" --backward --no-cache | field fps | head -1 >>"$work/plain"
+      out=$(bench "$backup" --steps)
       echo "$out" | field forward_median_ms >>"$work/sf"
       echo "$out" | field backward_median_ms >>"$work/sb"
       echo "$out" | field ratio >>"$work/sr"
