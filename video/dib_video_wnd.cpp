@@ -112,12 +112,8 @@ void CDibVideoWnd::ComposeLocked() {
   if (stored_ != Stored::kFrame) back_.fill(Qt::black);  // a frame covers it all
   QPainter painter(&back_);
   const QRect area(0, 0, w, h);
-  if (stored_ == Stored::kFrame) ComposeFrameLocked(painter, area);
+  if (stored_ == Stored::kFrame) PaintFrame(painter, area, frame_, overlay_);
   if (stored_ == Stored::kStill) ComposeStillLocked(painter, area);
-}
-
-void CDibVideoWnd::ComposeFrameLocked(QPainter& painter, const QRect& area) {
-  PaintFrame(painter, area, frame_, overlay_);
 }
 
 // The picture fills the whole area, its aspect ratio not kept.

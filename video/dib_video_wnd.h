@@ -58,7 +58,6 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   // Recomposes the back buffer from the stored picture at the current size.
   // Caller holds mutex_.
   void ComposeLocked();
-  void ComposeFrameLocked(QPainter& painter, const QRect& area);
   void ComposeStillLocked(QPainter& painter, const QRect& area);
   static void PaintFrame(QPainter& painter, const QRect& area, const QImage& picture,
                          const FrameOverlayState& overlay);
