@@ -10,12 +10,12 @@ extern "C" {
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
-#include <libyuv/convert_argb.h>
 
 #include "base/format/backup_constants.h"
 #include "base/platform/le_bytes.h"
 #include "base/platform/streaming_copy.h"
 #include "codecs/module_abi.h"
+#include "codecs/zrmp4/bgr24_rows.h"
 #include "codecs/zrmp4/mpeg4_stream.h"
 
 namespace bv::zrmp4 {
@@ -174,13 +174,14 @@ bool CMpeg4Decoder::DecodePicture(const uint8_t* headers, size_t headerSize, con
 bool CMpeg4Decoder::Convert(uint8_t* output, int rgb, int width, int height, RowOrder order) {
   if (order == RowOrder::kPlanar420) return CopyPlanes(output, width, height);
   // The common case, a 4:2:0 picture of the prefix's size to 24 bits, takes
-  // libyuv's converter: it is faster and nearer the BT.601 formula than
-  // libswscale's, and it writes the rows bottom row first at no cost (a
-  // negative height), which the viewer's DIB presentation wants.
+  // libyuv's matrix: it is faster and nearer the BT.601 formula than
+  // libswscale's. Its rows are written bottom row first at no cost (a
+  // negative stride), which the viewer's DIB presentation wants. With AVX2
+  // the project's own rows compute the same bytes in one pass.
   if (rgb && frame_->format == AV_PIX_FMT_YUV420P && frame_->width == width && frame_->height == height) {
-    return libyuv::I420ToRGB24(frame_->data[0], frame_->linesize[0], frame_->data[1], frame_->linesize[1],
-                               frame_->data[2], frame_->linesize[2], output, width * 3, width,
-                               order == RowOrder::kBottomRowFirst ? -height : height) == 0;
+    return ConvertI420ToBgr24({frame_->data[0], frame_->linesize[0], frame_->data[1], frame_->linesize[1],
+                               frame_->data[2], frame_->linesize[2]},
+                              output, width, height, order == RowOrder::kBottomRowFirst);
   }
   const AVPixelFormat target = rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422;
   // A stream whose own size differs from the prefix's is scaled to it: the

@@ -1,7 +1,8 @@
 #pragma once
 // One MPEG-4 Part 2 decoder instance of the "ZRMP4.dll" module: libavcodec
-// for the pictures, libyuv for the colour conversion (libswscale where the
-// picture is scaled or not 4:2:0).
+// for the pictures, libyuv's colour conversion (or the same bytes from the
+// module's own rows, bgr24_rows.h; libswscale where the picture is scaled or
+// not 4:2:0).
 //
 // A payload is the 8-byte prefix (module_abi.h) and the elementary-stream
 // data after it, up to the record's payload size: a key frame (0xB0) is an
