@@ -44,32 +44,26 @@ void PortableRow(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* 
 }
 
 #if defined(__x86_64__)
-#ifdef __clang__
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#define BV_AVX2 __attribute__((target("avx2")))
 
 // Each 16-bit lane holds (chroma factor for u, factor for v) as bytes, the
 // layout _mm256_maddubs_epi16 multiplies interleaved (u, v) pairs with.
-inline __m256i Factors(int forU, int forV) {
+BV_AVX2 inline __m256i Factors(int forU, int forV) {
   return _mm256_set1_epi16(static_cast<int16_t>((forV << 8) | forU));
 }
 
-// 16 pixels' B, G or R as 16-bit sums shifted down, from luma terms and
-// biased chroma pairs.
-inline __m256i Shifted(__m256i sum) { return _mm256_srai_epi16(sum, 6); }
+// A channel's 16-bit sums in libyuv's fixed point down to whole values.
+BV_AVX2 inline __m256i Shifted(__m256i sum) { return _mm256_srai_epi16(sum, 6); }
 
 // 8 B, G, R, x pixels of a 256-bit register (4 per half) to 24 bytes.
-inline __m256i Pack24(__m256i bgrx) {
+BV_AVX2 inline __m256i Pack24(__m256i bgrx) {
   const __m256i bytes = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
   const __m256i words = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
   return _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(bgrx, bytes), words);
 }
 
-void Avx2Row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out, int width) {
+BV_AVX2 void Avx2Row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out, int width) {
   const __m256i chromaBias = _mm256_set1_epi8(static_cast<char>(0x80));
   const __m256i yScale = _mm256_set1_epi16(kYScale);
   const __m256i yBias = _mm256_set1_epi16(kYBias);
@@ -94,7 +88,7 @@ void Avx2Row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
                                           Shifted(_mm256_subs_epi16(yHi, _mm256_maddubs_epi16(toG, uvHi))));
     const __m256i r = _mm256_packus_epi16(Shifted(_mm256_adds_epi16(yLo, _mm256_maddubs_epi16(toR, uvLo))),
                                           Shifted(_mm256_adds_epi16(yHi, _mm256_maddubs_epi16(toR, uvHi))));
-    // B, G, R, R words per pixel; the halves hold pixels 0-3 | 16-19 (q0),
+    // B, G, R, R bytes per pixel; the halves hold pixels 0-3 | 16-19 (q0),
     // 4-7 | 20-23 (q1), 8-11 | 24-27 (q2), 12-15 | 28-31 (q3).
     const __m256i bgLo = _mm256_unpacklo_epi8(b, g), bgHi = _mm256_unpackhi_epi8(b, g);
     const __m256i rrLo = _mm256_unpacklo_epi8(r, r), rrHi = _mm256_unpackhi_epi8(r, r);
@@ -112,11 +106,7 @@ void Avx2Row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
   PortableRowFrom(x, y, u, v, out, width);
 }
 
-#ifdef __clang__
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+#undef BV_AVX2
 #endif
 
 }  // namespace

@@ -177,7 +177,7 @@ bool CMpeg4Decoder::Convert(uint8_t* output, int rgb, int width, int height, Row
   // libyuv's matrix: it is faster and nearer the BT.601 formula than
   // libswscale's. Its rows are written bottom row first at no cost (a
   // negative stride), which the viewer's DIB presentation wants. With AVX2
-  // the project's own rows compute the same bytes in one pass.
+  // the module's own rows compute the same bytes in one pass.
   if (rgb && frame_->format == AV_PIX_FMT_YUV420P && frame_->width == width && frame_->height == height) {
     return ConvertI420ToBgr24({frame_->data[0], frame_->linesize[0], frame_->data[1], frame_->linesize[1],
                                frame_->data[2], frame_->linesize[2]},
