@@ -427,7 +427,8 @@ QAction* CViewerDlg::MenuAction(int id) const { return actions_.value(id); }
 // --- IViewerHost -----------------------------------------------------------
 
 void CViewerDlg::ShowMessage(const std::string& text) {
-  dispatcher_.Post([this, text] { options_.messageBox(FromLegacy(text), false); });
+  // The playback thread waits for the answer, its record still on screen.
+  dispatcher_.PostAndWait([this, text] { options_.messageBox(FromLegacy(text), false); });
 }
 
 void CViewerDlg::SetEditText(int id, const std::string& text) {
@@ -548,6 +549,8 @@ void CViewerDlg::SelectVideoWindow(bool overlay) {
 }
 
 void CViewerDlg::FlushUpdates() { dispatcher_.Flush(); }
+
+void CViewerDlg::SettleUpdates() { dispatcher_.Settle(); }
 
 void CViewerDlg::PumpOneMessage() {
   QCoreApplication::processEvents();

@@ -143,6 +143,7 @@ class CViewerDlg : public QDialog, public IViewerHost {
   IVideoWindow* VideoWindow(bool overlay) override;
   void SelectVideoWindow(bool overlay) override;
   void FlushUpdates() override;
+  void SettleUpdates() override;
   void PumpOneMessage() override;
 
  protected:

@@ -1,8 +1,6 @@
 #include "video/gui_dispatcher.h"
 
-#include <QCoreApplication>
 #include <QThread>
-#include <atomic>
 
 namespace bv {
 
@@ -10,38 +8,68 @@ CGuiDispatcher::CGuiDispatcher(QObject* parent) : QObject(parent) {}
 
 bool CGuiDispatcher::OnGuiThread() const { return QThread::currentThread() == thread(); }
 
-void CGuiDispatcher::Post(std::function<void()> work) {
+void CGuiDispatcher::Post(std::function<void()> work) { Add(std::move(work), false); }
+
+void CGuiDispatcher::PostAndWait(std::function<void()> work) { Add(std::move(work), true); }
+
+void CGuiDispatcher::Add(std::function<void()> work, bool waitForIt) {
   if (OnGuiThread()) {
+    Settle();
     work();
     return;
   }
   std::lock_guard lock(mutex_);
   pending_.push_back(std::move(work));
+  pendingWaitedFor_ = pendingWaitedFor_ || waitForIt;
 }
 
 void CGuiDispatcher::Flush() {
   if (OnGuiThread()) return;
-  std::vector<std::function<void()>> batch;
-  {
-    std::lock_guard lock(mutex_);
-    batch.swap(pending_);
+  std::unique_lock lock(mutex_);
+  if (pending_.empty()) return;
+  ran_.wait(lock, [this] { return stepsHandedOver_ - stepsRun_ < kStepsInFlight; });
+  for (auto& work : pending_) handedOver_.push_back(std::move(work));
+  pending_.clear();
+  const uint64_t step = ++stepsHandedOver_;
+  const bool waitForIt = pendingWaitedFor_;
+  pendingWaitedFor_ = false;
+  if (!callQueued_) {
+    callQueued_ = true;
+    lock.unlock();
+    const bool posted = QMetaObject::invokeMethod(this, [this] { RunHandedOver(); }, Qt::QueuedConnection);
+    lock.lock();
+    if (!posted) {
+      // Nothing will run it: drop it rather than wait for ever.
+      callQueued_ = false;
+      handedOver_.clear();
+      stepsRun_ = stepsHandedOver_;
+      return;
+    }
   }
-  if (batch.empty()) return;
-  // Qt hands the batch to the GUI thread and releases this thread once it
-  // has run; the two flags say so again in terms a race detector sees (the
-  // queue and semaphore of an uninstrumented Qt are invisible to it).
-  std::atomic<bool> handedOver{false};
-  std::atomic<bool> ran{false};
-  handedOver.store(true, std::memory_order_release);
-  const bool delivered = QMetaObject::invokeMethod(
-      this,
-      [&batch, &handedOver, &ran] {
-        static_cast<void>(handedOver.load(std::memory_order_acquire));
-        for (auto& work : batch) work();
-        ran.store(true, std::memory_order_release);
-      },
-      Qt::BlockingQueuedConnection);
-  if (delivered) static_cast<void>(ran.load(std::memory_order_acquire));
+  if (waitForIt) ran_.wait(lock, [this, step] { return stepsRun_ >= step; });
+}
+
+void CGuiDispatcher::Settle() { RunHandedOver(); }
+
+void CGuiDispatcher::RunHandedOver() {
+  std::unique_lock lock(mutex_);
+  // Work that runs an event loop of its own (a message box) comes back here;
+  // what was handed over after it waits until it has finished.
+  if (running_) return;
+  running_ = true;
+  std::vector<std::function<void()>> batch;
+  while (!handedOver_.empty()) {
+    batch.swap(handedOver_);
+    const uint64_t upTo = stepsHandedOver_;
+    callQueued_ = false;
+    lock.unlock();
+    for (auto& work : batch) work();
+    batch.clear();
+    lock.lock();
+    stepsRun_ = upTo;
+    ran_.notify_all();
+  }
+  running_ = false;
 }
 
 }  // namespace bv

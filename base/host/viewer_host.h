@@ -49,9 +49,15 @@ class IViewerHost {
   // hides the other; the overlay window is created and laid out on first use.
   virtual void SelectVideoWindow(bool overlay) = 0;
 
-  // Called by the playback thread after each step: applies on screen, in one
-  // go, what the step changed (edits, slider, buttons, picture).
+  // Called by the playback thread after each step: hands what the step
+  // changed (edits, slider, buttons, picture) to the screen, to be applied in
+  // one go. The screen may still be applying it when the call returns.
   virtual void FlushUpdates() = 0;
+  // Called by a thread that waited for the playback thread, once that thread
+  // is between steps or gone: applies at once what it handed over and the
+  // screen has not applied yet, so nothing of it comes after what the caller
+  // does next.
+  virtual void SettleUpdates() = 0;
 
   // Dispatches at most one waiting message of the calling thread, then sleeps
   // 1 ms: what a thread waiting for the playback thread does meanwhile.

@@ -35,6 +35,7 @@ class CHeadlessHost : public IViewerHost {
   IVideoWindow* VideoWindow(bool overlay) override;
   void SelectVideoWindow(bool overlay) override;
   void FlushUpdates() override {}
+  void SettleUpdates() override {}
   void PumpOneMessage() override;
 
   // Where messages go; the default writes them to stderr.

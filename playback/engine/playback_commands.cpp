@@ -32,12 +32,14 @@ void CPlaybackController::RequestStop() {
 
 void CPlaybackController::WaitUntilPaused() {
   while (threadState_ != kThreadBetweenSteps && threadState_ != kNoThread) host_.PumpOneMessage();
+  host_.SettleUpdates();
 }
 
 void CPlaybackController::WaitUntilStopped() {
   while (threadState_ != kNoThread) host_.PumpOneMessage();
   // The thread's last act was to report state 0.
   if (thread_.joinable()) thread_.join();
+  host_.SettleUpdates();
 }
 
 bool CPlaybackController::PlaybackThreadAsked() const {

@@ -140,6 +140,9 @@ TEST_F(PlaybackTimingTest, PlayPressedAsForwardPlayEndsStartsPlayAgain) {
   controller().SetPlaybackThreadObserver(&observer);
   PlayFastest();
   ASSERT_TRUE(test::PumpUntil([&] { return ended.load(); }));
+  // What the thread's last step handed over is on screen once events are
+  // served.
+  QApplication::processEvents();
   ASSERT_EQ(controller().GetPlayState(), kStoppedOrPaused);
   ASSERT_NE(controller().GetThreadState(), kNoThread);
   ASSERT_FALSE(dialog->Button(IDC_PLAY_FORWARD)->HasDisabledLook());

@@ -156,6 +156,29 @@ TEST_F(ViewerDialogTest, ButtonsDrivePlayStatesAndLatches) {
   EXPECT_EQ(controller().CurrentIndex(), 0u);
 }
 
+// At the fastest speed the playback thread is a step ahead of the screen;
+// once a command has paused it the screen shows the record it stopped at,
+// and nothing of an earlier step comes after.
+TEST_F(ViewerDialogTest, PausingFastestPlayLeavesTheScreenAtTheRecordPausedOn) {
+  Start(PlainProgram());
+  OpenSmall(400);
+  QTest::keyClick(dialog->Slider(IDC_SPEED_SLIDER), Qt::Key_End);
+  for (int round = 0; round < 12; ++round) {
+    const int directions[2] = {IDC_PLAY_FORWARD, IDC_PLAY_BACKWARD};
+    const uint32_t from = controller().CurrentIndex();
+    Click(directions[round % 2]);
+    ASSERT_TRUE(PumpUntil([&] { return controller().CurrentIndex() != from; }));
+    QTest::qWait(round);
+    Click(IDC_PAUSE);
+    const uint32_t at = controller().CurrentIndex();
+    EXPECT_EQ(dialog->Slider(IDC_POSITION_SLIDER)->value(), static_cast<int>(at)) << "round " << round;
+    EXPECT_EQ(Edit(IDC_CAMERA_TITLE), QStringLiteral(" CAM %1 (3)").arg(at)) << "round " << round;
+    QApplication::processEvents();
+    EXPECT_EQ(dialog->Slider(IDC_POSITION_SLIDER)->value(), static_cast<int>(at)) << "round " << round;
+    EXPECT_FALSE(dialog->Button(directions[round % 2])->IsLatched());
+  }
+}
+
 TEST_F(ViewerDialogTest, ForwardPlayToTheEndRewindsAndEndsTheThread) {
   Start(PlainProgram());
   OpenSmall(30);
