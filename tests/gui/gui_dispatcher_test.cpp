@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/gui/viewer_fixture.h"
 #include "video/gui_dispatcher.h"
 
 namespace bv {
@@ -38,15 +39,6 @@ class GuiDispatcherTest : public ::testing::Test {
     }
     return true;
   }
-  static bool PumpUntil(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      QApplication::processEvents();
-      std::this_thread::sleep_for(1ms);
-    }
-    return true;
-  }
 };
 
 TEST_F(GuiDispatcherTest, TheThreadRunsAFewStepsAheadOfTheScreenAndNoFurther) {
@@ -69,7 +61,7 @@ TEST_F(GuiDispatcherTest, TheThreadRunsAFewStepsAheadOfTheScreenAndNoFurther) {
   EXPECT_EQ(flushed, static_cast<int>(CGuiDispatcher::kStepsInFlight))
       << "the thread went on further ahead of the screen";
   EXPECT_TRUE(log.empty());
-  ASSERT_TRUE(PumpUntil([&] { return flushed == kSteps && log.size() == 2 * kSteps; }));
+  ASSERT_TRUE(test::PumpUntil([&] { return flushed == kSteps && log.size() == 2 * kSteps; }));
   player.join();
   QApplication::processEvents();
   std::vector<std::string> expected;
@@ -123,7 +115,7 @@ TEST_F(GuiDispatcherTest, AMessageIsWaitedForAndTheStepsAfterItComeAfterIt) {
   });
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(flushed, 0) << "the playback thread went on before the message was answered";
-  ASSERT_TRUE(PumpUntil([&] { return flushed == 2; }));
+  ASSERT_TRUE(test::PumpUntil([&] { return flushed == 2; }));
   player.join();
   EXPECT_TRUE(answered);
   QApplication::processEvents();
