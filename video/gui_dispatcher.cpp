@@ -36,7 +36,7 @@ void CGuiDispatcher::Flush() {
   if (!callQueued_) {
     callQueued_ = true;
     lock.unlock();
-    const bool posted = QMetaObject::invokeMethod(this, [this] { RunHandedOver(); }, Qt::QueuedConnection);
+    const bool posted = QMetaObject::invokeMethod(this, [this] { Settle(); }, Qt::QueuedConnection);
     lock.lock();
     if (!posted) {
       // Nothing will run it: drop it rather than wait for ever.
@@ -49,9 +49,7 @@ void CGuiDispatcher::Flush() {
   if (waitForIt) ran_.wait(lock, [this, step] { return stepsRun_ >= step; });
 }
 
-void CGuiDispatcher::Settle() { RunHandedOver(); }
-
-void CGuiDispatcher::RunHandedOver() {
+void CGuiDispatcher::Settle() {
   std::unique_lock lock(mutex_);
   // Work that runs an event loop of its own (a message box) comes back here;
   // what was handed over after it waits until it has finished.

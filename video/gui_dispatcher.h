@@ -43,7 +43,6 @@ class CGuiDispatcher : public QObject {
 
  private:
   void Add(std::function<void()> work, bool waitForIt);
-  void RunHandedOver();
 
   std::mutex mutex_;
   std::condition_variable ran_;
@@ -52,7 +51,7 @@ class CGuiDispatcher : public QObject {
   std::vector<std::function<void()>> handedOver_;
   uint64_t stepsHandedOver_ = 0;  // Flushes that handed work over, ever
   uint64_t stepsRun_ = 0;         // of which the GUI thread has run
-  bool callQueued_ = false;       // a call to RunHandedOver is on its way
+  bool callQueued_ = false;       // a queued call to Settle is on its way
   bool running_ = false;          // the GUI thread is running a batch
 };
 

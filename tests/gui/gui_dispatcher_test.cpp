@@ -1,12 +1,11 @@
-// Work another thread hands to the GUI thread: in order, once, one batch in
-// flight, message boxes waited for, and nothing handed over applied after
-// what the GUI thread does once it has settled.
+// Work another thread hands to the GUI thread: in order, once, a bounded
+// number of steps ahead of the screen, message boxes waited for, and nothing
+// handed over applied after what the GUI thread does once it has settled.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
