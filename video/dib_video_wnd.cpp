@@ -35,18 +35,15 @@ void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
   }
   {
     std::lock_guard incoming(incomingMutex_);
-    // A spare image still shared with a paint in progress is left to it.
-    if (incoming_.size() != QSize(frame.width, frame.height) || !incoming_.isDetached()) {
-      incoming_ = QImage(frame.width, frame.height, QImage::Format_RGB32);
-    }
-    if (incoming_.isNull()) return;
-    // Bottom-up B, G, R rows become top-down 0xffRRGGBB rows (libyuv's
-    // "RGB24" and "ARGB" name these byte orders; a negative height reads the
-    // rows from the last one up), outside the window's lock.
-    libyuv::RGB24ToARGB(frame.pixels, frame.width * 3, incoming_.bits(), static_cast<int>(incoming_.bytesPerLine()),
-                        frame.width, -frame.height);
+    // A lent frame waits for the paint that shows it (a newer frame makes it
+    // one never converted); any other is converted now, outside the
+    // window's lock.
+    if (!frame.lent && !ConvertIncoming(frame.pixels, frame.width, frame.height)) return;
     std::lock_guard lock(mutex_);
-    frame_.swap(incoming_);
+    if (!frame.lent) frame_.swap(incoming_);
+    lent_ = frame.lent ? frame.pixels : nullptr;
+    lentWidth_ = frame.width;
+    lentHeight_ = frame.height;
     header_ = frame.header;
     overlay_.SetTexts(texts);
     stored_ = Stored::kFrame;
@@ -58,9 +55,50 @@ void CDibVideoWnd::ShowFrame(const VideoFrame& frame, const FrameTexts& texts) {
   dispatcher_.Post([this] { update(); });
 }
 
+bool CDibVideoWnd::ConvertIncoming(const uint8_t* pixels, int width, int height) {
+  // A spare image still shared with a paint in progress is left to it.
+  if (incoming_.size() != QSize(width, height) || !incoming_.isDetached()) {
+    incoming_ = QImage(width, height, QImage::Format_RGB32);
+  }
+  if (incoming_.isNull()) return false;
+  // Bottom-up B, G, R rows become top-down 0xffRRGGBB rows (libyuv's
+  // "RGB24" and "ARGB" name these byte orders; a negative height reads the
+  // rows from the last one up).
+  libyuv::RGB24ToARGB(pixels, width * 3, incoming_.bits(), static_cast<int>(incoming_.bytesPerLine()), width,
+                      -height);
+  return true;
+}
+
+void CDibVideoWnd::TakeLentPicture(const uint8_t* pixels) {
+  std::lock_guard incoming(incomingMutex_);
+  const uint8_t* lent = nullptr;
+  int width = 0;
+  int height = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!lent_ || (pixels && lent_ != pixels)) return;
+    lent = lent_;
+    width = lentWidth_;
+    height = lentHeight_;
+  }
+  // Nothing replaces lent_ meanwhile but a still or a cleared picture:
+  // frames take incomingMutex_ first. Without an image for it (no memory)
+  // the previous picture stays.
+  const bool converted = ConvertIncoming(lent, width, height);
+  std::lock_guard lock(mutex_);
+  if (lent_ != lent) return;
+  if (converted) frame_.swap(incoming_);
+  lent_ = nullptr;
+}
+
+void CDibVideoWnd::ReleasePixels(const uint8_t* pixels) {
+  if (pixels) TakeLentPicture(pixels);
+}
+
 void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) {
   {
     std::lock_guard lock(mutex_);
+    lent_ = nullptr;
     const size_t bytes = DibImageBytes(header);
     if (pixels && bytes > 0 && bytes <= kMaxStillBytes) {
       still_.assign(pixels, pixels + bytes);
@@ -78,6 +116,7 @@ void CDibVideoWnd::ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& head
 void CDibVideoWnd::ClearPicture() {
   {
     std::lock_guard lock(mutex_);
+    lent_ = nullptr;
     stored_ = Stored::kNothing;
     ComposeLocked();
   }
@@ -85,6 +124,7 @@ void CDibVideoWnd::ClearPicture() {
 }
 
 void CDibVideoWnd::SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) {
+  TakeLentPicture();
   {
     std::lock_guard lock(mutex_);
     const uint8_t values[4] = {cameraTitle, frameSize, dateTime, dimensions};
@@ -146,6 +186,7 @@ void CDibVideoWnd::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect client = ClientRect();
   if (clientEdge_) qDrawWinPanel(&painter, rect(), palette(), true);
+  TakeLentPicture();
   QImage shown;
   FrameOverlayState overlay;
   bool frame = false;
@@ -211,6 +252,7 @@ int CDibVideoWnd::PrintPicture(const uint8_t* bits, uint32_t, const BITMAPINFOHE
 }
 
 QImage CDibVideoWnd::ComposedPicture() {
+  TakeLentPicture();
   std::lock_guard lock(mutex_);
   if (!composed_) ComposeLocked();
   return back_.copy();

@@ -3,10 +3,12 @@
 // is painted straight onto the window (picture stretched to the whole area,
 // then the information items and event caption); a still is composed into a
 // back buffer, which a paint copies to the screen. Frames may arrive on the
-// playback thread: it converts the picture into a spare image of its own and
-// swaps it in under the window's lock, and the GUI thread paints the newest
-// one, holding the lock only to take it, so a repaint never races a frame and
-// the two threads never wait for each other's copying.
+// playback thread. A lent frame (the engine's own buffer) is converted by the
+// paint that shows it, on the GUI thread, or by the engine's thread when it
+// takes the buffer back before the screen got to it; any other frame is
+// converted as it arrives. Either converts into a spare image and swaps it in
+// under the window's lock, and a paint holds the lock only to take the newest
+// image, so a repaint never races a frame.
 #include <QImage>
 #include <QWidget>
 #include <atomic>
@@ -28,6 +30,7 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   void SetEventInfo(uint8_t kind, const std::string& text, int32_t machineNumber, COLORREF colour,
                     const std::string& label) override;
   void ShowFrame(const VideoFrame& frame, const FrameTexts& texts) override;
+  void ReleasePixels(const uint8_t* pixels) override;
   void ClearPicture() override;
   void SetInfoItems(uint8_t cameraTitle, uint8_t frameSize, uint8_t dateTime, uint8_t dimensions) override;
   void ShowStill(const uint8_t* pixels, const BITMAPINFOHEADER& header, const std::string& caption) override;
@@ -62,6 +65,12 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   static void PaintFrame(QPainter& painter, const QRect& area, const QImage& picture,
                          const FrameOverlayState& overlay);
   void RequestRepaint();
+  // Converts the lent frame, if one still waits (only the one at pixels when
+  // pixels is given), into the window's own image.
+  void TakeLentPicture(const uint8_t* pixels = nullptr);
+  // Bottom-up 24-bit rows into incoming_, which the caller swaps in as
+  // frame_. Caller holds incomingMutex_; false when no image could be made.
+  bool ConvertIncoming(const uint8_t* pixels, int width, int height);
 
   CGuiDispatcher& dispatcher_;
   std::atomic<int> clientWidth_{0};
@@ -69,9 +78,14 @@ class CDibVideoWnd : public QWidget, public IVideoWindow {
   bool clientEdge_ = false;  // GUI thread only
 
   // The image a frame is converted into before it is swapped in as frame_;
-  // its own lock, taken before mutex_, lets frames come from any thread.
+  // its own lock, taken before mutex_, lets frames come from any thread and
+  // keeps the engine from writing a lent buffer while it is converted.
   std::mutex incomingMutex_;
   QImage incoming_;
+  // The lent frame not yet converted (its pixels, size), under mutex_.
+  const uint8_t* lent_ = nullptr;
+  int lentWidth_ = 0;
+  int lentHeight_ = 0;
   mutable std::mutex mutex_;
   Stored stored_ = Stored::kNothing;
   // The window's own copy of the frame, top row first, as 0xffRRGGBB pixels

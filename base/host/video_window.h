@@ -31,9 +31,14 @@ enum class PixelLayout : uint8_t {
 };
 
 // A decoded picture. pixels belong to the engine and stay valid and unchanged
-// until the next ShowFrame, ShowStill or ClearPicture of that window.
+// until the next ShowFrame, ShowStill or ClearPicture of that window; a
+// window that keeps the picture copies it there. A frame marked lent stays
+// readable longer: until the engine calls ReleasePixels with its pixels,
+// which it does before it writes that memory again or frees it, so the
+// window may read the picture when it paints instead of copying it at once.
 struct VideoFrame {
   const uint8_t* pixels = nullptr;
+  bool lent = false;
   PixelLayout layout = PixelLayout::kBgr24BottomUp;
   int width = 0;   // at most 704
   int height = 0;  // at most 576
@@ -54,6 +59,10 @@ class IVideoWindow {
                             const std::string& label) = 0;
   // Shows a frame with its information texts and the current event.
   virtual void ShowFrame(const VideoFrame& frame, const FrameTexts& texts) = 0;
+  // The engine is about to write or free the memory at pixels: a window
+  // still reading a lent frame there takes its own copy before returning.
+  // Called on the thread that writes; windows that copy at once need nothing.
+  virtual void ReleasePixels(const uint8_t* /*pixels*/) {}
   // Forgets the stored picture and shows black (the overlay's ShowBlack).
   virtual void ClearPicture() = 0;
   // Camera title, frame size, date and time, picture dimensions shown or not;

@@ -38,7 +38,7 @@ bool CPlaybackEngine::DecodeMpeg4Kept(uint32_t record, const CachedPictureFormat
   uint8_t* room = kept_.Cache().Reserve(record, format);
   if (!room) return DecodeMpeg4(true);
   const int result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
-  if (result < 0 || !PlanarToBottomUpBgr(room, width_, height_, presentation_.get())) return false;
+  if (result < 0 || !PlanarToBottomUpBgr(room, width_, height_, PresentationForWriting())) return false;
   kept_.Cache().Commit(result == kMpeg4Concealed);
   ShowPresentationBuffer();
   ++decodedPictures_;
@@ -177,7 +177,7 @@ void CPlaybackEngine::DecodeAndKeep(uint32_t record, int codec, const CachedPict
   if (format.planar) {
     result = mpeg4Decoder_->DecodePlanar(readBuffer_.get(), room, payloadSize_);
   } else if (format.rgb && !Mpeg4WritesBottomUp()) {
-    result = CallMpeg4Decoder(decoderOutput_.get(), true);
+    result = CallMpeg4Decoder(DecoderOutputForWriting(), true);
     if (result >= 0) KeepFlipped(decoderOutput_.get(), room);
   } else {
     result = format.rgb ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), room, payloadSize_)
@@ -264,7 +264,7 @@ void CPlaybackEngine::DecodeShownPicture(int codec, bool rgb, PictureSource sour
     if (format.planar) {
       // Kept planes are shown converted, as the decoder shows them (the
       // format has even sizes, which always convert).
-      PlanarToBottomUpBgr(kept, width_, height_, presentation_.get());
+      PlanarToBottomUpBgr(kept, width_, height_, PresentationForWriting());
       ShowPresentationBuffer();
     } else {
       // The window is handed the kept picture itself, which stays as it is

@@ -78,7 +78,7 @@ bool CPlaybackEngine::DecodeMjpg(bool rgb) {
                 reinterpret_cast<intptr_t>(&outputHeader_));
   // Decoded into the buffer that is not on show, so that a frame the driver
   // gives up on halfway leaves the previous picture whole.
-  uint8_t* target = decoded_.pixels == decoderOutput_.get() ? presentation_.get() : decoderOutput_.get();
+  uint8_t* target = decoded_.pixels == decoderOutput_.get() ? PresentationForWriting() : DecoderOutputForWriting();
   const intptr_t result = ICDecompress(hic, ICDECOMPRESS_HURRYUP, &inputHeader_, readBuffer_.get(),
                                        &outputHeader_, target);
   // The driver decodes what libjpeg can of a damaged frame and says how
@@ -104,7 +104,7 @@ int CPlaybackEngine::CallWaveletDecoder(bool rgb) {
   uint8_t* plane[7];
   for (int i = 0; i < 7; ++i) plane[i] = block + kWaveletPlaneOffsets[i];
   return decoder->MVIADecDll(plane[0], plane[1], plane[2], plane[3], plane[4], plane[5], plane[6],
-                             readBuffer_.get(), decoderOutput_.get(), 0, rgb ? 1 : 0, 0, 2, payloadSize_);
+                             readBuffer_.get(), DecoderOutputForWriting(), 0, rgb ? 1 : 0, 0, 2, payloadSize_);
 }
 
 bool CPlaybackEngine::DecodeWavelet(bool rgb) {
@@ -126,8 +126,8 @@ int CPlaybackEngine::CallMpeg4Decoder(uint8_t* output, bool rgb) {
 // first, where the module writes it so; otherwise it is flipped there.
 bool CPlaybackEngine::DecodeMpeg4(bool rgb) {
   const bool direct = rgb && Mpeg4WritesBottomUp();
-  const int result = direct ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), presentation_.get(), payloadSize_)
-                            : CallMpeg4Decoder(decoderOutput_.get(), rgb);
+  const int result = direct ? mpeg4Decoder_->DecodeBottomUp(readBuffer_.get(), PresentationForWriting(), payloadSize_)
+                            : CallMpeg4Decoder(DecoderOutputForWriting(), rgb);
   if (result < 0) return false;
   if (direct) {
     ShowPresentationBuffer();
@@ -146,7 +146,7 @@ bool CPlaybackEngine::Mpeg4WritesBottomUp() const { return mpeg4Decoder_ && mpeg
 // for the DIB presentation, YUY2 where it is for the overlay.
 void CPlaybackEngine::PresentDecoderOutput(bool rgb) {
   if (rgb) {
-    FlipRows(decoderOutput_.get(), presentation_.get());
+    FlipRows(decoderOutput_.get(), PresentationForWriting());
     ShowPresentationBuffer();
     return;
   }
@@ -198,6 +198,10 @@ void CPlaybackEngine::ShowDecodedPicture() {
   if (dibPicture == overlay_) return;
   VideoFrame frame;
   frame.pixels = decoded_.pixels;
+  // The engine's own two buffers are lent to the DIB window (every write to
+  // them releases them first); a kept picture is not, as the cache reuses
+  // its room without asking.
+  frame.lent = dibPicture && (decoded_.pixels == presentation_.get() || decoded_.pixels == decoderOutput_.get());
   frame.layout = decoded_.layout;
   frame.width = decoded_.width;
   frame.height = decoded_.height;
@@ -208,6 +212,25 @@ void CPlaybackEngine::ShowDecodedPicture() {
     frame.header.biSizeImage = static_cast<uint32_t>(decoded_.width * decoded_.height * 3);
   }
   window->ShowFrame(frame, FrameTexts{cameraTitle_, sizeText_, dateText_, dimensionText_});
+}
+
+uint8_t* CPlaybackEngine::PresentationForWriting() {
+  ReleaseFromWindow(presentation_.get());
+  return presentation_.get();
+}
+
+uint8_t* CPlaybackEngine::DecoderOutputForWriting() {
+  ReleaseFromWindow(decoderOutput_.get());
+  return decoderOutput_.get();
+}
+
+void CPlaybackEngine::ReleaseFromWindow(const uint8_t* pixels) {
+  if (IVideoWindow* window = owner_ ? owner_->Host().VideoWindow(false) : nullptr) window->ReleasePixels(pixels);
+}
+
+void CPlaybackEngine::ReclaimLentPictures() {
+  ReleaseFromWindow(presentation_.get());
+  ReleaseFromWindow(decoderOutput_.get());
 }
 
 bool CPlaybackEngine::StillDecode() {

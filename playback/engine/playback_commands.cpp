@@ -212,6 +212,7 @@ void CPlaybackController::Shutdown() {
   RequestStop();
   WaitUntilStopped();
   playState_ = kStoppedOrPaused;
+  engine_.ReclaimLentPictures();
 }
 
 }  // namespace bv

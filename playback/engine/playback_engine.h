@@ -126,6 +126,9 @@ class CPlaybackEngine {
   uint8_t* CompositionBuffer() { return composition_.get(); }
   const uint8_t* DisplayPointer() const { return display_; }
   const uint8_t* PresentationBuffer() const { return presentation_.get(); }
+  // Takes back the picture buffers from the DIB window, which copies any
+  // frame it was lent from them (before the engine goes away).
+  void ReclaimLentPictures();
   const BITMAPINFOHEADER& InputHeader() const { return inputHeader_; }
   const BITMAPINFOHEADER& OutputHeader() const { return outputHeader_; }
   int Width() const { return width_; }
@@ -276,6 +279,11 @@ class CPlaybackEngine {
   void KeepDecodedPicture(const uint8_t* pixels, PixelLayout layout);
   void RewriteInputHeaderForDisplay();
   void ShowDecodedPicture();
+  // The two picture buffers, for writing: a window still reading a lent
+  // frame there is told first.
+  uint8_t* PresentationForWriting();
+  uint8_t* DecoderOutputForWriting();
+  void ReleaseFromWindow(const uint8_t* pixels);
 
   CPlaybackController* owner_ = nullptr;
 

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "base/format/backup_constants.h"
@@ -253,6 +256,101 @@ TEST_F(DibWindowTest, FramesFromAnotherThreadNeverRaceRepaints) {
   QApplication::processEvents();
   const QImage painted = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(painted.pixelColor(300, 150), QColor(128, 128, 128));
+}
+
+// The engine lends its own buffers instead of having every frame copied:
+// the window reads a lent frame when it paints, and copies it when the
+// engine takes the buffer back, so what is on screen never changes under it.
+TEST_F(DibWindowTest, LentFramesShowWhatTheyHeldWhenLentUntilReplaced) {
+  auto first = MakePicture(352, 240, [](int, int) { return QColor(200, 0, 0); });
+  auto second = MakePicture(352, 240, [](int, int) { return QColor(0, 0, 200); });
+  const auto green = MakePicture(352, 240, [](int, int) { return QColor(0, 200, 0); });
+  auto centre = [&] { return window.grab(window.ClientRect()).toImage().pixelColor(184, 171); };
+  auto lent = [](const std::vector<uint8_t>& pixels) {
+    VideoFrame frame = FrameOf(pixels, 352, 240);
+    frame.lent = true;
+    return frame;
+  };
+
+  // Taken back before the screen painted it: the window keeps the picture.
+  window.ShowFrame(lent(first), texts);
+  window.ReleasePixels(first.data());
+  first = green;
+  QApplication::processEvents();
+  EXPECT_EQ(centre(), QColor(200, 0, 0));
+  EXPECT_EQ(Composed().pixelColor(184, 171), QColor(200, 0, 0));
+
+  // A newer lent frame replaces one never painted; taking back the older
+  // buffer, or the newer one after it was painted, changes nothing.
+  first = MakePicture(352, 240, [](int, int) { return QColor(200, 0, 0); });
+  window.ShowFrame(lent(first), texts);
+  window.ShowFrame(lent(second), texts);
+  window.ReleasePixels(first.data());
+  first = green;
+  EXPECT_EQ(centre(), QColor(0, 0, 200));
+  window.ReleasePixels(second.data());
+  second = green;
+  EXPECT_EQ(centre(), QColor(0, 0, 200));
+  EXPECT_EQ(Composed().pixelColor(184, 171), QColor(0, 0, 200));
+
+  // A still shown after a lent frame stays when the buffer is taken back.
+  second = MakePicture(352, 240, [](int, int) { return QColor(0, 0, 200); });
+  window.ShowFrame(lent(second), texts);
+  BITMAPINFOHEADER header{};
+  header.biSize = 40;
+  header.biWidth = 352;
+  header.biHeight = 240;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  window.ShowStill(green.data(), header, "");
+  window.ReleasePixels(second.data());
+  EXPECT_EQ(Composed().pixelColor(184, 171), QColor(0, 200, 0));
+  // And a cleared window stays black.
+  window.ShowFrame(lent(second), texts);
+  window.ClearPicture();
+  window.ReleasePixels(second.data());
+  EXPECT_EQ(centre(), QColor(0, 0, 0));
+}
+
+// The engine's thread rewrites the buffer on show (as the Wavelet and MPEG-4
+// decoders do) and now and then the other one, taking each back before it
+// writes it, while the screen repaints as fast as it can: every painted
+// picture is one frame, top to bottom, never two halves.
+TEST_F(DibWindowTest, LentFramesFromAnotherThreadAreNeverPaintedTorn) {
+  std::vector<uint8_t> buffers[2] = {grey, grey};
+  const FrameTexts none;
+  std::atomic<bool> done{false};
+  std::thread engine([&] {
+    for (int i = 0; i < 100; ++i) {
+      std::vector<uint8_t>& buffer = buffers[(i / 3) % 2];
+      window.ReleasePixels(buffer.data());
+      // Written in two halves with a pause between, as a slow decoder
+      // would: a paint reading the buffer meanwhile would show both.
+      const uint8_t value = static_cast<uint8_t>(i * 2);
+      const auto half = buffer.begin() + static_cast<std::ptrdiff_t>(buffer.size() / 2);
+      std::fill(buffer.begin(), half, value);
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+      std::fill(half, buffer.end(), value);
+      VideoFrame frame = FrameOf(buffer, 352, 240);
+      frame.lent = true;
+      window.ShowFrame(frame, none);
+      dispatcher.Flush();
+    }
+    done = true;
+  });
+  int torn = 0;
+  int paints = 0;
+  while (!done) {
+    const QImage painted = window.grab(window.ClientRect()).toImage();
+    if (painted.pixelColor(4, 4) != painted.pixelColor(painted.width() - 5, painted.height() - 5)) ++torn;
+    ++paints;
+    QApplication::processEvents();
+  }
+  engine.join();
+  EXPECT_GT(paints, 1);
+  EXPECT_EQ(torn, 0) << "of " << paints << " paints";
+  // The newest frame is the one on show.
+  EXPECT_EQ(window.grab(window.ClientRect()).toImage().pixelColor(184, 171), QColor(198, 198, 198));
 }
 
 // A frame is painted onto the window itself, not from the composition:
