@@ -4,7 +4,9 @@
 // pause, stop and step commands take effect during fastest play, and, with
 // --minutes N, whether CPU and memory stay flat over N minutes of looping
 // fastest play of the 704 x 576 MPEG-4 footage. Run on a display (Xvfb with Mesa for the overlay presentation):
-//   xvfb-run -a build/bench/bv_bench_viewer_play build/demo [--minutes 10]
+//   xvfb-run -a build/bench/bv_bench_viewer_play build/demo [--minutes 10] [--only NAME]
+// (--only plays just the backup of file name NAME, in the DIB
+// presentation, overlay or both as NAME:dib or NAME:overlay says: for profiling.)
 #include <sys/resource.h>
 
 #include <QAction>
@@ -99,12 +101,22 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: bv_bench_viewer_play DEMO_DIR [--minutes N]\n");
+    std::fprintf(stderr, "usage: bv_bench_viewer_play DEMO_DIR [--minutes N] [--only NAME[:dib|:overlay]]\n");
     return 2;
   }
   const std::string demo = argv[1];
   double minutes = 0;
-  if (argc >= 4 && std::string(argv[2]) == "--minutes") minutes = std::stod(argv[3]);
+  std::string only;
+  std::string onlyPresentation;
+  for (int i = 2; i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    if (option == "--minutes") minutes = std::stod(argv[i + 1]);
+    if (option == "--only") only = argv[i + 1];
+  }
+  if (const size_t colon = only.find(':'); colon != std::string::npos) {
+    onlyPresentation = only.substr(colon + 1);
+    only.resize(colon);
+  }
   const std::string zrvtool = std::filesystem::path(argv[0]).parent_path().parent_path() / "tools" / "zrvtool";
   const std::string program = std::filesystem::temp_directory_path() / "bv-bench-program";
   {
@@ -137,7 +149,9 @@ int main(int argc, char** argv) {
   for (const std::string& path : {demo + "/demo-mjpg.zrv", demo + "/demo-wavelet.zrv", demo + "/demo-mpeg4.zrv",
                                  mjpg704, wavelet704, mpeg4704}) {
     const std::string name = std::filesystem::path(path).filename();
+    if (!only.empty() && name != only) continue;
     for (bool overlay : {false, true}) {
+      if (!onlyPresentation.empty() && onlyPresentation != (overlay ? "overlay" : "dib")) continue;
       if (dialog.MenuAction(bv::ID_OPTION_OVERLAY)->isChecked() != overlay) {
         dialog.MenuAction(bv::ID_OPTION_OVERLAY)->trigger();
       }
@@ -162,9 +176,13 @@ int main(int argc, char** argv) {
     }
   }
 
+  bv::CPlaybackController& controller = dialog.Controller();
+  if (!only.empty()) {
+    std::filesystem::remove(program);
+    return 0;
+  }
   // Commands during fastest play: how long each takes to come back with the
   // playback thread outside a step.
-  bv::CPlaybackController& controller = dialog.Controller();
   controller.OpenChosenFile(demo + "/demo-mpeg4.zrv");
   dialog.SetSpeedPosition(20);
   controller.OnSpeedSlider(20);
