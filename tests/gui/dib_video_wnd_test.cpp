@@ -296,13 +296,7 @@ TEST_F(DibWindowTest, LentFramesShowWhatTheyHeldWhenLentUntilReplaced) {
   // A still shown after a lent frame stays when the buffer is taken back.
   second = MakePicture(352, 240, [](int, int) { return QColor(0, 0, 200); });
   window.ShowFrame(lent(second), texts);
-  BITMAPINFOHEADER header{};
-  header.biSize = 40;
-  header.biWidth = 352;
-  header.biHeight = 240;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  window.ShowStill(green.data(), header, "");
+  window.ShowStill(green.data(), FrameOf(green, 352, 240).header, "");
   window.ReleasePixels(second.data());
   EXPECT_EQ(Composed().pixelColor(184, 171), QColor(0, 200, 0));
   // And a cleared window stays black.
