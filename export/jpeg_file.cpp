@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <new>
 
+#include <sys/stat.h>
+
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "base/host/control_ids.h"
 #include "base/platform/atomic_file.h"
@@ -119,12 +122,32 @@ bool RefuseOversized(jpeg_decompress_struct& cinfo, const PictureMessageSink& me
   return true;
 }
 
+// Refuses, under the library's fatal error, a Huffman-coded file too short
+// to hold the picture its header declares: each 8 x 8 block of each
+// component starts with a coded DC difference, at least one bit. Decoding
+// such a file would only fill a picture of the declared size (hundreds of
+// megabytes at most) with grey, taking seconds for nothing. Arithmetic
+// coding has no such floor (a flat picture takes almost nothing).
+void RefuseCutShort(jpeg_decompress_struct& cinfo, ReadJob& job) {
+  if (cinfo.arith_code) return;
+  uint64_t blocks = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    blocks += static_cast<uint64_t>(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+  }
+  struct stat info {};
+  if (fstat(fileno(job.file), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  if (static_cast<uint64_t>(info.st_size) * 8 >= blocks) return;
+  cinfo.err->msg_code = JWRN_JPEG_EOF;
+  (*cinfo.err->error_exit)(reinterpret_cast<j_common_ptr>(&cinfo));
+}
+
 bool Decompress(jpeg_decompress_struct& cinfo, JpegErrors& errors, const PictureMessageSink& messages,
                 ReadJob& job) {
   if (setjmp(errors.jump)) return false;
   jpeg_stdio_src(&cinfo, job.file);
   jpeg_read_header(&cinfo, TRUE);
   if (RefuseOversized(cinfo, messages, job)) return false;
+  RefuseCutShort(cinfo, job);
   jpeg_start_decompress(&cinfo);
 
   const size_t width = cinfo.output_width;

@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
 
@@ -314,6 +316,93 @@ TEST_F(JpegFileTest, PictureLargerThanTheCallerTakesIsRefusedBeforeDecoding) {
   EXPECT_FALSE(Read(dir.File("lying.jpg"), &w, &h, 3'072'000));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "JpegFile :\nPicture too large (65000 x 65000)");
+}
+
+// A grey baseline file laid out by hand: every coefficient table holds a
+// single one-bit code (DC difference 0, end of block), so each 8 x 8 block
+// takes two zero bits and dataBytes of zeros are that many blocks / 4.
+std::vector<uint8_t> FlatGreyBaseline(int width, int height, size_t dataBytes) {
+  std::vector<uint8_t> f = {0xFF, 0xD8};
+  const auto add = [&f](std::initializer_list<int> bytes) {
+    for (int b : bytes) f.push_back(static_cast<uint8_t>(b));
+  };
+  add({0xFF, 0xDB, 0x00, 0x43, 0x00});  // quantisation table 0: all ones
+  for (int i = 0; i < 64; ++i) f.push_back(1);
+  add({0xFF, 0xC0, 0x00, 0x0B, 0x08, height >> 8, height & 0xFF, width >> 8, width & 0xFF, 0x01, 0x01, 0x11,
+       0x00});
+  for (int tableClass : {0x00, 0x10}) {  // DC table 0, AC table 0
+    add({0xFF, 0xC4, 0x00, 0x14, tableClass, 0x01});
+    for (int i = 1; i < 16; ++i) f.push_back(0);
+    f.push_back(0x00);  // the one symbol: DC category 0, or AC end of block
+  }
+  add({0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00});
+  f.insert(f.end(), dataBytes, 0x00);
+  add({0xFF, 0xD9});
+  return f;
+}
+
+TEST_F(JpegFileTest, FileFarTooShortForTheSizeItDeclaresIsRefusedBeforeDecoding) {
+  int w = 0;
+  int h = 0;
+  // Complete: 64 x 48 pixels are 48 blocks, 96 bits; mid-grey throughout.
+  test::WriteFileBytes(dir.File("whole.jpg"), FlatGreyBaseline(64, 48, 12));
+  auto pixels = Read(dir.File("whole.jpg"), &w, &h);
+  ASSERT_TRUE(pixels);
+  EXPECT_EQ(w, 64);
+  EXPECT_EQ(h, 48);
+  EXPECT_TRUE(messages.empty());
+  for (int i = 0; i < 64 * 48 * 3; ++i) ASSERT_EQ(pixels[i], 128) << i;
+
+  // The same few bytes under a header of 12,000 x 10,000 pixels: 1,875,000
+  // blocks cannot fit in a file of two hundred bytes.
+  test::WriteFileBytes(dir.File("cut.jpg"), FlatGreyBaseline(12000, 10000, 12));
+  messages.clear();
+  EXPECT_FALSE(Read(dir.File("cut.jpg"), &w, &h));
+  EXPECT_EQ(w, 0);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "JPEG Fatal Error");
+  EXPECT_EQ(messages[0].text, "Premature end of JPEG file");
+
+  // A file cut short but not far below its blocks still opens, with the
+  // library's warning.
+  test::WriteFileBytes(dir.File("part.jpg"), FlatGreyBaseline(640, 480, 4800 / 8 + 8));
+  messages.clear();
+  EXPECT_TRUE(Read(dir.File("part.jpg"), &w, &h));
+  EXPECT_EQ(w, 640);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "JPEG Error");
+}
+
+TEST_F(JpegFileTest, LargeFlatPicturesOfOtherWritersStillOpen) {
+  // The smallest files other encoders make for a picture: one colour, coded
+  // with optimised tables, progressive (DC in two scans, AC in end-of-band
+  // runs), and arithmetic coding, which has no floor at all.
+  const int side = 2048;
+  {
+    FILE* pgm = std::fopen(dir.File("flat.pgm").c_str(), "wb");
+    ASSERT_TRUE(pgm);
+    std::fprintf(pgm, "P5 %d %d 255\n", side, side);
+    const std::vector<uint8_t> grey(static_cast<size_t>(side) * side, 77);
+    std::fwrite(grey.data(), 1, grey.size(), pgm);
+    std::fclose(pgm);
+  }
+  const std::string in = dir.File("flat.pgm");
+  for (const std::string& options : {std::string("-optimize"), std::string("-progressive -optimize"),
+                                     std::string("-arithmetic")}) {
+    SCOPED_TRACE(options);
+    const std::string out = dir.File("flat.jpg");
+    ASSERT_EQ(std::system(("cjpeg -grayscale " + options + " " + in + " > " + out).c_str()), 0);
+    int w = 0;
+    int h = 0;
+    messages.clear();
+    auto pixels = Read(out, &w, &h);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(w, side);
+    EXPECT_EQ(h, side);
+    EXPECT_TRUE(messages.empty()) << messages[0].text;
+    EXPECT_EQ(pixels[0], 77);
+    EXPECT_EQ(pixels[static_cast<size_t>(side) * side * 3 - 1], 77);
+  }
 }
 
 TEST_F(JpegFileTest, ProgressiveFileWithEndlesslyRepeatedScansIsRefused) {
