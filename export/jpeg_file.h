@@ -22,10 +22,10 @@ int WriteJpegFile(const std::string& fileName, const uint8_t* pixels, int width,
 // picture gives equal R, G and B. width and height are 0 until the picture
 // is read. Pictures whose rows, padded to four bytes, would take more than
 // maxDibBytes are refused with a message before anything is decoded, and so
-// are files too short to hold the picture they declare (under the fatal
-// error caption, "Premature end of JPEG file"); a file cut short after
-// that decodes with a warning, its missing rows grey. Null
-// when the file cannot be opened or decoded (the reason has been shown).
+// are Huffman-coded files with fewer bits than the picture's 8 x 8 blocks
+// (under the fatal error caption, "Premature end of JPEG file"); a file cut
+// short but longer than that decodes with a warning, its missing rows grey.
+// Null when the file cannot be opened or decoded (the reason has been shown).
 std::unique_ptr<uint8_t[]> ReadJpegFile(const std::string& fileName, int* width, int* height,
                                         const PictureMessageSink& messages, uint64_t maxDibBytes);
 

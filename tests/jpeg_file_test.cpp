@@ -5,14 +5,14 @@
 
 #include <dirent.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <jpeglib.h>
 
 #include "base/platform/string_printf.h"
 #include "export/jpeg_file.h"
 #include "tests/support/picture_tools.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tools/samples/mjpg_encode.h"
 #include "tools/samples/test_picture.h"
@@ -378,20 +378,18 @@ TEST_F(JpegFileTest, LargeFlatPicturesOfOtherWritersStillOpen) {
   // with optimised tables, progressive (DC in two scans, AC in end-of-band
   // runs), and arithmetic coding, which has no floor at all.
   const int side = 2048;
-  {
-    FILE* pgm = std::fopen(dir.File("flat.pgm").c_str(), "wb");
-    ASSERT_TRUE(pgm);
-    std::fprintf(pgm, "P5 %d %d 255\n", side, side);
-    const std::vector<uint8_t> grey(static_cast<size_t>(side) * side, 77);
-    std::fwrite(grey.data(), 1, grey.size(), pgm);
-    std::fclose(pgm);
-  }
-  const std::string in = dir.File("flat.pgm");
-  for (const std::string& options : {std::string("-optimize"), std::string("-progressive -optimize"),
-                                     std::string("-arithmetic")}) {
-    SCOPED_TRACE(options);
+  RgbPicture flat(side, side);
+  std::fill(flat.pixels.begin(), flat.pixels.end(), 77);
+  const std::string in = dir.File("flat.ppm");
+  test::WritePpm(in, flat);
+  using Options = std::vector<std::string>;
+  for (const Options& options : {Options{"-optimize"}, Options{"-progressive", "-optimize"}, Options{"-arithmetic"}}) {
+    SCOPED_TRACE(options[0]);
     const std::string out = dir.File("flat.jpg");
-    ASSERT_EQ(std::system(("cjpeg -grayscale " + options + " " + in + " > " + out).c_str()), 0);
+    Options args = {"-grayscale"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.insert(args.end(), {"-outfile", out, in});
+    ASSERT_EQ(test::RunCommand("/usr/bin/cjpeg", args).exitCode, 0);
     int w = 0;
     int h = 0;
     messages.clear();
